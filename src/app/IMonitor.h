@@ -1,0 +1,13 @@
+#pragma once
+
+// Brings the call sources up and down; monitoring counts as on while the modem poll runs.
+class IMonitor
+{
+public:
+    virtual ~IMonitor() = default;
+
+    // Throws Failure when a source cannot be started; later steps are then skipped.
+    virtual void StartMonitor() = 0;
+    virtual void StopMonitor() = 0;
+    virtual bool PollEnabled() const = 0;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/IMainWindow.h"
+
+#include <QWidget>
+
+class NetFailMark;
+class QPushButton;
+
+// The main window: five buttons along the top, the network mark in the corner and the
+// browser pane below. Positions are designed in twips and converted at the screen's DPI.
+class frmMain : public QWidget, public IMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `browser` is the pane; the window takes it over.
+    explicit frmMain(QWidget *browser, QWidget *parent = nullptr);
+
+    QPushButton *cmdQuit() const { return m_cmdQuit; }
+    QPushButton *cmdDialer() const { return m_cmdDialer; }
+    QPushButton *cmdHide() const { return m_cmdHide; }
+    QPushButton *cmdToggle() const { return m_cmdToggle; }
+    QPushButton *cmdSettings() const { return m_cmdSettings; }
+    QWidget *lblNetFail() const;
+
+    double TwipsPerPixel() const;
+    // The outer geometry of the window in its normal state, in twips, also while minimised
+    // or maximised: left, top, width, height.
+    QList<int> NormalGeometryTwips() const;
+
+    void RestoreNormal() override;
+    void ShowAndActivate() override;
+    void Hide() override;
+    void SetLeftTwips(int twips) override;
+    void SetTopTwips(int twips) override;
+    void SetWidthTwips(int twips) override;
+    void SetHeightTwips(int twips) override;
+    void SetCaption(const QString &caption) override;
+    void SetToggleCaption(const QString &caption) override;
+    void SetNetFailVisible(bool visible) override;
+    void SetDialerEnabled(bool enabled) override;
+
+    // Lays the controls out for the window's current outer size.
+    void LayOut();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    int toPixels(double twips) const;
+    QSize frameExtra() const;
+
+    QWidget *m_browser;
+    NetFailMark *m_lblNetFail;
+    QPushButton *m_cmdQuit;
+    QPushButton *m_cmdDialer;
+    QPushButton *m_cmdHide;
+    QPushButton *m_cmdToggle;
+    QPushButton *m_cmdSettings;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// A failure that reaches the user as "source: description", e.g.
+// "YAC listener: port 10629 is already in use".
+class Failure : public std::exception
+{
+public:
+    Failure(QString source, QString description)
+        : m_source(std::move(source)), m_description(std::move(description)),
+          m_utf8(Text().toUtf8())
+    {
+    }
+
+    const QString &Source() const { return m_source; }
+    const QString &Description() const { return m_description; }
+    QString Text() const { return m_source + QStringLiteral(": ") + m_description; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_source;
+    QString m_description;
+    QByteArray m_utf8;
+};

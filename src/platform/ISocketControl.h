@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/WireText.h"
+
+#include <QObject>
+#include <QString>
+
+// One TCP socket control: it listens, accepts a waiting client on itself once it has been
+// closed as a listener, or connects to a server. Events arrive on the GUI thread.
+class ISocketControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The control's numeric state codes; callers compare State() with these numbers.
+    enum StateCode {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckListening = 2,
+        sckConnectionPending = 3,
+        sckResolvingHost = 4,
+        sckHostResolved = 5,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8, // the peer has closed the connection
+        sckError = 9,
+    };
+
+    using QObject::QObject;
+
+    virtual int State() const = 0;
+    // Harmless in any state; leaves the control closed, ready for Listen, Accept or Connect.
+    virtual void Close() = 0;
+
+    // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
+    virtual int LocalPort() const = 0;
+    virtual void SetLocalPort(int port) = 0;
+    // Listens on every interface, IPv4 and IPv6, without blocking. Throws Failure.
+    virtual void Listen() = 0;
+    // Takes the client of a ConnectionRequest on this (closed) control. Valid only while the
+    // ConnectionRequest event is being handled; a request not accepted then is refused.
+    virtual void Accept(qintptr requestId) = 0;
+
+    virtual QString RemoteHost() const = 0;
+    virtual void SetRemoteHost(const QString &host) = 0;
+    virtual int RemotePort() const = 0;
+    virtual void SetRemotePort(int port) = 0;
+    // Starts a connection attempt without blocking: success shows as State() 7 and
+    // incoming data, failure as an Error event.
+    virtual void Connect() = 0;
+
+    // All bytes received and not yet read.
+    virtual QByteArray GetBytes() = 0;
+    // The same as text (UTF-8 where valid, Windows-1252 otherwise).
+    QString GetData() { return WireText::Decode(GetBytes()); }
+    // Sends the text unchanged and in order. Throws Failure when not connected.
+    virtual void SendData(const QByteArray &bytes) = 0;
+    void SendData(const QString &text) { SendData(WireText::Encode(text)); }
+
+signals:
+    void ConnectionRequest(qintptr requestId);
+    void DataArrival(qint64 bytesTotal);
+    void Error(int number, const QString &description);
+    // The peer closed the connection (State() is then sckClosing). Not raised by Close().
+    void PeerClosed();
+};

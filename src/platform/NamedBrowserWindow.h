@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+class QWebEnginePage;
+class QWebEngineView;
+
+// A top-level browser window titled with its name; it deletes itself when the user closes it.
+class NamedBrowserWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    NamedBrowserWindow(const QString &name, QWebEnginePage *page);
+
+    QWebEngineView *View() const { return m_view; }
+
+private:
+    QWebEngineView *m_view;
+};

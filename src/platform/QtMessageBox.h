@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/IMessageBox.h"
+
+class QWidget;
+
+// Message boxes of the window system, modal, with a single OK button.
+class QtMessageBox : public IMessageBox
+{
+public:
+    void Critical(const QString &title, const QString &text) override;
+    void Information(const QString &title, const QString &text) override;
+};

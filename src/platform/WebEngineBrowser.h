@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/IBrowser.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+class NamedBrowserWindow;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+
+// The browser on Qt WebEngine: the main window's pane and named top-level windows, all on
+// one persistent profile so that users stay signed in to their web application.
+class WebEngineBrowser : public QObject, public IBrowser
+{
+    Q_OBJECT
+
+public:
+    explicit WebEngineBrowser(QObject *parent = nullptr);
+    ~WebEngineBrowser() override;
+
+    // The pane, to be placed in the main window (which then owns it).
+    QWebEngineView *Pane() const { return m_pane; }
+    // The open window of that name, if any.
+    NamedBrowserWindow *NamedWindow(const QString &target) const;
+
+    void Navigate(const QString &url) override;
+    void NavigateNamed(const QString &target, const QString &url) override;
+
+    // "about:clear" is an empty page; text that is no usable URL also gives an empty page.
+    static QUrl ToUrl(const QString &url);
+
+    // A window opened for a page's own request (a link with a target, window.open).
+    QWebEnginePage *OpenPageWindow();
+
+private:
+    QWebEnginePage *newPage();
+    NamedBrowserWindow *openWindow(const QString &name);
+
+    QWebEngineProfile *m_profile;
+    QPointer<QWebEngineView> m_pane;
+    QHash<QString, QPointer<NamedBrowserWindow>> m_named;
+    QList<QPointer<NamedBrowserWindow>> m_unnamed;
+};

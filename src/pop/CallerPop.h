@@ -1,0 +1,26 @@
+#pragma once
+
+#include "pop/IShowCaller.h"
+#include "pop/SearchUrl.h"
+
+struct Globals;
+class IBrowser;
+class IMainWindow;
+
+// Turns a caller into the search URL and shows it: in the main window's pane, bringing the
+// window up, or in the browser window named by the Target setting.
+class CallerPop : public IShowCaller
+{
+public:
+    CallerPop(const Globals &globals, IBrowser &browser, IMainWindow &window,
+              CodePage codePage = SystemCodePage());
+
+    // Shows nothing when the number holds no digit.
+    void ShowCaller(QString &number, QString &name) override;
+
+private:
+    const Globals &m_globals;
+    IBrowser &m_browser;
+    IMainWindow &m_window;
+    CodePage m_codePage;
+};

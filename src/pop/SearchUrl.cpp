@@ -1,0 +1,89 @@
+#include "pop/SearchUrl.h"
+
+#include "platform/WireText.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+bool isAsciiAlnum(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+void appendByte(QString &out, unsigned char byte)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    if (isAsciiAlnum(byte)) {
+        out.append(QLatin1Char(char(byte)));
+    } else if (byte == ' ') {
+        out.append(QLatin1Char('+'));
+    } else {
+        out.append(QLatin1Char('%'));
+        out.append(QLatin1Char(kHex[byte >> 4]));
+        out.append(QLatin1Char(kHex[byte & 0xF]));
+    }
+}
+
+} // namespace
+
+CodePage SystemCodePage()
+{
+#ifdef Q_OS_WIN
+    return GetACP() == 1252 ? CodePage::Windows1252 : CodePage::Utf8;
+#else
+    return CodePage::Utf8;
+#endif
+}
+
+QString DigitsOnly(const QString &text)
+{
+    QString digits;
+    digits.reserve(text.size());
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digits.append(c);
+    }
+    return digits;
+}
+
+QString UrlEncode(const QString &text, CodePage codePage)
+{
+    QString out;
+    out.reserve(text.size() * 3);
+    if (codePage == CodePage::Utf8) {
+        for (char byte : text.toUtf8())
+            appendByte(out, static_cast<unsigned char>(byte));
+        return out;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i; // one character outside the code page, however many code units it takes
+        const int byte = c.isSurrogate() ? -1 : WireText::Windows1252Byte(c.unicode());
+        appendByte(out, static_cast<unsigned char>(byte < 0 ? '?' : byte));
+    }
+    return out;
+}
+
+QString TrimSpaces(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString FillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
+                     CodePage codePage)
+{
+    QString url = urlTemplate;
+    url.replace(QLatin1Char('*'), UrlEncode(number, codePage));
+    url.replace(QLatin1Char('+'), UrlEncode(name, codePage));
+    return url;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The settings record and the few state variables the parts of the program share. One
+// instance lives for the whole run; every field starts as zero, off or empty, and the
+// defaults come only from LoadSettings.
+struct Globals
+{
+    qint16 comPort = 0;
+    qint16 yacPort = 0;
+    QString modemSettings;
+    QString initString;
+    QString cidKey;
+    QString cidnameKey;
+    QString URL;
+    QString startupURL;
+    QString Target;
+    bool newwin = false;
+    QString AsteriskServer;
+    qint16 AsteriskPort = 0;
+    QString AsteriskManager;
+    QString AsteriskPassword;
+    QString AsteriskExtension;
+    qint32 startx = 0;
+    qint32 starty = 0;
+    qint32 startw = 0;
+    qint32 starth = 0;
+
+    QString appName;
+    QString sectionName;
+    bool startupFailed = false;
+
+    QString modemBuffer;
+    qint16 modemBufferTicks = 0;
+    QString dialNumber;
+    qint16 dialTicks = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/IBrowser.h"
+
+#include <QStringList>
+
+// Records navigations as "pane <url>" or "<target> <url>".
+class FakeBrowser : public IBrowser
+{
+public:
+    void Navigate(const QString &url) override { log.append(QStringLiteral("pane ") + url); }
+    void NavigateNamed(const QString &target, const QString &url) override
+    {
+        log.append(target + QLatin1Char(' ') + url);
+    }
+
+    QStringList log;
+};

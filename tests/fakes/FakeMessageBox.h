@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/IMessageBox.h"
+
+#include <QList>
+#include <functional>
+
+// Records each box instead of waiting for a click; `onShow` runs while the "box is open",
+// so a test can look at the program's state at that moment.
+class FakeMessageBox : public IMessageBox
+{
+public:
+    struct Shown
+    {
+        QString kind;
+        QString title;
+        QString text;
+    };
+
+    void Critical(const QString &title, const QString &text) override
+    {
+        show(QStringLiteral("critical"), title, text);
+    }
+    void Information(const QString &title, const QString &text) override
+    {
+        show(QStringLiteral("information"), title, text);
+    }
+
+    QList<Shown> shown;
+    std::function<void(const Shown &)> onShow;
+
+private:
+    void show(const QString &kind, const QString &title, const QString &text)
+    {
+        shown.append({kind, title, text});
+        if (onShow)
+            onShow(shown.last());
+    }
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/ISettingsStore.h"
+
+#include <QHash>
+
+// A settings store in memory, for logic tests that do not care how values are kept.
+class MemorySettingsStore : public ISettingsStore
+{
+public:
+    QString ReadSetting(const QString &application, const QString &section, const QString &key,
+                        const QString &defaultValue) override
+    {
+        const auto it = values.constFind(address(application, section, key));
+        return it == values.constEnd() ? defaultValue : *it;
+    }
+    void WriteSetting(const QString &application, const QString &section, const QString &key,
+                      const QString &text) override
+    {
+        values.insert(address(application, section, key), text);
+    }
+
+    // Values of the program's own address, Belvane/settings.
+    void set(const QString &key, const QString &text) { WriteSetting(app, sec, key, text); }
+    QString get(const QString &key) const { return values.value(address(app, sec, key)); }
+    bool has(const QString &key) const { return values.contains(address(app, sec, key)); }
+
+    QHash<QString, QString> values;
+    QString app = QStringLiteral("Belvane");
+    QString sec = QStringLiteral("settings");
+
+private:
+    static QString address(const QString &a, const QString &s, const QString &k)
+    {
+        return a + QLatin1Char('/') + s + QLatin1Char('/') + k;
+    }
+};

@@ -1,0 +1,56 @@
+#include "platform/WireText.h"
+
+#include <QtTest>
+
+class tst_WireText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void everyByteSurvives();
+    void windows1252Bytes();
+};
+
+void tst_WireText::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii with line ends") << QByteArray("@CALLJOHN~555\r\n") << "@CALLJOHN~555\r\n";
+    QTest::newRow("utf-8") << QByteArray("Ren\xc3\xa9") << QString::fromUtf8("Ren\xc3\xa9");
+    QTest::newRow("latin byte is 1252") << QByteArray("Ren\xe9") << QString::fromUtf8("Ren\xc3\xa9");
+    QTest::newRow("1252 euro") << QByteArray("\x80") << QString(QChar(0x20AC));
+    QTest::newRow("cut utf-8 falls back") << QByteArray("A\xc3") << QString::fromUtf8("A\xc3\x83");
+    QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void tst_WireText::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(WireText::Decode(bytes), text);
+}
+
+// Windows-1252 text keeps one character per byte, so no byte is ever lost.
+void tst_WireText::everyByteSurvives()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString text = WireText::Decode(all);
+    QCOMPARE(text.size(), 256);
+    for (int b = 0; b < 256; ++b)
+        QCOMPARE(WireText::Windows1252Byte(text.at(b).unicode()), b);
+}
+
+void tst_WireText::windows1252Bytes()
+{
+    QCOMPARE(WireText::Windows1252Byte(u'A'), 0x41);
+    QCOMPARE(WireText::Windows1252Byte(u'\u00e9'), 0xE9);
+    QCOMPARE(WireText::Windows1252Byte(u'\u20ac'), 0x80);
+    QCOMPARE(WireText::Windows1252Byte(u'\u0416'), -1); // Cyrillic has no byte there
+}
+
+QTEST_APPLESS_MAIN(tst_WireText)
+#include "tst_wiretext.moc"
