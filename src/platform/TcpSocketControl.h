@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/ISocketControl.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// The socket control on Qt: a QTcpServer while listening, one QTcpSocket while connected,
+// either accepted from the server or opened by Connect.
+class TcpSocketControl : public ISocketControl
+{
+    Q_OBJECT
+
+public:
+    explicit TcpSocketControl(QObject *parent = nullptr);
+
+    int State() const override;
+    void Close() override;
+
+    int LocalPort() const override;
+    void SetLocalPort(int port) override;
+    // Throws Failure naming the port and the reason, e.g. "port 10629 is already in use".
+    void Listen() override;
+    // Throws Failure when the control is not closed or no such request is waiting.
+    void Accept(qintptr requestId) override;
+
+    QString RemoteHost() const override { return m_remoteHost; }
+    void SetRemoteHost(const QString &host) override { m_remoteHost = host; }
+    int RemotePort() const override { return m_remotePort; }
+    void SetRemotePort(int port) override { m_remotePort = port; }
+    // Never throws: a control that is not closed, or a missing host or port, also shows as
+    // an Error event, raised from the event loop like every other. The local port is
+    // whichever the system picks.
+    void Connect() override;
+
+    QByteArray GetBytes() override;
+    using ISocketControl::SendData;
+    void SendData(const QByteArray &bytes) override;
+
+private:
+    void takeIncoming();
+    void attach(QTcpSocket *socket);
+    void failLater(const QString &description, bool enterErrorState);
+
+    QTcpServer m_server;
+    QTcpSocket *m_socket = nullptr;
+    // The client of the ConnectionRequest being handled, until it is accepted.
+    QTcpSocket *m_pending = nullptr;
+    qintptr m_pendingId = 0;
+    qintptr m_lastRequestId = 0;
+    bool m_peerClosed = false;
+    bool m_failed = false;
+    // Counts Close calls, so that an Error queued before a Close is dropped.
+    quint64 m_generation = 0;
+    int m_localPort = 0;
+    QString m_remoteHost;
+    int m_remotePort = 0;
+};

@@ -1,0 +1,31 @@
+#include "sources/YacMessage.h"
+
+namespace YacMessage {
+
+namespace {
+
+const QString &tag()
+{
+    static const QString text = QStringLiteral("@CALL");
+    return text;
+}
+
+} // namespace
+
+std::optional<Call> Parse(const QString &text)
+{
+    if (!text.startsWith(tag()))
+        return std::nullopt;
+    const qsizetype separator = text.indexOf(QLatin1Char('~'), tag().size());
+    if (separator < 0 || separator + 1 > kMaxSeparatorPosition)
+        return std::nullopt;
+    return Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())};
+}
+
+QString FirstMessage(const QString &text)
+{
+    const qsizetype next = text.indexOf(tag(), 1);
+    return next < 0 ? text : text.left(next);
+}
+
+} // namespace YacMessage

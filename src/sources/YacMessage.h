@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The one text message a YAC server sends for a call: "@CALL", the name, "~", the number.
+namespace YacMessage {
+
+struct Call
+{
+    QString number;
+    QString name;
+};
+
+// Positions in the text are 16-bit; a separator past this one never made a call.
+inline constexpr qsizetype kMaxSeparatorPosition = 32767;
+
+// "@CALLJOHN DOE~5551234567" gives name "JOHN DOE" and number "5551234567". The tag is
+// case-exact; the first "~" after it separates, so a later "~" and any line end stay on the
+// number. Anything else is not a call.
+std::optional<Call> Parse(const QString &text);
+
+// "@CALLA~1@CALLB~2" gives "@CALLA~1": only the first message of a connection counts.
+QString FirstMessage(const QString &text);
+
+} // namespace YacMessage
