@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -113,12 +114,34 @@ void frmMain::SetTopTwips(int twips)
 
 void frmMain::SetWidthTwips(int twips)
 {
-    resize(qMax(1, toPixels(twips) - frameExtra().width()), height());
+    m_outerSize.setWidth(toPixels(twips));
+    applyOuterSize();
 }
 
 void frmMain::SetHeightTwips(int twips)
 {
-    resize(width(), qMax(1, toPixels(twips) - frameExtra().height()));
+    m_outerSize.setHeight(toPixels(twips));
+    applyOuterSize();
+}
+
+void frmMain::applyOuterSize()
+{
+    const QSize extra = frameExtra();
+    resize(m_outerSize.width() > 0 ? qMax(1, m_outerSize.width() - extra.width()) : width(),
+           m_outerSize.height() > 0 ? qMax(1, m_outerSize.height() - extra.height()) : height());
+    // Until the window is shown its frame is unknown; the size is set again then.
+    if (isVisible() && !extra.isNull())
+        m_outerSize = QSize();
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_outerSize.isNull())
+        QTimer::singleShot(0, this, [this] {
+            applyOuterSize();
+            m_outerSize = QSize();
+        });
 }
 
 void frmMain::SetCaption(const QString &caption)

@@ -46,11 +46,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     int toPixels(double twips) const;
     QSize frameExtra() const;
+    void applyOuterSize();
 
     QWidget *m_browser;
     NetFailMark *m_lblNetFail;
@@ -59,4 +61,7 @@ private:
     QPushButton *m_cmdHide;
     QPushButton *m_cmdToggle;
     QPushButton *m_cmdSettings;
+    // An outer size asked for before the frame around the window was known (0: not asked),
+    // in pixels; applied again once the window is shown.
+    QSize m_outerSize;
 };

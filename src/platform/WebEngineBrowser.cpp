@@ -62,7 +62,9 @@ QUrl WebEngineBrowser::ToUrl(const QString &url)
     if (url.compare(QLatin1String("about:clear"), Qt::CaseInsensitive) == 0)
         return blank;
     const QUrl parsed(url, QUrl::TolerantMode);
-    if (!parsed.isValid() || parsed.scheme().isEmpty()) {
+    // A script URL would run in whatever page the window shows; a pop only ever shows pages.
+    if (!parsed.isValid() || parsed.scheme().isEmpty() ||
+        parsed.scheme().compare(QLatin1String("javascript"), Qt::CaseInsensitive) == 0) {
         qCInfo(lcBrowser) << "not a usable URL:" << url;
         return blank;
     }

@@ -6,11 +6,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <QWebEngineView>
 
 class NamedBrowserWindow;
 class QWebEnginePage;
 class QWebEngineProfile;
-class QWebEngineView;
 
 // The browser on Qt WebEngine: the main window's pane and named top-level windows, all on
 // one persistent profile so that users stay signed in to their web application.

@@ -1,0 +1,195 @@
+#include "app/MainProgram.h"
+#include "app/Monitor.h"
+#include "app/frmMain.h"
+#include "fakes/FakeBrowser.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/TestSupport.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/TcpSocketControl.h"
+
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+// The main window wired to real sockets and a real settings file, on the offscreen platform.
+class tst_MainProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsAndListens();
+    void quitStoresNormalGeometry();
+    void yacPortInUseAtStartUp();
+    void toggleWithoutModemRearmsTheListener();
+    void toggleFailureIsShownNotFatal();
+    void stopMonitorLeavesYacRunning();
+
+private:
+    void set(const QString &key, const QString &value)
+    {
+        m_store->WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
+    }
+    QString get(const QString &key)
+    {
+        return m_store->ReadSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key,
+                                    QStringLiteral("absent"));
+    }
+    static quint16 freePort() { return TestSupport::FreeSmallPort(); }
+    void makeProgram()
+    {
+        m_program = std::make_unique<MainProgram>(*m_store, m_browser, new QWidget, m_box,
+                                                  m_winsock1, m_wsAst);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<IniSettingsStore> m_store;
+    FakeBrowser m_browser;
+    FakeMessageBox m_box;
+    TcpSocketControl m_winsock1;
+    TcpSocketControl m_wsAst;
+    std::unique_ptr<MainProgram> m_program;
+};
+
+void tst_MainProgram::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_store = std::make_unique<IniSettingsStore>(m_dir->path());
+    m_box.shown.clear();
+    m_browser.log.clear();
+    set("comPort", "");
+    set("startupURL", "");
+}
+
+void tst_MainProgram::cleanup()
+{
+    m_program.reset();
+    m_winsock1.Close();
+    m_wsAst.Close();
+}
+
+void tst_MainProgram::startsAndListens()
+{
+    const quint16 port = freePort();
+    set("yacPort", QString::number(port));
+    makeProgram();
+    m_program->Start();
+    frmMain &window = m_program->MainWindow();
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Ringscout v1.2.17 - Belvane"));
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(!window.cmdDialer()->isEnabled());
+    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+    QCOMPARE(m_winsock1.LocalPort(), int(port));
+    QVERIFY(m_box.shown.isEmpty());
+    QVERIFY(!window.lblNetFail()->isVisible()); // no Asterisk configured
+}
+
+void tst_MainProgram::quitStoresNormalGeometry()
+{
+    set("yacPort", "0");
+    makeProgram();
+    m_program->Start();
+    frmMain &window = m_program->MainWindow();
+    window.setGeometry(150, 120, 700, 520);
+    QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
+    const QList<int> normal = window.NormalGeometryTwips();
+    window.showMaximized();
+    QTRY_VERIFY(window.isMaximized());
+
+    QSignalSpy quit(m_program.get(), &MainProgram::quitRequested);
+    QTest::mouseClick(window.cmdQuit(), Qt::LeftButton);
+    QCOMPARE(quit.size(), 1);
+    QCOMPARE(get("startx"), QString::number(normal[0]));
+    QCOMPARE(get("starty"), QString::number(normal[1]));
+    QCOMPARE(get("startw"), QString::number(normal[2]));
+    QCOMPARE(get("starth"), QString::number(normal[3]));
+
+    // The next start puts the window back there.
+    m_program.reset();
+    makeProgram();
+    m_program->Start();
+    QTRY_COMPARE(m_program->MainWindow().NormalGeometryTwips(), normal);
+}
+
+void tst_MainProgram::yacPortInUseAtStartUp()
+{
+    QTcpServer squatter;
+    QVERIFY(TestSupport::ListenOnSmallPort(squatter, QHostAddress::Any));
+    set("yacPort", QString::number(squatter.serverPort()));
+    makeProgram();
+    bool hiddenDuringBox = false;
+    m_box.onShow = [&](const FakeMessageBox::Shown &) {
+        hiddenDuringBox = !m_program->MainWindow().isVisible();
+    };
+    m_program->Start();
+    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
+    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")), qPrintable(m_box.shown[0].text));
+    QVERIFY(m_box.shown[0].text.contains(QString::number(squatter.serverPort())));
+    QVERIFY(hiddenDuringBox);
+    QVERIFY(m_program->State().startupFailed);
+    QVERIFY(m_program->MainWindow().isVisible()); // never left without a window
+}
+
+void tst_MainProgram::toggleWithoutModemRearmsTheListener()
+{
+    const quint16 port = freePort();
+    set("yacPort", QString::number(port));
+    makeProgram();
+    m_program->Start();
+    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+
+    // A YAC server that connected and has not finished is dropped by the click.
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(client.waitForConnected(3000));
+    QTRY_COMPARE(m_winsock1.State(), int(ISocketControl::sckConnected));
+
+    QPushButton *toggle = m_program->MainWindow().cmdToggle();
+    for (int click = 0; click < 2; ++click) {
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+        QCOMPARE(toggle->text(), QStringLiteral("Disable &Monitor"));
+        QVERIFY(!m_program->MainWindow().cmdDialer()->isEnabled());
+    }
+    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(m_box.shown.isEmpty());
+}
+
+void tst_MainProgram::toggleFailureIsShownNotFatal()
+{
+    set("yacPort", QString::number(freePort()));
+    makeProgram();
+    m_program->Start();
+    // Another program takes the port; the listener is re-armed by the click and fails.
+    m_winsock1.Close();
+    QTcpServer squatter;
+    QVERIFY(squatter.listen(QHostAddress::Any, quint16(m_program->State().yacPort)));
+    QTest::mouseClick(m_program->MainWindow().cmdToggle(), Qt::LeftButton);
+    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown[0].kind, QStringLiteral("critical"));
+    QCOMPARE(m_box.shown[0].title, QStringLiteral("Ringscout"));
+    QVERIFY(m_box.shown[0].text.contains(QString::number(squatter.serverPort())));
+}
+
+void tst_MainProgram::stopMonitorLeavesYacRunning()
+{
+    set("yacPort", QString::number(freePort()));
+    makeProgram();
+    m_program->Start();
+    m_program->Monitoring().StopMonitor();
+    QCOMPARE(m_program->MainWindow().cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+    // yacPort 0: the next start closes the listener and leaves it closed.
+    set("yacPort", "0");
+    m_program->State().yacPort = 0;
+    m_program->Monitoring().StartMonitor();
+    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
+    QCOMPARE(m_program->MainWindow().cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+}
+
+QTEST_MAIN(tst_MainProgram)
+#include "tst_mainprogram.moc"

@@ -1,0 +1,123 @@
+#include "app/frmMain.h"
+#include "e2e/HttpRecorder.h"
+#include "platform/NamedBrowserWindow.h"
+#include "platform/WebEngineBrowser.h"
+#include "pop/CallerPop.h"
+#include "settings/Globals.h"
+
+#include <QApplication>
+#include <QWebEngineView>
+#include <QtTest>
+
+// ShowCaller with the real browser engine, against a web server on 127.0.0.1.
+class tst_BrowserPop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void popInThePane();
+    void popInANamedWindow();
+    void refusedUrlsDoNotEndTheProgram();
+    void cleanupTestCase();
+
+private:
+    HttpRecorder m_server;
+    std::unique_ptr<WebEngineBrowser> m_browser;
+    std::unique_ptr<frmMain> m_window;
+    Globals m_globals;
+};
+
+void tst_BrowserPop::initTestCase()
+{
+    QVERIFY(m_server.Start());
+    m_browser = std::make_unique<WebEngineBrowser>();
+    m_window = std::make_unique<frmMain>(m_browser->Pane());
+    m_window->show();
+    m_globals.URL = m_server.Url(QStringLiteral("/search?phone=*&name=+"));
+    m_globals.Target = QStringLiteral("CallerID");
+}
+
+void tst_BrowserPop::popInThePane()
+{
+    m_globals.newwin = false;
+    m_window->showMinimized();
+    CallerPop pop(m_globals, *m_browser, *m_window, CodePage::Utf8);
+    QString number = QStringLiteral("(555) 123-4567");
+    QString name = QStringLiteral(" JOHN SMITH ");
+    pop.ShowCaller(number, name);
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.PageRequests().contains(
+                                 "/search?phone=5551234567&name=JOHN+SMITH"),
+                             20000);
+    QVERIFY(!m_window->isMinimized());
+    QVERIFY(m_window->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->Pane()->url().path(), QStringLiteral("/search"), 10000);
+}
+
+void tst_BrowserPop::popInANamedWindow()
+{
+    m_globals.newwin = true;
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    CallerPop pop(m_globals, *m_browser, *m_window, CodePage::Utf8);
+    const qsizetype before = m_server.PageRequests().size();
+
+    QString number = QStringLiteral("5551234567");
+    QString name = QStringLiteral("JOHN SMITH");
+    pop.ShowCaller(number, name);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 1, 20000);
+    QCOMPARE(m_server.PageRequests().last(), QStringLiteral("/search?phone=5551234567&name=JOHN+SMITH"));
+    QPointer<NamedBrowserWindow> first = m_browser->NamedWindow(QStringLiteral("CallerID"));
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), QStringLiteral("CallerID"));
+    QVERIFY(m_window->isMinimized()); // the main window is not touched
+
+    // A second call reuses the window of that name.
+    number = QStringLiteral("5559876543");
+    name = QStringLiteral("ANN");
+    pop.ShowCaller(number, name);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 2, 20000);
+    QCOMPARE(m_server.PageRequests().last(), QStringLiteral("/search?phone=5559876543&name=ANN"));
+    QCOMPARE(m_browser->NamedWindow(QStringLiteral("CallerID")), first.data());
+
+    // Once the user closes it, the next call opens a new one.
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(!m_browser->NamedWindow(QStringLiteral("CallerID")));
+    number = QStringLiteral("5551112222");
+    pop.ShowCaller(number, name);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 3, 20000);
+    QVERIFY(m_browser->NamedWindow(QStringLiteral("CallerID")));
+}
+
+void tst_BrowserPop::refusedUrlsDoNotEndTheProgram()
+{
+    const QStringList urls{QStringLiteral("https://"), QStringLiteral("::not a url::"),
+                           QStringLiteral("http://127.0.0.1:1/nothing-listens-here"),
+                           QStringLiteral("javascript:alert(1)"), QString(),
+                           QStringLiteral("about:clear")};
+    for (const QString &url : urls) {
+        m_browser->Navigate(url);
+        m_browser->NavigateNamed(QStringLiteral("Other"), url);
+    }
+    // The engine settles on error or empty pages; the program goes on serving pops.
+    m_browser->Navigate(m_server.Url(QStringLiteral("/after")));
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.PageRequests().contains(QStringLiteral("/after")), 20000);
+}
+
+void tst_BrowserPop::cleanupTestCase()
+{
+    m_window.reset();
+    m_browser.reset();
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    tst_BrowserPop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browserpop.moc"

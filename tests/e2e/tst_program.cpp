@@ -1,0 +1,115 @@
+#include "e2e/HttpRecorder.h"
+#include "e2e/ProgramRunner.h"
+#include "fakes/TestSupport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+// The DialBegin of the captured call, whose calling channel is 5551234567 "Front Desk".
+QByteArray capturedDialBegin()
+{
+    const QByteArray capture = TestSupport::Fixture(QStringLiteral("ami/login-ok-call.bin"));
+    qsizetype from = 0;
+    while ((from = capture.indexOf("Event: DialBegin", from)) >= 0) {
+        const qsizetype end = capture.indexOf("\r\n\r\n", from) + 4;
+        const QByteArray block = capture.mid(from, end - from);
+        if (block.contains("CallerIDName: Front Desk"))
+            return block;
+        from = end;
+    }
+    return {};
+}
+
+} // namespace
+
+// The real program, end to end: the browser engine under a display, a web server that
+// records what the browser asks for, and the call sources fed over loopback TCP.
+class tst_Program : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startupPageAndYacCall();
+    void asteriskDialBegin();
+
+private:
+    HttpRecorder m_web;
+};
+
+void tst_Program::initTestCase()
+{
+    QVERIFY(m_web.Start());
+}
+
+void tst_Program::startupPageAndYacCall()
+{
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    QVERIFY(program.IsValid());
+    const quint16 yacPort = ProgramRunner::FreePort();
+    program.Set("comPort", "");
+    program.Set("yacPort", QString::number(yacPort));
+    program.Set("startupURL", m_web.Url("/start"));
+    program.Set("URL", m_web.Url("/search?phone=*&name=+"));
+    QVERIFY(program.Start());
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/start"), 30000);
+
+    // A YAC server: one connection, the message, no terminator, close.
+    QTcpSocket yac;
+    yac.connectToHost(QHostAddress::LocalHost, yacPort);
+    QVERIFY(yac.waitForConnected(5000));
+    yac.write("@CALLJOHN SMITH~(555) 123-4567");
+    QVERIFY(yac.waitForBytesWritten(5000));
+    yac.disconnectFromHost();
+
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_web.PageRequests().contains("/search?phone=5551234567&name=JOHN+SMITH"), 30000);
+    QCOMPARE(program.Process().state(), QProcess::Running);
+}
+
+void tst_Program::asteriskDialBegin()
+{
+    const QByteArray dialBegin = capturedDialBegin();
+    QVERIFY(!dialBegin.isEmpty());
+
+    // A scripted Manager Interface: greeting, accept the login, then the call.
+    QTcpServer ami;
+    QVERIFY(TestSupport::ListenOnSmallPort(ami));
+    QByteArray received;
+    QObject::connect(&ami, &QTcpServer::newConnection, &ami, [&] {
+        QTcpSocket *peer = ami.nextPendingConnection();
+        peer->write("Asterisk Call Manager/11.0.0\r\n");
+        QObject::connect(peer, &QTcpSocket::readyRead, peer, [&, peer] {
+            const QByteArray data = peer->readAll();
+            received += data;
+            if (data.contains("Action: login"))
+                peer->write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
+            if (data.contains("Action: events"))
+                peer->write("Response: Success\r\nEvents: On\r\n\r\n" + dialBegin);
+        });
+    });
+
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    program.Set("comPort", "");
+    program.Set("yacPort", "0");
+    program.Set("startupURL", "");
+    program.Set("URL", m_web.Url("/ami?phone=*&name=+"));
+    program.Set("AsteriskServer", "127.0.0.1");
+    program.Set("AsteriskPort", QString::number(ami.serverPort()));
+    program.Set("AsteriskManager", "ringscout");
+    program.Set("AsteriskPassword", "test123");
+    program.Set("AsteriskExtension", "101");
+    QVERIFY(program.Start());
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/ami?phone=5551234567&name=Front+Desk"),
+                             30000);
+    QVERIFY(received.startsWith("Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n"));
+    QVERIFY(received.contains("Action: events\r\nEventMask: call\r\n\r\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_Program)
+#include "tst_program.moc"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets everything up, builds Ringscout and runs the whole test suite: every test in a
+# virtual X display, then the logic tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh build
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300)
+
+tools/setup.sh build-asan -DRINGSCOUT_SANITIZE=ON -DRINGSCOUT_GUI=OFF -DRINGSCOUT_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=Debug
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure --timeout 300)
