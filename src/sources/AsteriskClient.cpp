@@ -1,0 +1,203 @@
+#include "sources/AsteriskClient.h"
+
+#include "Version.h"
+#include "platform/Failure.h"
+#include "platform/IMainWindow.h"
+#include "platform/IMessageBox.h"
+#include "platform/ISocketControl.h"
+#include "platform/TimerControl.h"
+#include "pop/IShowCaller.h"
+#include "settings/Globals.h"
+#include "sources/DialScan.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcAmi, "ringscout.ami", QtWarningMsg)
+
+namespace {
+
+// Every message ends with an empty line; the PBX ignores the case of action names.
+const QString kEventsCallOnly = QStringLiteral("Action: events\r\nEventMask: call\r\n\r\n");
+const QString kKeepAlive = QStringLiteral("Action: Ping\r\n\r\n");
+
+constexpr QByteArrayView kGreeting("Asterisk Call Manager");
+// The login's answer, "Response: Error\r\nMessage: Authentication failed\r\n\r\n", is taken
+// only as a whole line: a caller may well be named "Authentication failed", and events carry
+// caller names, which would otherwise drop the connection and open the box.
+constexpr QByteArrayView kAccepted("Message: Authentication accepted\r\n");
+constexpr QByteArrayView kRefused("Message: Authentication failed\r\n");
+
+bool containsLine(QByteArrayView text, QByteArrayView line)
+{
+    for (qsizetype at = text.indexOf(line); at >= 0; at = text.indexOf(line, at + 1)) {
+        if (at == 0 || text[at - 1] == '\n')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+AsteriskClient::AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer,
+                               IMainWindow &window, IMessageBox &box, IShowCaller &pop,
+                               QObject *parent)
+    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_window(window), m_box(box),
+      m_pop(pop)
+{
+    m_atimer.SetInterval(m_intervals.start);
+    m_atimer.SetEnabled(true);
+    connect(&m_wsAst, &ISocketControl::DataArrival, this, &AsteriskClient::wsAst_DataArrival);
+    connect(&m_wsAst, &ISocketControl::Error, this, &AsteriskClient::wsAst_Error);
+    connect(&m_wsAst, &ISocketControl::PeerClosed, this, &AsteriskClient::wsAst_PeerClosed);
+    connect(&m_atimer, &TimerControl::Tick, this, &AsteriskClient::atimer_Tick);
+}
+
+void AsteriskClient::SetIntervals(const Intervals &intervals)
+{
+    m_intervals = intervals;
+    if (m_atStartInterval)
+        m_atimer.SetInterval(m_intervals.start);
+}
+
+void AsteriskClient::ConnectAsterisk()
+{
+    resetRefusals();
+    if (m_g.AsteriskPassword.isEmpty() || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort <= 0 ||
+        m_g.AsteriskManager.isEmpty()) {
+        // Not configured: a connection that is already open goes on working.
+        ShowNetOk();
+        return;
+    }
+    m_wsAst.Close();
+    ShowNetFail();
+    m_wsAst.SetLocalPort(0);
+    m_wsAst.SetRemotePort(m_g.AsteriskPort);
+    m_wsAst.SetRemoteHost(m_g.AsteriskServer);
+    m_hostSet = true;
+    qCDebug(lcAmi) << "connecting to" << m_g.AsteriskServer << m_g.AsteriskPort;
+    startAttempt();
+}
+
+void AsteriskClient::ShowNetOk()
+{
+    m_window.SetNetFailVisible(false);
+    m_atStartInterval = false;
+    m_atimer.SetInterval(m_intervals.ok);
+}
+
+void AsteriskClient::ShowNetFail()
+{
+    m_window.SetNetFailVisible(true);
+    m_atStartInterval = false;
+    m_atimer.SetInterval(m_intervals.fail);
+}
+
+void AsteriskClient::wsAst_DataArrival()
+{
+    if (m_wsAst.State() != ISocketControl::sckConnected)
+        return;
+    const QByteArray bytes = m_wsAst.GetBytes();
+    if (bytes.isEmpty())
+        return;
+    m_awaitingReply = false;
+    // Each test below sees whole messages only, however the PBX's writes were cut.
+    const QByteArray text = m_framer.Feed(bytes);
+    if (text.isEmpty())
+        return;
+
+    if (text.contains(kGreeting)) {
+        send(QStringLiteral("Action: login\r\nUsername: ") + m_g.AsteriskManager +
+             QStringLiteral("\r\nSecret: ") + m_g.AsteriskPassword + QStringLiteral("\r\n\r\n"));
+    }
+    if (containsLine(text, kAccepted)) {
+        qCDebug(lcAmi) << "logged in";
+        ShowNetOk();
+        resetRefusals();
+        send(kEventsCallOnly);
+    }
+    if (containsLine(text, kRefused))
+        refused();
+    if (auto caller = DialScan::FirstCaller(text, m_g.AsteriskExtension)) {
+        qCDebug(lcAmi) << "dial from" << caller->number << caller->name;
+        m_pop.ShowCaller(caller->number, caller->name);
+    }
+}
+
+void AsteriskClient::wsAst_Error()
+{
+    qCDebug(lcAmi) << "socket error";
+    ShowNetFail();
+}
+
+// The PBX hung up (a restart, a "manager reload"): show it now, and let the next short tick
+// reconnect instead of waiting for a keep-alive up to 45 seconds away.
+void AsteriskClient::wsAst_PeerClosed()
+{
+    qCDebug(lcAmi) << "closed by the PBX";
+    m_awaitingReply = false;
+    ShowNetFail();
+}
+
+void AsteriskClient::atimer_Tick()
+{
+    if (m_wsAst.State() == ISocketControl::sckConnected) {
+        if (!m_awaitingReply) {
+            m_awaitingReply = true;
+            send(kKeepAlive);
+            return;
+        }
+        // Not a byte since the last keep-alive: the PBX or the path to it is gone without
+        // a word (a pulled cable, a crashed host), so treat it like a closed connection.
+        qCDebug(lcAmi) << "no answer to the keep-alive";
+        m_wsAst.Close();
+        m_awaitingReply = false;
+    }
+    // Without a host of our own the socket would try whatever it last held, or nothing.
+    if (!m_hostSet || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort == 0)
+        return;
+    m_wsAst.Close();
+    ShowNetFail();
+    startAttempt();
+}
+
+void AsteriskClient::startAttempt()
+{
+    m_framer.Reset();
+    m_awaitingReply = false;
+    m_wsAst.Connect();
+}
+
+// Asterisk closes the connection itself after a refusal; the same secret will be refused
+// again, so each retry waits twice as long, and one box at a time is enough to tell.
+void AsteriskClient::refused()
+{
+    qCDebug(lcAmi) << "login refused";
+    m_wsAst.Close();
+    m_framer.Reset();
+    m_awaitingReply = false;
+    ShowNetFail();
+    m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
+                                       : qMin(m_refusedWait * 2, m_intervals.refusedMax);
+    m_atimer.SetInterval(m_refusedWait);
+    if (m_boxOpen)
+        return;
+    m_boxOpen = true;
+    m_box.Information(QString::fromUtf8(Version::Title),
+                      QStringLiteral("Authentication Failed to Asterisk Server"));
+    m_boxOpen = false;
+}
+
+void AsteriskClient::resetRefusals()
+{
+    m_refusedWait = 0;
+}
+
+void AsteriskClient::send(const QString &message)
+{
+    try {
+        m_wsAst.SendData(message);
+    } catch (const Failure &failure) {
+        qCDebug(lcAmi) << "send failed:" << failure.Text();
+        ShowNetFail();
+    }
+}

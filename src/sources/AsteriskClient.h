@@ -1,0 +1,72 @@
+#pragma once
+
+#include "sources/AmiFramer.h"
+
+#include <QObject>
+#include <QString>
+
+struct Globals;
+class ISocketControl;
+class TimerControl;
+class IMainWindow;
+class IMessageBox;
+class IShowCaller;
+
+// Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
+// each dial to a configured extension, and shows the network mark while the link is down.
+class AsteriskClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Timer intervals and waits in milliseconds; tests shorten them.
+    struct Intervals
+    {
+        int start = 2000;        // from the window's creation until the first use
+        int ok = 45000;          // logged in, or no connection configured
+        int fail = 3000;         // down, or connected but not yet logged in
+        int refusedFirst = 3000; // wait after a refused login, doubled after each refusal
+        int refusedMax = 300000;
+    };
+
+    AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer, IMainWindow &window,
+                   IMessageBox &box, IShowCaller &pop, QObject *parent = nullptr);
+
+    // The start interval applies at once while the timer still runs at it; the others at
+    // their next use.
+    void SetIntervals(const Intervals &intervals);
+
+    // Opens, or opens afresh, the connection from the current settings.
+    void ConnectAsterisk();
+    void ShowNetOk();
+    void ShowNetFail();
+
+    // Handlers of wsAst's DataArrival, Error and PeerClosed, and of atimer's Tick.
+    void wsAst_DataArrival();
+    void wsAst_Error();
+    void wsAst_PeerClosed();
+    void atimer_Tick();
+
+private:
+    void startAttempt();
+    void refused();
+    void resetRefusals();
+    void send(const QString &message);
+
+    Globals &m_g;
+    ISocketControl &m_wsAst;
+    TimerControl &m_atimer;
+    IMainWindow &m_window;
+    IMessageBox &m_box;
+    IShowCaller &m_pop;
+
+    Intervals m_intervals;
+    AmiFramer m_framer;
+    bool m_atStartInterval = true;
+    // Whether ConnectAsterisk has ever set the host and port that a tick reconnects to.
+    bool m_hostSet = false;
+    // A keep-alive went out and nothing at all has come back since.
+    bool m_awaitingReply = false;
+    bool m_boxOpen = false;
+    int m_refusedWait = 0;
+};

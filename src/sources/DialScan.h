@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// Finds the caller to pop in the Manager Interface messages of one read: the first Dial
+// event with a usable caller number whose destination matches the extension filter.
+namespace DialScan {
+
+struct Caller
+{
+    QString number;
+    QString name;
+};
+
+// `text` is whole messages as received (see AmiFramer); `extensions` is the AsteriskExtension
+// setting: "" for any destination, else a list such as "101,102" matched as substrings of
+// the destination channel, letter case ignored. At most one caller per call.
+std::optional<Caller> FirstCaller(QByteArrayView text, const QString &extensions);
+
+// Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
+bool MatchesExtension(const QString &destination, const QString &extensions);
+
+// Undoes the backslash escapes that Asterisk 13.5 and later put in values:
+// "Mary O\'Brien" becomes "Mary O'Brien".
+QString Unescape(const QString &value);
+
+} // namespace DialScan
