@@ -17,7 +17,7 @@ std::optional<Call> Parse(const QString &text)
     if (!text.startsWith(tag()))
         return std::nullopt;
     const qsizetype separator = text.indexOf(QLatin1Char('~'), tag().size());
-    if (separator < 0 || separator + 1 > kMaxSeparatorPosition)
+    if (separator < 0)
         return std::nullopt;
     return Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())};
 }

@@ -13,9 +13,6 @@ struct Call
     QString name;
 };
 
-// Positions in the text are 16-bit; a separator past this one never made a call.
-inline constexpr qsizetype kMaxSeparatorPosition = 32767;
-
 // "@CALLJOHN DOE~5551234567" gives name "JOHN DOE" and number "5551234567". The tag is
 // case-exact; the first "~" after it separates, so a later "~" and any line end stay on the
 // number. Anything else is not a call.
