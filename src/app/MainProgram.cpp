@@ -28,6 +28,9 @@ MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *brow
     m_startup = std::make_unique<Startup>(m_globals, store, browser, window, box, *m_monitor);
 
     connect(window.cmdQuit(), &QPushButton::clicked, this, &MainProgram::cmdQuit_Click);
+    // Closing the main window ends the program, named browser windows or not, but without
+    // saving its geometry: only Quit does that.
+    connect(&window, &frmMain::closed, this, &MainProgram::quitRequested);
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
 }

@@ -45,6 +45,7 @@ public:
     void cmdQuit_Click();
 
 signals:
+    // Quit, or the main window closed from its title bar.
     void quitRequested();
 
 private:

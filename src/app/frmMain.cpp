@@ -179,6 +179,12 @@ void frmMain::LayOut()
     }
 }
 
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
 void frmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

@@ -44,7 +44,12 @@ public:
     // Lays the controls out for the window's current outer size.
     void LayOut();
 
+signals:
+    // The user closed the window from its title bar.
+    void closed();
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;

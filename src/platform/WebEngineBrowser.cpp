@@ -58,10 +58,10 @@ WebEngineBrowser::~WebEngineBrowser()
 
 QUrl WebEngineBrowser::ToUrl(const QString &url)
 {
-    const QUrl blank(QStringLiteral("about:blank"));
+    QUrl blank(QStringLiteral("about:blank"));
     if (url.compare(QLatin1String("about:clear"), Qt::CaseInsensitive) == 0)
         return blank;
-    const QUrl parsed(url, QUrl::TolerantMode);
+    QUrl parsed(url, QUrl::TolerantMode);
     // A script URL would run in whatever page the window shows; a pop only ever shows pages.
     if (!parsed.isValid() || parsed.scheme().isEmpty() ||
         parsed.scheme().compare(QLatin1String("javascript"), Qt::CaseInsensitive) == 0) {

@@ -107,6 +107,13 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QCOMPARE(get("startw"), QString::number(normal[2]));
     QCOMPARE(get("starth"), QString::number(normal[3]));
 
+    // Closing from the title bar also ends the program, but saves nothing.
+    set("startx", "1");
+    window.close();
+    QCOMPARE(quit.size(), 2);
+    QCOMPARE(get("startx"), QStringLiteral("1"));
+    set("startx", QString::number(normal[0]));
+
     // The next start puts the window back there.
     m_program.reset();
     makeProgram();
