@@ -13,7 +13,7 @@ class AmiFramer
 {
 public:
     // The largest unfinished message kept; the biggest Asterisk sends is about 1 KB.
-    static constexpr qsizetype DefaultMaxTail = 1024 * 1024;
+    static constexpr qsizetype DefaultMaxTail = qsizetype(1) << 20;
 
     explicit AmiFramer(qsizetype maxTail = DefaultMaxTail);
 
