@@ -2,66 +2,89 @@
 
 #include <QtTest>
 
+// The settings file itself: where it lives, who may read it, and exact text round-trips.
 class tst_IniSettingsStore : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void fileLivesInTheConfigFolder();
-    void ownerOnly();
+    void fileInTheConfigFolderOwnerOnly();
     void absentKeyGivesDefault();
-    void otherKeysSurviveAWrite();
+    void valuesRoundTripExactly_data();
+    void valuesRoundTripExactly();
+    void handTypedValues_data();
+    void handTypedValues();
+
+private:
+    QTemporaryDir m_dir;
 };
 
-void tst_IniSettingsStore::fileLivesInTheConfigFolder()
+void tst_IniSettingsStore::fileInTheConfigFolderOwnerOnly()
 {
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/new folder").toUtf8());
     IniSettingsStore store;
-    store.WriteSetting("Belvane", "settings", "yacPort", "10629");
-    const QString path = home.path() + QStringLiteral("/Belvane.ini");
+    store.WriteSetting("Belvane", "settings", "AsteriskPassword", "secret");
+    store.WriteSetting("Belvane", "settings", "yacPort", "10629"); // the file is rewritten
+    const QString path = home.path() + QStringLiteral("/new folder/Belvane.ini");
     QCOMPARE(store.FilePath("Belvane"), path);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     QVERIFY2(content.contains("[settings]") && content.contains("yacPort=10629"), content);
-}
-
-void tst_IniSettingsStore::ownerOnly()
-{
-    QTemporaryDir dir;
-    IniSettingsStore store(dir.path() + QStringLiteral("/new/folder"));
-    store.WriteSetting("Belvane", "settings", "AsteriskPassword", "secret");
-    const auto perms = QFile::permissions(store.FilePath("Belvane"));
-    QCOMPARE(perms & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
-             QFile::Permissions());
-    QVERIFY(perms & QFile::ReadOwner);
-    // Still owner-only after the file is rewritten.
-    store.WriteSetting("Belvane", "settings", "AsteriskPassword", "other");
-    QCOMPARE(QFile::permissions(store.FilePath("Belvane")) & (QFile::ReadGroup | QFile::ReadOther),
-             QFile::Permissions());
+    QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
 }
 
 void tst_IniSettingsStore::absentKeyGivesDefault()
 {
-    QTemporaryDir dir;
-    IniSettingsStore store(dir.path());
+    IniSettingsStore store(m_dir.path());
     QCOMPARE(store.ReadSetting("Belvane", "settings", "comPort", "2"), QStringLiteral("2"));
     store.WriteSetting("Belvane", "settings", "comPort", "");
     QCOMPARE(store.ReadSetting("Belvane", "settings", "comPort", "2"), QString());
-    // Another section or application is another address.
     QCOMPARE(store.ReadSetting("Belvane", "other", "comPort", "x"), QStringLiteral("x"));
     QCOMPARE(store.ReadSetting("Other", "settings", "comPort", "y"), QStringLiteral("y"));
 }
 
-void tst_IniSettingsStore::otherKeysSurviveAWrite()
+void tst_IniSettingsStore::valuesRoundTripExactly_data()
 {
-    QTemporaryDir dir;
-    IniSettingsStore store(dir.path());
-    store.WriteSetting("Belvane", "settings", "URL", "http://a/*");
-    store.WriteSetting("Belvane", "settings", "startx", "1920");
-    QCOMPARE(store.ReadSetting("Belvane", "settings", "URL", ""), QStringLiteral("http://a/*"));
-    QCOMPARE(store.ReadSetting("Belvane", "settings", "startx", ""), QStringLiteral("1920"));
+    QTest::addColumn<QString>("text");
+    for (const char *text :
+         {"NMBR = ", "  NAME =  ", "115200,N,8,1", "101, 102,", ",", "pa\"ss'wo\\rd",
+          "http://crm/search.htm?phone=*&name=+", "a;b#c", "@Variant(x)", "AT[S0=0]", ""})
+        QTest::addRow("%s", text) << QString::fromUtf8(text);
+    QTest::addRow("non-ASCII") << QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x93\x9e");
+}
+
+void tst_IniSettingsStore::valuesRoundTripExactly()
+{
+    QFETCH(QString, text);
+    IniSettingsStore(m_dir.path()).WriteSetting("Belvane", "settings", "value", text);
+    // Another store object reads the file afresh.
+    QCOMPARE(IniSettingsStore(m_dir.path()).ReadSetting("Belvane", "settings", "value", "-"),
+             text);
+}
+
+void tst_IniSettingsStore::handTypedValues_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("commas without quotes") << QByteArray("value=115200,N,8,1") << "115200,N,8,1";
+    QTest::newRow("list with blanks") << QByteArray("value = 101,102") << "101,102";
+    QTest::newRow("plain number") << QByteArray("value=10630") << "10630";
+    QTest::newRow("quoted blanks") << QByteArray("value=\"NMBR = \"") << "NMBR = ";
+}
+
+void tst_IniSettingsStore::handTypedValues()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, text);
+    IniSettingsStore store(m_dir.path());
+    QFile file(store.FilePath("Belvane"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[settings]\n" + line + "\nother=1\n");
+    file.close();
+    QCOMPARE(store.ReadSetting("Belvane", "settings", "value", "-"), text);
 }
 
 QTEST_GUILESS_MAIN(tst_IniSettingsStore)

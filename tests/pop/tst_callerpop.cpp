@@ -12,7 +12,6 @@ class tst_CallerPop : public QObject
 private slots:
     void pop_data();
     void pop();
-    void cleanedValuesWrittenBack();
     void longTextsDoNotFail();
 };
 
@@ -61,20 +60,6 @@ void tst_CallerPop::pop()
     QCOMPARE(window.log + browser.log, log);
     // Only a pop in the pane brings the main window back from the task bar.
     QCOMPARE(window.minimised, newwin || log.isEmpty());
-}
-
-void tst_CallerPop::cleanedValuesWrittenBack()
-{
-    Globals g;
-    g.URL = QStringLiteral("x");
-    FakeBrowser browser;
-    FakeMainWindow window;
-    CallerPop pop(g, browser, window, CodePage::Utf8);
-    QString number = QStringLiteral(" (555) 1 ");
-    QString name = QStringLiteral("  ANN ");
-    pop.ShowCaller(number, name);
-    QCOMPARE(number, QStringLiteral("5551"));
-    QCOMPARE(name, QStringLiteral("ANN"));
 }
 
 void tst_CallerPop::longTextsDoNotFail()

@@ -3,124 +3,66 @@
 
 #include <QtTest>
 
-using namespace SettingConversions;
-
 class tst_SettingConversions : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void int16_data();
-    void int16();
-    void int32_data();
-    void int32();
-    void boolean_data();
-    void boolean();
+    void convert_data();
+    void convert();
 };
 
-// "ok" false: the conversion must fail, with the key and the text in the description.
-void tst_SettingConversions::int16_data()
+// "ok" false: the conversion fails, naming the key and the text in the description.
+void tst_SettingConversions::convert_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("value");
-    QTest::newRow("plain") << "10629" << true << 10629;
-    QTest::newRow("max") << "32767" << true << 32767;
-    QTest::newRow("min") << "-32768" << true << -32768;
-    QTest::newRow("above max") << "32768" << false << 0;
-    QTest::newRow("below min") << "-32769" << false << 0;
-    QTest::newRow("far above") << "99999999999999999999" << false << 0;
-    QTest::newRow("empty") << "" << false << 0;
-    QTest::newRow("blank") << " " << false << 0;
-    QTest::newRow("letters") << "COM2" << false << 0;
-    QTest::newRow("fraction") << "3.5" << false << 0;
-    QTest::newRow("hex") << "0x10" << false << 0;
-    QTest::newRow("blanks around") << " 5038 " << true << 5038;
-    QTest::newRow("plus sign") << "+7" << true << 7;
-    QTest::newRow("leading zeros") << "007" << true << 7;
-}
-
-void tst_SettingConversions::int16()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(int, value);
-    try {
-        const qint16 got = ToInt16(QStringLiteral("yacPort"), text);
-        QVERIFY2(ok, qPrintable(QStringLiteral("converted to %1").arg(got)));
-        QCOMPARE(int(got), value);
-    } catch (const Failure &failure) {
-        QVERIFY2(!ok, failure.what());
-        QCOMPARE(failure.Source(), QStringLiteral("Settings"));
-        QVERIFY(failure.Description().contains(QStringLiteral("\"yacPort\"")));
-        QVERIFY(failure.Description().contains(QLatin1Char('"') + text + QLatin1Char('"')));
-    }
-}
-
-void tst_SettingConversions::int32_data()
-{
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<qint64>("value");
-    QTest::newRow("twips") << "1920" << true << qint64(1920);
-    QTest::newRow("negative left edge") << "-60" << true << qint64(-60);
-    QTest::newRow("beyond 16 bits") << "40000" << true << qint64(40000);
-    QTest::newRow("max") << "2147483647" << true << qint64(2147483647);
-    QTest::newRow("min") << "-2147483648" << true << qint64(-2147483648LL);
-    QTest::newRow("above max") << "2147483648" << false << qint64(0);
-    QTest::newRow("empty") << "" << false << qint64(0);
-    QTest::newRow("text") << "left" << false << qint64(0);
+    const struct
+    {
+        const char *kind, *text;
+        bool ok;
+        qint64 value;
+    } rows[] = {
+        {"int16", "32767", true, 32767},       {"int16", "-32768", true, -32768},
+        {"int16", "32768", false, 0},          {"int16", "-32769", false, 0},
+        {"int16", "99999999999999999999", false, 0},
+        {"int16", "", false, 0},               {"int16", " ", false, 0},
+        {"int16", "COM2", false, 0},           {"int16", "3.5", false, 0},
+        {"int16", "0x10", false, 0},           {"int16", " 5038 ", true, 5038},
+        {"int16", "+7", true, 7},              {"int32", "-60", true, -60},
+        {"int32", "40000", true, 40000},       {"int32", "2147483647", true, 2147483647},
+        {"int32", "-2147483648", true, -2147483648LL},
+        {"int32", "2147483648", false, 0},     {"int32", "left", false, 0},
+        {"bool", "0", true, 0},                {"bool", "1", true, 1},
+        {"bool", "-1", true, 1},               {"bool", "2.5", true, 1},
+        {"bool", "0.0", true, 0},              {"bool", "", false, 0},
+        {"bool", "true", false, 0},            {"bool", "inf", false, 0},
+    };
+    for (const auto &row : rows)
+        QTest::addRow("%s \"%s\"", row.kind, row.text)
+            << row.kind << row.text << row.ok << row.value;
 }
 
-void tst_SettingConversions::int32()
+void tst_SettingConversions::convert()
 {
+    QFETCH(QString, kind);
     QFETCH(QString, text);
     QFETCH(bool, ok);
     QFETCH(qint64, value);
-    bool converted = false;
-    qint64 got = 0;
+    const QString key = QStringLiteral("someKey");
     try {
-        got = ToInt32(QStringLiteral("startx"), text);
-        converted = true;
-    } catch (const Failure &failure) {
-        QVERIFY(failure.Description().contains(QStringLiteral("startx")));
-    }
-    QCOMPARE(converted, ok);
-    if (ok)
+        const qint64 got = kind == "int16"   ? SettingConversions::ToInt16(key, text)
+                           : kind == "int32" ? SettingConversions::ToInt32(key, text)
+                                             : SettingConversions::ToBoolean(key, text);
+        QVERIFY2(ok, qPrintable(QStringLiteral("converted to %1").arg(got)));
         QCOMPARE(got, value);
-}
-
-void tst_SettingConversions::boolean_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("value");
-    QTest::newRow("0 is off") << "0" << true << false;
-    QTest::newRow("1 is on") << "1" << true << true;
-    QTest::newRow("-1 is on") << "-1" << true << true;
-    QTest::newRow("any number is on") << "2.5" << true << true;
-    QTest::newRow("0.0 is off") << "0.0" << true << false;
-    QTest::newRow("empty fails") << "" << false << false;
-    QTest::newRow("words fail") << "true" << false << false;
-    QTest::newRow("infinity fails") << "inf" << false << false;
-}
-
-void tst_SettingConversions::boolean()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(bool, value);
-    bool converted = false;
-    bool got = false;
-    try {
-        got = ToBoolean(QStringLiteral("newwin"), text);
-        converted = true;
     } catch (const Failure &failure) {
-        QVERIFY(failure.Description().contains(QStringLiteral("newwin")));
+        QVERIFY2(!ok, failure.what());
+        QCOMPARE(failure.Source(), QStringLiteral("Settings"));
+        QVERIFY(failure.Description().contains("\"someKey\" holds \"" + text + "\""));
     }
-    QCOMPARE(converted, ok);
-    if (ok)
-        QCOMPARE(got, value);
 }
 
 QTEST_APPLESS_MAIN(tst_SettingConversions)
