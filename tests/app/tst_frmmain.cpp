@@ -16,7 +16,6 @@ private slots:
     void layoutFollowsResize();
     void hideMinimises();
     void geometryInTwips();
-    void normalGeometryWhileMinimisedOrMaximised();
 };
 
 void tst_frmMain::controlsByName()
@@ -97,24 +96,6 @@ void tst_frmMain::geometryInTwips()
     QCOMPARE(window.NormalGeometryTwips(),
              (QList<int>{qRound(120 * tpp), qRound(90 * tpp), qRound(700 * tpp),
                          qRound(500 * tpp)}));
-}
-
-// Quit while minimised or maximised must still store where the window normally stands.
-void tst_frmMain::normalGeometryWhileMinimisedOrMaximised()
-{
-    frmMain window(new QWidget);
-    window.setGeometry(100, 80, 640, 480);
-    window.show();
-    QTRY_COMPARE(window.geometry(), QRect(100, 80, 640, 480));
-    const QList<int> normal = window.NormalGeometryTwips();
-
-    window.showMaximized();
-    QTRY_VERIFY(window.isMaximized());
-    QCOMPARE(window.NormalGeometryTwips(), normal);
-
-    window.showMinimized();
-    QTRY_VERIFY(window.isMinimized());
-    QCOMPARE(window.NormalGeometryTwips(), normal);
 }
 
 QTEST_MAIN(tst_frmMain)

@@ -96,21 +96,22 @@ void tst_MainProgram::quitStoresNormalGeometry()
     window.setGeometry(150, 120, 700, 520);
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QList<int> normal = window.NormalGeometryTwips();
-    window.showMaximized();
-    QTRY_VERIFY(window.isMaximized());
-
     QSignalSpy quit(m_program.get(), &MainProgram::quitRequested);
-    QTest::mouseClick(window.cmdQuit(), Qt::LeftButton);
-    QCOMPARE(quit.size(), 1);
-    QCOMPARE(get("startx"), QString::number(normal[0]));
-    QCOMPARE(get("starty"), QString::number(normal[1]));
-    QCOMPARE(get("startw"), QString::number(normal[2]));
-    QCOMPARE(get("starth"), QString::number(normal[3]));
+    // Quit while maximised or minimised still stores where the window normally stands.
+    for (Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowMinimized}) {
+        window.setWindowState(state);
+        QTRY_VERIFY(window.windowState() & state);
+        QTest::mouseClick(window.cmdQuit(), Qt::LeftButton);
+        const QStringList stored{get("startx"), get("starty"), get("startw"), get("starth")};
+        QCOMPARE(stored, (QStringList{QString::number(normal[0]), QString::number(normal[1]),
+                                      QString::number(normal[2]), QString::number(normal[3])}));
+    }
+    QCOMPARE(quit.size(), 2);
 
     // Closing from the title bar also ends the program, but saves nothing.
     set("startx", "1");
     window.close();
-    QCOMPARE(quit.size(), 2);
+    QCOMPARE(quit.size(), 3);
     QCOMPARE(get("startx"), QStringLiteral("1"));
     set("startx", QString::number(normal[0]));
 
