@@ -16,9 +16,12 @@ MainLayout ComputeMainLayout(double widthTwips, double heightTwips)
     layout.browserWidth = wholeTwipsNotNegative(widthTwips - 80);
     layout.browserHeight = wholeTwipsNotNegative(heightTwips - 480);
     int left = widthTwips >= kRowFromRight ? wholeTwipsNotNegative(widthTwips - kRowFromRight) : 0;
-    for (std::size_t i = 0; i < kButtonWidths.size(); ++i) {
-        layout.buttonLeft[i] = left;
-        left += kButtonWidths[i] + kButtonGap;
+    std::size_t button = 0;
+    for (const ControlSpec &row : kMainControls) {
+        if (row.kind != ControlKind::Button)
+            continue;
+        layout.buttonLeft[button++] = left;
+        left += row.width + kButtonGap;
     }
     return layout;
 }

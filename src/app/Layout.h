@@ -1,6 +1,28 @@
 #pragma once
 
+#include "forms/FormSpec.h"
+
 #include <array>
+
+// The main window's controls in twips. The buttons' left edges are placeholders: the layout
+// moves them along the top edge with the window's width.
+inline constexpr std::array<ControlSpec, 7> kMainControls{{
+    {"lblNetFail", ControlKind::External, nullptr, 0, 0, 495, 375},
+    {"cmdQuit", ControlKind::Button, "&Quit", 0, 120, 1095, 255, 0},
+    {"cmdDialer", ControlKind::Button, "&Dial", 0, 120, 855, 255, 5},
+    {"cmdHide", ControlKind::Button, "&Hide", 0, 120, 1215, 255, 1},
+    {"cmdToggle", ControlKind::Button, "", 0, 120, 1575, 255, 2},
+    {"cmdSettings", ControlKind::Button, "&Settings", 0, 120, 1215, 255, 3},
+    {"browser", ControlKind::External, nullptr, 10, 480, 0, 0, 4},
+}};
+
+inline constexpr int kButtonGap = 105;
+// The row's start is this far left of the window's outer right edge, so that the row ends
+// 150 twips inside it.
+inline constexpr int kRowFromRight = 6525;
+// The designed client area.
+inline constexpr int kMainClientWidth = 8745;
+inline constexpr int kMainClientHeight = 7350;
 
 // Where the main window's controls go for a window of a given outer size, all in twips.
 struct MainLayout
@@ -9,17 +31,9 @@ struct MainLayout
     int browserTop = 480;
     int browserWidth = 0;
     int browserHeight = 0;
-    // Left edges of cmdQuit, cmdDialer, cmdHide, cmdToggle, cmdSettings; all at top 120.
+    // Left edges of the buttons in the order of kMainControls.
     std::array<int, 5> buttonLeft{};
 };
-
-inline constexpr std::array<int, 5> kButtonWidths{1095, 855, 1215, 1575, 1215};
-inline constexpr int kButtonTop = 120;
-inline constexpr int kButtonHeight = 255;
-inline constexpr int kButtonGap = 105;
-// The row's start is this far left of the window's outer right edge, so that the row ends
-// 150 twips inside it.
-inline constexpr int kRowFromRight = 6525;
 
 // The browser fills the window below the buttons and never gets a negative size; the row of
 // buttons keeps to the right edge and stops at the left edge of narrow windows.

@@ -2,48 +2,40 @@
 
 #include "app/Layout.h"
 #include "app/NetFailMark.h"
+#include "forms/FormBuilder.h"
 
 #include <QEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
-#include <cmath>
-
 frmMain::frmMain(QWidget *browser, QWidget *parent)
-    : QWidget(parent), m_browser(browser), m_lblNetFail(new NetFailMark(this)),
-      m_cmdQuit(new QPushButton(QStringLiteral("&Quit"), this)),
-      m_cmdDialer(new QPushButton(QStringLiteral("&Dial"), this)),
-      m_cmdHide(new QPushButton(QStringLiteral("&Hide"), this)),
-      m_cmdToggle(new QPushButton(this)),
-      m_cmdSettings(new QPushButton(QStringLiteral("&Settings"), this))
+    : QWidget(parent), m_browser(browser), m_lblNetFail(new NetFailMark(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    m_lblNetFail->setObjectName(QStringLiteral("lblNetFail"));
-    m_cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
-    m_cmdDialer->setObjectName(QStringLiteral("cmdDialer"));
-    m_cmdHide->setObjectName(QStringLiteral("cmdHide"));
-    m_cmdToggle->setObjectName(QStringLiteral("cmdToggle"));
-    m_cmdSettings->setObjectName(QStringLiteral("cmdSettings"));
-    m_browser->setParent(this);
-    m_browser->show();
-
-    setTabOrder(m_cmdQuit, m_cmdHide);
-    setTabOrder(m_cmdHide, m_cmdToggle);
-    setTabOrder(m_cmdToggle, m_cmdSettings);
-    setTabOrder(m_cmdSettings, m_browser);
-    setTabOrder(m_browser, m_cmdDialer);
-
-    m_lblNetFail->setGeometry(0, 0, toPixels(495), toPixels(375));
-    for (QPushButton *button : {m_cmdQuit, m_cmdDialer, m_cmdHide, m_cmdToggle, m_cmdSettings})
-        button->setFocusPolicy(Qt::StrongFocus);
-    // The designed client area.
-    resize(toPixels(8745), toPixels(7350));
+    const QHash<QString, QWidget *> controls = BuildForm(
+        *this, kMainControls,
+        {{QStringLiteral("browser"), m_browser}, {QStringLiteral("lblNetFail"), m_lblNetFail}});
+    for (const ControlSpec &row : kMainControls) {
+        if (row.kind == ControlKind::Button)
+            m_buttons.push_back(
+                {&row, qobject_cast<QPushButton *>(controls.value(QString::fromLatin1(row.name)))});
+    }
+    resize(toPixels(kMainClientWidth), toPixels(kMainClientHeight));
     LayOut();
 
     // Hide minimises: the window stays on the task bar.
-    connect(m_cmdHide, &QPushButton::clicked, this,
+    connect(cmdHide(), &QPushButton::clicked, this,
             [this] { setWindowState(windowState() | Qt::WindowMinimized); });
+}
+
+QPushButton *frmMain::button(const char *name) const
+{
+    for (const PlacedButton &placed : m_buttons) {
+        if (qstrcmp(placed.row->name, name) == 0)
+            return placed.button;
+    }
+    return nullptr;
 }
 
 QWidget *frmMain::lblNetFail() const
@@ -53,13 +45,12 @@ QWidget *frmMain::lblNetFail() const
 
 double frmMain::TwipsPerPixel() const
 {
-    const double dpi = logicalDpiX();
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
+    return ScaleOf(*this).TwipsPerPixel();
 }
 
 int frmMain::toPixels(double twips) const
 {
-    return static_cast<int>(std::lround(twips / TwipsPerPixel()));
+    return ScaleOf(*this).ToPixels(twips);
 }
 
 QSize frmMain::frameExtra() const
@@ -71,8 +62,8 @@ QSize frmMain::frameExtra() const
 
 QList<int> frmMain::NormalGeometryTwips() const
 {
-    const bool special = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                          Qt::WindowFullScreen);
+    const bool special =
+        windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     QRect outer = frameGeometry();
     if (special && normalGeometry().isValid()) {
         // normalGeometry() is the client area; add the frame around it.
@@ -80,9 +71,9 @@ QList<int> frmMain::NormalGeometryTwips() const
         const QPoint offset = geometry().topLeft() - frameGeometry().topLeft();
         outer = QRect(normal.topLeft() - offset, normal.size() + frameExtra());
     }
-    const double tpp = TwipsPerPixel();
-    auto twips = [tpp](int pixels) { return static_cast<int>(std::lround(pixels * tpp)); };
-    return {twips(outer.x()), twips(outer.y()), twips(outer.width()), twips(outer.height())};
+    const TwipsScale scale = ScaleOf(*this);
+    return {scale.ToTwips(outer.x()), scale.ToTwips(outer.y()), scale.ToTwips(outer.width()),
+            scale.ToTwips(outer.height())};
 }
 
 void frmMain::RestoreNormal()
@@ -151,7 +142,7 @@ void frmMain::SetCaption(const QString &caption)
 
 void frmMain::SetToggleCaption(const QString &caption)
 {
-    m_cmdToggle->setText(caption);
+    cmdToggle()->setText(caption);
 }
 
 void frmMain::SetNetFailVisible(bool visible)
@@ -161,21 +152,21 @@ void frmMain::SetNetFailVisible(bool visible)
 
 void frmMain::SetDialerEnabled(bool enabled)
 {
-    m_cmdDialer->setEnabled(enabled);
+    cmdDialer()->setEnabled(enabled);
 }
 
 void frmMain::LayOut()
 {
-    const double tpp = TwipsPerPixel();
+    const TwipsScale scale = ScaleOf(*this);
     const QSize outer = size() + frameExtra();
-    const MainLayout layout = ComputeMainLayout(outer.width() * tpp, outer.height() * tpp);
-    m_browser->setGeometry(toPixels(layout.browserLeft), toPixels(layout.browserTop),
-                           toPixels(layout.browserWidth), toPixels(layout.browserHeight));
-    const QList<QPushButton *> buttons{m_cmdQuit, m_cmdDialer, m_cmdHide, m_cmdToggle,
-                                       m_cmdSettings};
-    for (int i = 0; i < buttons.size(); ++i) {
-        buttons[i]->setGeometry(toPixels(layout.buttonLeft[i]), toPixels(kButtonTop),
-                                toPixels(kButtonWidths[i]), toPixels(kButtonHeight));
+    const MainLayout layout = ComputeMainLayout(scale.TwipsPerPixel() * outer.width(),
+                                                scale.TwipsPerPixel() * outer.height());
+    PlaceInTwips(*m_browser, scale, layout.browserLeft, layout.browserTop, layout.browserWidth,
+                 layout.browserHeight);
+    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+        const ControlSpec &row = *m_buttons[i].row;
+        PlaceInTwips(*m_buttons[i].button, scale, layout.buttonLeft[i], row.top, row.width,
+                     row.height);
     }
 }
 

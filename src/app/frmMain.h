@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <vector>
+
+struct ControlSpec;
 class NetFailMark;
 class QPushButton;
 
@@ -17,11 +20,11 @@ public:
     // `browser` is the pane; the window takes it over.
     explicit frmMain(QWidget *browser, QWidget *parent = nullptr);
 
-    QPushButton *cmdQuit() const { return m_cmdQuit; }
-    QPushButton *cmdDialer() const { return m_cmdDialer; }
-    QPushButton *cmdHide() const { return m_cmdHide; }
-    QPushButton *cmdToggle() const { return m_cmdToggle; }
-    QPushButton *cmdSettings() const { return m_cmdSettings; }
+    QPushButton *cmdQuit() const { return button("cmdQuit"); }
+    QPushButton *cmdDialer() const { return button("cmdDialer"); }
+    QPushButton *cmdHide() const { return button("cmdHide"); }
+    QPushButton *cmdToggle() const { return button("cmdToggle"); }
+    QPushButton *cmdSettings() const { return button("cmdSettings"); }
     QWidget *lblNetFail() const;
 
     double TwipsPerPixel() const;
@@ -55,17 +58,21 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    struct PlacedButton
+    {
+        const ControlSpec *row;
+        QPushButton *button;
+    };
+
+    QPushButton *button(const char *name) const;
     int toPixels(double twips) const;
     QSize frameExtra() const;
     void applyOuterSize();
 
     QWidget *m_browser;
     NetFailMark *m_lblNetFail;
-    QPushButton *m_cmdQuit;
-    QPushButton *m_cmdDialer;
-    QPushButton *m_cmdHide;
-    QPushButton *m_cmdToggle;
-    QPushButton *m_cmdSettings;
+    // In the order of the row, left to right.
+    std::vector<PlacedButton> m_buttons;
     // An outer size asked for before the frame around the window was known (0: not asked),
     // in pixels; applied again once the window is shown.
     QSize m_outerSize;

@@ -1,4 +1,3 @@
-#include "app/Layout.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -32,44 +31,55 @@ void tst_frmMain::controlsByName()
     QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
     // The mark sits in the top-left corner, 495 x 375 twips.
     const double tpp = window.TwipsPerPixel();
-    QCOMPARE(window.lblNetFail()->geometry(),
-             QRect(0, 0, qRound(495 / tpp), qRound(375 / tpp)));
+    QCOMPARE(window.lblNetFail()->geometry(), QRect(0, 0, qRound(495 / tpp), qRound(375 / tpp)));
 }
 
 void tst_frmMain::layoutFollowsResize_data()
 {
+    // The window's outer size in pixels.
     QTest::addColumn<int>("widthPx");
     QTest::addColumn<int>("heightPx");
-    QTest::newRow("designed") << 583 << 490;
-    QTest::newRow("wide") << 1600 << 900;
-    QTest::newRow("narrower than the row") << 300 << 200;
-    QTest::newRow("tiny") << 4 << 20;
+    QTest::addColumn<int>("quitLeftTwips");
+    QTest::newRow("designed") << 591 << 524 << 2340;
+    QTest::newRow("wide") << 1600 << 900 << 17475;
+    QTest::newRow("narrower than the row") << 300 << 200 << 0;
+    QTest::newRow("tiny") << 4 << 20 << 0;
 }
 
 void tst_frmMain::layoutFollowsResize()
 {
     QFETCH(int, widthPx);
     QFETCH(int, heightPx);
+    QFETCH(int, quitLeftTwips);
     auto *pane = new QWidget;
     frmMain window(pane);
     window.show();
-    window.resize(widthPx, heightPx);
-    QTRY_COMPARE(window.size(), QSize(widthPx, heightPx));
+    const QSize frame = window.frameGeometry().size() - window.size();
+    window.resize(QSize(widthPx, heightPx) - frame);
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(widthPx, heightPx));
+    // The offscreen screen has 96 dpi: 15 twips a pixel.
+    QCOMPARE(window.TwipsPerPixel(), 15.0);
 
-    const double tpp = window.TwipsPerPixel();
-    const QSize outer = window.frameGeometry().size();
-    const MainLayout expected = ComputeMainLayout(outer.width() * tpp, outer.height() * tpp);
-    auto px = [tpp](int twips) { return qRound(twips / tpp); };
-    QCOMPARE(pane->geometry(), QRect(px(10), px(480), px(expected.browserWidth),
-                                     px(expected.browserHeight)));
-    const QList<QPushButton *> buttons{window.cmdQuit(), window.cmdDialer(), window.cmdHide(),
-                                       window.cmdToggle(), window.cmdSettings()};
+    auto px = [](int twips) { return qRound(twips / 15.0); };
+    QCOMPARE(pane->geometry(), QRect(px(10), px(480), px(qMax(0, widthPx * 15 - 80)),
+                                     px(qMax(0, heightPx * 15 - 480))));
+    // Left to right with 105 twips between them; 120 twips from the top, 255 twips high.
+    const QList<QPushButton *> row{window.cmdQuit(), window.cmdDialer(), window.cmdHide(),
+                                   window.cmdToggle(), window.cmdSettings()};
+    const int widths[] = {1095, 855, 1215, 1575, 1215};
+    int left = quitLeftTwips;
     for (int i = 0; i < 5; ++i) {
-        QCOMPARE(buttons[i]->x(), px(expected.buttonLeft[i]));
-        QCOMPARE(buttons[i]->y(), px(120));
-        QCOMPARE(buttons[i]->width(), px(kButtonWidths[i]));
+        QCOMPARE(row[i]->geometry(), QRect(px(left), 8, px(widths[i]), 17));
+        left += widths[i] + 105;
     }
-    QVERIFY(pane->width() >= 0 && pane->height() >= 0);
+
+    // Focus order: Quit, Hide, Toggle, Settings, the pane, Dial.
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.cmdQuit()->setFocus();
+    for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
+    }
 }
 
 void tst_frmMain::hideMinimises()
@@ -93,9 +103,8 @@ void tst_frmMain::geometryInTwips()
     window.SetWidthTwips(qRound(700 * tpp));
     window.SetHeightTwips(qRound(500 * tpp));
     QTRY_COMPARE(window.frameGeometry(), QRect(120, 90, 700, 500));
-    QCOMPARE(window.NormalGeometryTwips(),
-             (QList<int>{qRound(120 * tpp), qRound(90 * tpp), qRound(700 * tpp),
-                         qRound(500 * tpp)}));
+    QCOMPARE(window.NormalGeometryTwips(), (QList<int>{qRound(120 * tpp), qRound(90 * tpp),
+                                                       qRound(700 * tpp), qRound(500 * tpp)}));
 }
 
 QTEST_MAIN(tst_frmMain)

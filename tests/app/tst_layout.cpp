@@ -11,22 +11,31 @@ private slots:
     void layout();
 };
 
+using Lefts = std::array<int, 5>;
+Q_DECLARE_METATYPE(Lefts)
+
 void tst_Layout::layout_data()
 {
     QTest::addColumn<double>("width");
     QTest::addColumn<double>("height");
     QTest::addColumn<int>("browserWidth");
     QTest::addColumn<int>("browserHeight");
-    QTest::addColumn<int>("quitLeft");
-    QTest::newRow("designed size") << 8865.0 << 7860.0 << 8785 << 7380 << 2340;
-    QTest::newRow("wide") << 28800.0 << 16200.0 << 28720 << 15720 << 22275;
-    QTest::newRow("exactly 6525") << 6525.0 << 3000.0 << 6445 << 2520 << 0;
-    QTest::newRow("just below 6525") << 6524.0 << 3000.0 << 6444 << 2520 << 0;
-    QTest::newRow("narrow") << 3000.0 << 3000.0 << 2920 << 2520 << 0;
-    QTest::newRow("below 80 x 480") << 60.0 << 300.0 << 0 << 0 << 0;
-    QTest::newRow("exactly 80 x 480") << 80.0 << 480.0 << 0 << 0 << 0;
-    QTest::newRow("fractional twips round") << 7000.4 << 1000.6 << 6920 << 521 << 475;
-    QTest::newRow("minimised to nothing") << 0.0 << 0.0 << 0 << 0 << 0;
+    // cmdQuit, cmdDialer, cmdHide, cmdToggle, cmdSettings
+    QTest::addColumn<Lefts>("lefts");
+    // The designed row ends 150 twips inside the outer right edge: 7500 + 1215 = 8865 - 150.
+    QTest::newRow("designed size")
+        << 8865.0 << 7860.0 << 8785 << 7380 << Lefts{2340, 3540, 4500, 5820, 7500};
+    QTest::newRow("wide") << 28800.0 << 16200.0 << 28720 << 15720
+                          << Lefts{22275, 23475, 24435, 25755, 27435};
+    QTest::newRow("exactly 6525") << 6525.0 << 3000.0 << 6445 << 2520
+                                  << Lefts{0, 1200, 2160, 3480, 5160};
+    QTest::newRow("just below 6525")
+        << 6524.0 << 3000.0 << 6444 << 2520 << Lefts{0, 1200, 2160, 3480, 5160};
+    QTest::newRow("below 80 x 480") << 60.0 << 300.0 << 0 << 0 << Lefts{0, 1200, 2160, 3480, 5160};
+    QTest::newRow("exactly 80 x 480")
+        << 80.0 << 480.0 << 0 << 0 << Lefts{0, 1200, 2160, 3480, 5160};
+    QTest::newRow("fractional twips round")
+        << 7000.4 << 1000.6 << 6920 << 521 << Lefts{475, 1675, 2635, 3955, 5635};
 }
 
 void tst_Layout::layout()
@@ -35,21 +44,14 @@ void tst_Layout::layout()
     QFETCH(double, height);
     QFETCH(int, browserWidth);
     QFETCH(int, browserHeight);
-    QFETCH(int, quitLeft);
+    QFETCH(Lefts, lefts);
 
     const MainLayout layout = ComputeMainLayout(width, height);
     QCOMPARE(layout.browserLeft, 10);
     QCOMPARE(layout.browserTop, 480);
     QCOMPARE(layout.browserWidth, browserWidth);
     QCOMPARE(layout.browserHeight, browserHeight);
-    QCOMPARE(layout.buttonLeft[0], quitLeft);
-    // Each button stands 105 twips right of the previous one's right edge.
-    const int widths[] = {1095, 855, 1215, 1575};
-    for (int i = 1; i < 5; ++i)
-        QCOMPARE(layout.buttonLeft[i], layout.buttonLeft[i - 1] + widths[i - 1] + 105);
-    // Once the row is pushed right, it ends 150 twips inside the outer right edge.
-    if (quitLeft > 0)
-        QCOMPARE(layout.buttonLeft[4] + 1215, int(std::nearbyint(width)) - 150);
+    QCOMPARE(layout.buttonLeft, lefts);
 }
 
 QTEST_APPLESS_MAIN(tst_Layout)

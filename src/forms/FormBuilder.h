@@ -1,0 +1,24 @@
+#pragma once
+
+#include "forms/FormSpec.h"
+#include "forms/Twips.h"
+
+#include <QHash>
+#include <QString>
+
+#include <span>
+
+class QWidget;
+
+// The scale of the screen a widget is shown on.
+TwipsScale ScaleOf(const QWidget &widget);
+
+// Builds the controls of a form from its table: one widget per row, named by the row
+// (also as objectName), placed in pixels at the form's scale, chained in the rows' tab order.
+// `externals` supplies the widgets of External rows. Returns the widgets by name.
+QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> rows,
+                                    const QHash<QString, QWidget *> &externals = {});
+
+// Moves and sizes one control to a rectangle given in twips.
+void PlaceInTwips(QWidget &control, const TwipsScale &scale, int left, int top, int width,
+                  int height);

@@ -1,0 +1,36 @@
+#pragma once
+
+// One control of a form whose layout is fixed in twips: the rows of a form's table, built by
+// BuildForm in one loop. Positions are relative to the form's client area, or to the frame
+// named in `frame`.
+enum class ControlKind {
+    Button,
+    Label,
+    TextBox,
+    ChoiceList, // a drop-down list the user chooses from, without typing
+    Frame,
+    Picture,
+    HorizontalRule,
+    External, // a widget the form is given (the browser pane): placed and put in tab order
+};
+
+enum ControlStyle : unsigned {
+    Plain = 0,
+    Bold = 1u << 0,
+    AlignRight = 1u << 1,
+};
+
+struct ControlSpec
+{
+    const char *name;
+    ControlKind kind;
+    // Caption, label text or the entries of a choice list separated by '\n'.
+    const char *text;
+    int left;
+    int top;
+    int width;
+    int height;
+    int tab = -1; // position in the focus order; -1: not in it
+    const char *frame = nullptr;
+    unsigned style = Plain;
+};
