@@ -1,35 +1,93 @@
-// Timed harness: how fast the real program shows its start-up page, and how long a YAC call
-// takes from the message being sent to the search page being requested from the web server.
-//   xvfb-run -a build/bench/bench_pop_latency [starts] [calls]
+// Timed harness: how fast the real program shows its start-up page, and how long a call takes
+// from the source's last byte to the search page being requested from the web server, for a
+// YAC server and for an Asterisk PBX. The harness waits on events, never in a loop of its own,
+// and spaces the calls so that one call's page load does not overlap the next call.
+//   xvfb-run -a build/bench/bench_pop_latency [starts] [calls] [gap ms]
 #include "e2e/HttpRecorder.h"
 #include "e2e/ProgramRunner.h"
+#include "fakes/ScriptedAmiServer.h"
+#include "fakes/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
+// Runs the event loop until `done` holds after one of `sender`'s `signal`s, or until the
+// timeout. True when done.
+template <typename Sender, typename Signal>
+bool waitFor(Sender *sender, Signal signal, const std::function<bool()> &done, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QObject::connect(sender, signal, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    loop.exec();
+    return done();
 }
 
-double percentile(std::vector<double> values, double p)
+void pause(int ms)
 {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * double(values.size() - 1) + 0.5);
-    return values[index];
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool requested(HttpRecorder &web, const QString &target, int timeoutMs)
+{
+    return waitFor(
+        &web, &HttpRecorder::requested, [&] { return web.Requests().contains(target); }, timeoutMs);
+}
+
+struct Summary
+{
+    std::vector<double> ms;
+
+    double at(double p) const
+    {
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[static_cast<std::size_t>(p * double(sorted.size() - 1) + 0.5)];
+    }
+    QString line(const QString &what) const
+    {
+        return QStringLiteral("%1: median %2 ms, p90 %3 ms, max %4 ms over %5\n")
+            .arg(what)
+            .arg(at(0.5), 0, 'f', 1)
+            .arg(at(0.9), 0, 'f', 1)
+            .arg(at(1), 0, 'f', 1)
+            .arg(ms.size());
+    }
+};
+
+double elapsedMs(const QElapsedTimer &clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// The DialBegin of the captured call (5551234567 "Front Desk" to extension 101), with
+// `number` as the caller.
+QByteArray dialBeginFrom(const QString &number)
+{
+    const QByteArray capture = TestSupport::Fixture(QStringLiteral("ami/login-ok-call.bin"));
+    for (qsizetype from = 0; (from = capture.indexOf("Event: DialBegin", from)) >= 0;) {
+        const qsizetype end = capture.indexOf("\r\n\r\n", from) + 4;
+        QByteArray block = capture.mid(from, end - from);
+        if (block.contains("CallerIDName: Front Desk"))
+            return block.replace("CallerIDNum: 5551234567", "CallerIDNum: " + number.toLatin1());
+        from = end;
+    }
+    return {};
 }
 
 } // namespace
@@ -39,6 +97,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int starts = argc > 1 ? std::clamp(atoi(argv[1]), 1, 20) : 5;
     const int calls = argc > 2 ? std::clamp(atoi(argv[2]), 1, 200) : 30;
+    const int gapMs = argc > 3 ? std::clamp(atoi(argv[3]), 0, 5000) : 300;
     QTextStream out(stdout);
 
     HttpRecorder web;
@@ -47,7 +106,8 @@ int main(int argc, char *argv[])
 
     // The first start creates the browser profile (a first run); later ones find it, as
     // every start after the first does on a user's machine.
-    std::vector<double> startMs;
+    Summary warmStarts;
+    double firstStartMs = 0;
     {
         ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
         program.Set("comPort", "");
@@ -57,18 +117,26 @@ int main(int argc, char *argv[])
             program.Set("startupURL", web.Url(page));
             QElapsedTimer clock;
             clock.start();
-            if (!program.Start())
-                return 1;
-            if (!waitFor([&] { return web.Requests().contains(page); }, 30000)) {
+            if (!program.Start() || !requested(web, page, 30000)) {
                 out << "start " << run << ": no page request within 30 s\n";
                 return 1;
             }
-            startMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+            (run == 0 ? firstStartMs : warmStarts.ms.emplace_back()) = elapsedMs(clock);
             program.Stop();
+            pause(gapMs);
         }
     }
-    const double firstStartMs = startMs.front();
-    startMs.erase(startMs.begin());
+
+    ScriptedAmiServer ami;
+    ami.greeting = "Asterisk Call Manager/7.0.3\r\n";
+    ami.onMessage = [](QTcpSocket &client, const QByteArray &message) {
+        if (message.startsWith("Action: login"))
+            client.write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
+        else if (message.startsWith("Action: events"))
+            client.write("Response: Success\r\nEvents: On\r\n\r\n");
+    };
+    if (!ami.Listen())
+        return 1;
 
     ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
     const quint16 yacPort = ProgramRunner::FreePort();
@@ -76,39 +144,62 @@ int main(int argc, char *argv[])
     program.Set("yacPort", QString::number(yacPort));
     program.Set("startupURL", web.Url(QStringLiteral("/ready")));
     program.Set("URL", web.Url(QStringLiteral("/search?phone=*&name=+")));
-    if (!program.Start() || !waitFor([&] { return web.Requests().contains("/ready"); }, 30000))
+    program.Set("AsteriskServer", "127.0.0.1");
+    program.Set("AsteriskPort", QString::number(ami.Port()));
+    program.Set("AsteriskManager", "bench");
+    program.Set("AsteriskPassword", "bench");
+    program.Set("AsteriskExtension", "101");
+    if (!program.Start() || !requested(web, QStringLiteral("/ready"), 30000))
         return 1;
 
-    std::vector<double> callMs;
+    Summary yacCalls;
     for (int i = 0; i < calls; ++i) {
+        pause(gapMs);
         const QString number = QStringLiteral("555%1").arg(1000000 + i);
-        const QString expected = QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number);
         QTcpSocket yac;
-        // The listener takes one caller at a time; retry until it listens again.
-        if (!waitFor([&] {
-                yac.abort();
-                yac.connectToHost(QHostAddress::LocalHost, yacPort);
-                return yac.waitForConnected(1000);
-            }, 10000))
+        yac.connectToHost(QHostAddress::LocalHost, yacPort);
+        if (!yac.waitForConnected(5000)) {
+            out << "call " << i << ": the YAC listener did not accept\n";
             return 1;
+        }
         QElapsedTimer clock;
         clock.start();
         yac.write(QStringLiteral("@CALLJOHN SMITH~%1").arg(number).toLatin1());
         yac.flush();
         yac.disconnectFromHost();
-        if (!waitFor([&] { return web.Requests().contains(expected); }, 10000)) {
-            out << "call " << i << ": no search request within 10 s\n";
+        if (!requested(web, QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number),
+                       10000)) {
+            out << "YAC call " << i << ": no search request within 10 s\n";
             return 1;
         }
-        callMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        yacCalls.ms.push_back(elapsedMs(clock));
     }
 
-    out << "program start to start-up page request: first run (new profile) " << firstStartMs
-        << " ms; then median " << percentile(startMs, 0.5) << " ms, min "
-        << percentile(startMs, 0) << " ms, max " << percentile(startMs, 1) << " ms over "
-        << starts << " starts\n";
-    out << "YAC message to search page request: median " << percentile(callMs, 0.5)
-        << " ms, p90 " << percentile(callMs, 0.9) << " ms, max " << percentile(callMs, 1)
-        << " ms over " << calls << " calls\n";
+    Summary amiCalls;
+    for (int i = 0; i < calls; ++i) {
+        pause(gapMs);
+        const QString number = QStringLiteral("444%1").arg(1000000 + i);
+        if (!ami.Client()) {
+            out << "Asterisk call " << i << ": the program is not connected\n";
+            return 1;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        ami.Client()->write(dialBeginFrom(number));
+        ami.Client()->flush();
+        if (!requested(web, QStringLiteral("/search?phone=%1&name=Front+Desk").arg(number),
+                       10000)) {
+            out << "Asterisk call " << i << ": no search request within 10 s\n";
+            return 1;
+        }
+        amiCalls.ms.push_back(elapsedMs(clock));
+    }
+
+    out << "program start to start-up page request: first run (new profile) "
+        << QString::number(firstStartMs, 'f', 1) << " ms\n";
+    out << warmStarts.line(QStringLiteral("warm starts"));
+    out << yacCalls.line(QStringLiteral("YAC message to search page request"));
+    out << amiCalls.line(QStringLiteral("Asterisk DialBegin to search page request"));
+    out << "calls spaced " << gapMs << " ms apart\n";
     return 0;
 }
