@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QTcpSocket>
 
+#include <initializer_list>
+#include <utility>
+
 namespace {
 
 // Manager Interface messages are "Key: Value" lines, each ended by CR LF, closed by an
@@ -47,6 +50,16 @@ QByteArray uniqueId(quint64 sequence)
            QByteArray::number(sequence);
 }
 
+// "Key: Value" lines and the empty line that closes the message. An empty value keeps its
+// blank, "AccountCode: ", as Asterisk sends it.
+QByteArray message(std::initializer_list<std::pair<QByteArrayView, QByteArray>> fields)
+{
+    QByteArray text;
+    for (const auto &[key, value] : fields)
+        text += key.toByteArray() + ": " + value + "\r\n";
+    return text + "\r\n";
+}
+
 QByteArray channelSuffix(quint64 sequence)
 {
     return QByteArray::number(sequence, 16).rightJustified(8, '0');
@@ -58,6 +71,14 @@ PbxSimulator::PbxSimulator(QString user, QString secret, bool old, QObject *pare
     : QObject(parent), m_user(std::move(user)), m_secret(std::move(secret)), m_old(old)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &PbxSimulator::accept);
+}
+
+PbxSimulator::~PbxSimulator()
+{
+    // The server deletes the clients' sockets after our members are gone; a socket still
+    // connected then says "disconnected" on its way out, which must not reach us.
+    for (const Client &client : std::as_const(m_clients))
+        client.socket->disconnect(this);
 }
 
 bool PbxSimulator::Listen(const QHostAddress &address, quint16 port, QString *error)
@@ -214,67 +235,52 @@ QByteArray PbxSimulator::DialEvent(const QString &number, const QString &name,
     const QByteArray ext = WireText::Encode(extension);
     const quint64 caller = m_calls++ * 2;
     const quint64 callee = caller + 1;
+    const QByteArray from = channelSuffix(caller);
+    const QByteArray to = ext + '-' + channelSuffix(callee);
     if (m_old) {
         // Asterisk 1.4: "Event: Dial\r\nPrivilege: call,all\r\nSource: SIP/trunk-0a1b..."
-        return "Event: Dial\r\nPrivilege: call,all\r\n"
-               "Source: SIP/trunk-" +
-               channelSuffix(caller) +
-               "\r\n"
-               "Destination: SIP/" +
-               ext + '-' + channelSuffix(callee) +
-               "\r\n"
-               "CallerID: " +
-               num +
-               "\r\n"
-               "CallerIDName: " +
-               nam +
-               "\r\n"
-               "SrcUniqueID: " +
-               uniqueId(caller) +
-               "\r\n"
-               "DestUniqueID: " +
-               uniqueId(callee) + "\r\n\r\n";
+        return message({{"Event", "Dial"},
+                        {"Privilege", "call,all"},
+                        {"Source", "SIP/trunk-" + from},
+                        {"Destination", "SIP/" + to},
+                        {"CallerID", num},
+                        {"CallerIDName", nam},
+                        {"SrcUniqueID", uniqueId(caller)},
+                        {"DestUniqueID", uniqueId(callee)}});
     }
     // Asterisk 22: the calling channel's fields, then the same fields of the dialled one
     // with "Dest" in front, as in a captured "Event: DialBegin".
-    return "Event: DialBegin\r\nPrivilege: call,all\r\n"
-           "Channel: PJSIP/trunk-" +
-           channelSuffix(caller) +
-           "\r\n"
-           "ChannelState: 4\r\nChannelStateDesc: Ring\r\n"
-           "CallerIDNum: " +
-           num +
-           "\r\n"
-           "CallerIDName: " +
-           nam +
-           "\r\n"
-           "ConnectedLineNum: <unknown>\r\nConnectedLineName: <unknown>\r\n"
-           "Language: en\r\nAccountCode: \r\nContext: from-trunk\r\n"
-           "Exten: " +
-           ext +
-           "\r\nPriority: 1\r\n"
-           "Uniqueid: " +
-           uniqueId(caller) + "\r\nLinkedid: " + uniqueId(caller) +
-           "\r\n"
-           "DestChannel: PJSIP/" +
-           ext + '-' + channelSuffix(callee) +
-           "\r\n"
-           "DestChannelState: 0\r\nDestChannelStateDesc: Down\r\n"
-           "DestCallerIDNum: " +
-           ext +
-           "\r\nDestCallerIDName: <unknown>\r\n"
-           "DestConnectedLineNum: " +
-           num + "\r\nDestConnectedLineName: " + nam +
-           "\r\n"
-           "DestLanguage: en\r\nDestAccountCode: \r\nDestContext: from-internal\r\n"
-           "DestExten: " +
-           ext +
-           "\r\nDestPriority: 1\r\n"
-           "DestUniqueid: " +
-           uniqueId(callee) + "\r\nDestLinkedid: " + uniqueId(caller) +
-           "\r\n"
-           "DialString: " +
-           ext + "\r\n\r\n";
+    return message({{"Event", "DialBegin"},
+                    {"Privilege", "call,all"},
+                    {"Channel", "PJSIP/trunk-" + from},
+                    {"ChannelState", "4"},
+                    {"ChannelStateDesc", "Ring"},
+                    {"CallerIDNum", num},
+                    {"CallerIDName", nam},
+                    {"ConnectedLineNum", "<unknown>"},
+                    {"ConnectedLineName", "<unknown>"},
+                    {"Language", "en"},
+                    {"AccountCode", ""},
+                    {"Context", "from-trunk"},
+                    {"Exten", ext},
+                    {"Priority", "1"},
+                    {"Uniqueid", uniqueId(caller)},
+                    {"Linkedid", uniqueId(caller)},
+                    {"DestChannel", "PJSIP/" + to},
+                    {"DestChannelState", "0"},
+                    {"DestChannelStateDesc", "Down"},
+                    {"DestCallerIDNum", ext},
+                    {"DestCallerIDName", "<unknown>"},
+                    {"DestConnectedLineNum", num},
+                    {"DestConnectedLineName", nam},
+                    {"DestLanguage", "en"},
+                    {"DestAccountCode", ""},
+                    {"DestContext", "from-internal"},
+                    {"DestExten", ext},
+                    {"DestPriority", "1"},
+                    {"DestUniqueid", uniqueId(callee)},
+                    {"DestLinkedid", uniqueId(caller)},
+                    {"DialString", ext}});
 }
 
 bool PbxSimulator::Dial(const QString &line, QString *error)

@@ -21,6 +21,7 @@ public:
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
 
     PbxSimulator(QString user, QString secret, bool old, QObject *parent = nullptr);
+    ~PbxSimulator() override;
 
     bool Listen(const QHostAddress &address, quint16 port, QString *error);
     QString Address() const;

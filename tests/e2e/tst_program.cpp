@@ -102,6 +102,7 @@ void tst_Program::setUpCheckerPops()
     if (!yac) {
         sim.closeWriteChannel();
         QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
         QVERIFY(out.contains("< Secret: ********\n"));
         QVERIFY(!out.contains("test123"));
     }
