@@ -187,7 +187,10 @@ bool ModemSimulator::Ring(const QString &line, QString *error)
 
     const ssize_t written = ::write(m_master, bytes.constData(), size_t(bytes.size()));
     if (written != bytes.size()) {
-        *error = QStringLiteral("the port's input is full: nothing reads %1").arg(m_devicePath);
+        *error =
+            written < 0 && errno != EAGAIN
+                ? QStringLiteral("cannot write to %1: %2").arg(m_devicePath, systemError())
+                : QStringLiteral("the port's input is full: nothing reads %1").arg(m_devicePath);
         return false;
     }
     Console::Say(QStringLiteral("> ") + Visible(bytes));
