@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Ringscout and runs the whole test suite: every test in a
-# virtual X display, then the logic tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# virtual X display, then the Debian package (built, unpacked and checked), then the logic
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup.sh build
 (cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300)
+tools/check-package.sh build
 
 tools/setup.sh build-asan -DRINGSCOUT_SANITIZE=ON -DRINGSCOUT_GUI=OFF -DRINGSCOUT_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=Debug

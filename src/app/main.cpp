@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/MainProgram.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMessageBox.h"
@@ -5,10 +6,52 @@
 #include "platform/WebEngineBrowser.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QWebEngineView>
+
+#include <cstring>
+
+namespace {
+
+// --help and --version answer without a display; every other argument is left to Qt and
+// the browser engine, which take options of their own ("--remote-debugging-port=9222").
+bool asksForInformation(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+int showInformation(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ringscout"));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows your search page for the caller while the telephone rings. "
+                       "Settings: $XDG_CONFIG_HOME/Belvane.ini (usually ~/.config/Belvane.ini). "
+                       "To check the call sources without a real call, see ringscout-sim --help."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.parse(app.arguments());
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    parser.showHelp(0);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (asksForInformation(argc, argv))
+        return showInformation(argc, argv);
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Belvane"));

@@ -33,7 +33,8 @@ class tst_Program : public QObject
 
 private slots:
     void initTestCase();
-    void startupPageAndYacCall();
+    void setUpCheckerPops_data();
+    void setUpCheckerPops();
     void asteriskDialBegin();
 
 private:
@@ -45,30 +46,66 @@ void tst_Program::initTestCase()
     QVERIFY(m_web.Start());
 }
 
-void tst_Program::startupPageAndYacCall()
+void tst_Program::setUpCheckerPops_data()
 {
+    QTest::addColumn<QStringList>("checker");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("yac") << QStringList{"yac", "JOHN SMITH", "(555) 123-4567"}
+                         << "/yac?phone=5551234567&name=JOHN+SMITH";
+    QTest::newRow("pbx") << QStringList{"pbx"} << "/pbx?phone=5551234567&name=Front+Desk";
+    QTest::newRow("pbx 1.4") << QStringList{"pbx", "--old"}
+                             << "/pbx-old?phone=5551234567&name=Front+Desk";
+}
+
+// ringscout-sim makes the real program pop: first the start-up page shows, then the call's.
+void tst_Program::setUpCheckerPops()
+{
+    QFETCH(QStringList, checker);
+    QFETCH(QString, page);
+    const bool yac = checker.first() == "yac";
+    const QString port = QString::number(ProgramRunner::FreePort());
     ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
     QVERIFY(program.IsValid());
-    const quint16 yacPort = ProgramRunner::FreePort();
     program.Set("comPort", "");
-    program.Set("yacPort", QString::number(yacPort));
+    program.Set("yacPort", yac ? port : "0");
     program.Set("startupURL", m_web.Url("/start"));
-    program.Set("URL", m_web.Url("/search?phone=*&name=+"));
-    QVERIFY(program.Start());
+    program.Set("URL", m_web.Url(page.section('?', 0, 0) + "?phone=*&name=+"));
+    const qsizetype starts = m_web.PageRequests().count("/start");
 
-    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/start"), 30000);
-
-    // A YAC server: one connection, the message, no terminator, close.
-    QTcpSocket yac;
-    yac.connectToHost(QHostAddress::LocalHost, yacPort);
-    QVERIFY(yac.waitForConnected(5000));
-    yac.write("@CALLJOHN SMITH~(555) 123-4567");
-    QVERIFY(yac.waitForBytesWritten(5000));
-    yac.disconnectFromHost();
-
-    QTRY_VERIFY_WITH_TIMEOUT(
-        m_web.PageRequests().contains("/search?phone=5551234567&name=JOHN+SMITH"), 30000);
+    QProcess sim;
+    QByteArray out;
+    QObject::connect(&sim, &QProcess::readyReadStandardOutput,
+                     [&] { out += sim.readAllStandardOutput(); });
+    if (yac) {
+        QVERIFY(program.Start());
+        QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().count("/start") > starts, 30000);
+        sim.start(RINGSCOUT_SIM_EXE, QStringList{"yac", "--port", port} + checker.mid(1));
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY2(out.startsWith("Accepted"), out.constData());
+    } else {
+        program.Set("AsteriskServer", "127.0.0.1");
+        program.Set("AsteriskPort", port);
+        program.Set("AsteriskManager", "ringscout");
+        program.Set("AsteriskPassword", "test123");
+        program.Set("AsteriskExtension", "101");
+        sim.start(RINGSCOUT_SIM_EXE,
+                  checker + QStringList{"--listen", "127.0.0.1:" + port, "--user", "ringscout",
+                                        "--secret", "test123"});
+        QTRY_VERIFY_WITH_TIMEOUT(out.contains("Listening"), 5000);
+        QVERIFY(program.Start());
+        QTRY_VERIFY_WITH_TIMEOUT(out.contains("logged in as ringscout"), 30000);
+        sim.write("5551234567 Front Desk 101\n");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains(page), 30000);
     QCOMPARE(program.Process().state(), QProcess::Running);
+    if (!yac) {
+        sim.closeWriteChannel();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QVERIFY(out.contains("< Secret: ********\n"));
+        QVERIFY(!out.contains("test123"));
+    }
 }
 
 void tst_Program::asteriskDialBegin()

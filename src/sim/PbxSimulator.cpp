@@ -1,0 +1,313 @@
+#include "sim/PbxSimulator.h"
+
+#include "platform/WireText.h"
+#include "sim/Console.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTcpSocket>
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+// Manager Interface messages are "Key: Value" lines, each ended by CR LF, closed by an
+// empty line: "Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n".
+constexpr QByteArrayView kMessageEnd("\r\n\r\n");
+
+struct Header
+{
+    QByteArray key;
+    QByteArray value;
+};
+
+QList<Header> headersOf(const QByteArray &message)
+{
+    QList<Header> headers;
+    for (const QByteArray &line : message.split('\n')) {
+        const QByteArray text = line.endsWith('\r') ? line.chopped(1) : line;
+        const qsizetype colon = text.indexOf(':');
+        if (colon > 0)
+            headers.append({text.left(colon).trimmed(), text.mid(colon + 1).trimmed()});
+    }
+    return headers;
+}
+
+QByteArray valueOf(const QList<Header> &headers, QByteArrayView key)
+{
+    for (const Header &header : headers) {
+        if (header.key.compare(key, Qt::CaseInsensitive) == 0)
+            return header.value;
+    }
+    return {};
+}
+
+// Asterisk stamps identifiers as "<epoch seconds>.<sequence>", e.g. "1796581957.1".
+QByteArray uniqueId(quint64 sequence)
+{
+    return QByteArray::number(QDateTime::currentSecsSinceEpoch()) + '.' +
+           QByteArray::number(sequence);
+}
+
+// "Key: Value" lines and the empty line that closes the message. An empty value keeps its
+// blank, "AccountCode: ", as Asterisk sends it.
+QByteArray message(std::initializer_list<std::pair<QByteArrayView, QByteArray>> fields)
+{
+    QByteArray text;
+    for (const auto &[key, value] : fields)
+        text += key.toByteArray() + ": " + value + "\r\n";
+    return text + "\r\n";
+}
+
+QByteArray channelSuffix(quint64 sequence)
+{
+    return QByteArray::number(sequence, 16).rightJustified(8, '0');
+}
+
+} // namespace
+
+PbxSimulator::PbxSimulator(QString user, QString secret, bool old, QObject *parent)
+    : QObject(parent), m_user(std::move(user)), m_secret(std::move(secret)), m_old(old)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &PbxSimulator::accept);
+}
+
+PbxSimulator::~PbxSimulator()
+{
+    // The server deletes the clients' sockets after our members are gone; a socket still
+    // connected then says "disconnected" on its way out, which must not reach us.
+    for (const Client &client : std::as_const(m_clients))
+        client.socket->disconnect(this);
+}
+
+bool PbxSimulator::Listen(const QHostAddress &address, quint16 port, QString *error)
+{
+    if (m_server.listen(address, port))
+        return true;
+    *error = m_server.errorString();
+    return false;
+}
+
+QString PbxSimulator::Address() const
+{
+    return QStringLiteral("%1:%2")
+        .arg(m_server.serverAddress().toString())
+        .arg(m_server.serverPort());
+}
+
+void PbxSimulator::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        Client client;
+        client.socket = socket;
+        client.peer =
+            QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
+        m_clients.append(client);
+        Console::Say(QStringLiteral("%1 connected").arg(client.peer));
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            if (Client *c = find(socket))
+                receive(*c);
+        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        // The greeting is one line, not a message: Asterisk 1.4 said 1.0, Asterisk 22 says 11.0.0.
+        socket->write(m_old ? "Asterisk Call Manager/1.0\r\n" : "Asterisk Call Manager/11.0.0\r\n");
+    }
+}
+
+PbxSimulator::Client *PbxSimulator::find(QTcpSocket *socket)
+{
+    for (Client &client : m_clients) {
+        if (client.socket == socket)
+            return &client;
+    }
+    return nullptr;
+}
+
+void PbxSimulator::drop(QTcpSocket *socket)
+{
+    for (qsizetype i = 0; i < m_clients.size(); ++i) {
+        if (m_clients[i].socket == socket) {
+            Console::Say(QStringLiteral("%1 disconnected").arg(m_clients[i].peer));
+            m_clients.removeAt(i);
+            break;
+        }
+    }
+    socket->deleteLater();
+}
+
+void PbxSimulator::receive(Client &client)
+{
+    QTcpSocket *socket = client.socket;
+    client.pending += socket->readAll();
+    qsizetype end;
+    while ((end = client.pending.indexOf(kMessageEnd)) >= 0) {
+        const QByteArray message = client.pending.left(end + kMessageEnd.size());
+        client.pending.remove(0, message.size());
+        handle(client, message);
+        // Login refused and Logoff close the connection, and `client` with it.
+        if (!find(socket) || socket->state() != QAbstractSocket::ConnectedState)
+            return;
+    }
+    if (client.pending.size() > kMaxMessageBytes) {
+        Console::Say(QStringLiteral("%1 sent over %2 bytes without an empty line: hanging up")
+                         .arg(client.peer)
+                         .arg(kMaxMessageBytes));
+        socket->abort();
+    }
+}
+
+void PbxSimulator::handle(Client &client, const QByteArray &message)
+{
+    const QList<Header> headers = headersOf(message);
+    for (const QByteArray &line : message.chopped(kMessageEnd.size()).split('\n')) {
+        QString text = WireText::Decode(line.endsWith('\r') ? line.chopped(1) : line);
+        if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive))
+            text = text.left(7) + QStringLiteral(" ********");
+        Console::Say(QStringLiteral("%1 < %2").arg(client.peer, text));
+    }
+
+    const QByteArray action = valueOf(headers, "Action").toLower();
+    const QByteArray actionId = valueOf(headers, "ActionID");
+    if (action.isEmpty()) {
+        reply(client, actionId, "Response: Error\r\nMessage: Missing action in request\r\n");
+    } else if (action == "login") {
+        const QString user = WireText::Decode(valueOf(headers, "Username"));
+        const QString secret = WireText::Decode(valueOf(headers, "Secret"));
+        // Asterisk finds the manager user with letter case ignored; the secret is exact.
+        if (user.compare(m_user, Qt::CaseInsensitive) == 0 && secret == m_secret) {
+            client.loggedIn = true;
+            reply(client, actionId, "Response: Success\r\nMessage: Authentication accepted\r\n");
+            Console::Say(QStringLiteral("%1 logged in as %2").arg(client.peer, user));
+        } else {
+            reply(client, actionId, "Response: Error\r\nMessage: Authentication failed\r\n");
+            Console::Say(QStringLiteral("%1 refused: user name or secret does not match "
+                                        "--user and --secret")
+                             .arg(client.peer));
+            client.socket->disconnectFromHost();
+        }
+    } else if (action == "logoff") {
+        reply(client, actionId, "Response: Goodbye\r\nMessage: Thanks for all the fish.\r\n");
+        client.socket->disconnectFromHost();
+    } else if (!client.loggedIn) {
+        reply(client, actionId, "Response: Error\r\nMessage: Permission denied\r\n");
+    } else if (action == "events") {
+        // "EventMask: call" (what Ringscout asks for), "on" or "all" switch call events on.
+        const QByteArray mask = valueOf(headers, "EventMask").toLower();
+        client.events = mask == "on" || mask == "all" || mask.contains("call");
+        if (m_old)
+            reply(client, actionId,
+                  client.events ? "Response: Events On\r\n" : "Response: Events Off\r\n");
+        else
+            reply(client, actionId,
+                  client.events ? "Response: Success\r\nEvents: On\r\n"
+                                : "Response: Success\r\nEvents: Off\r\n");
+    } else if (action == "ping") {
+        if (m_old) {
+            reply(client, actionId, "Response: Pong\r\n");
+        } else {
+            const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+            reply(client, actionId,
+                  "Response: Success\r\nPing: Pong\r\nTimestamp: " + QByteArray::number(ms / 1000) +
+                      '.' + QByteArray::number((ms % 1000) * 1000).rightJustified(6, '0') + "\r\n");
+        }
+    } else {
+        reply(client, actionId,
+              "Response: Error\r\nMessage: Invalid/unknown command: " + valueOf(headers, "Action") +
+                  ". Use Action: ListCommands to show available commands.\r\n");
+    }
+}
+
+void PbxSimulator::reply(Client &client, const QByteArray &actionId, const QByteArray &lines)
+{
+    QByteArray response = lines;
+    // A response repeats the action's identifier right after its first line.
+    if (!actionId.isEmpty())
+        response.insert(response.indexOf("\r\n") + 2, "ActionID: " + actionId + "\r\n");
+    client.socket->write(response + "\r\n");
+}
+
+QByteArray PbxSimulator::DialEvent(const QString &number, const QString &name,
+                                   const QString &extension)
+{
+    const QByteArray num = WireText::Encode(number);
+    const QByteArray nam = name.isEmpty() ? QByteArray("<unknown>") : WireText::Encode(name);
+    const QByteArray ext = WireText::Encode(extension);
+    const quint64 caller = m_calls++ * 2;
+    const quint64 callee = caller + 1;
+    const QByteArray from = channelSuffix(caller);
+    const QByteArray to = ext + '-' + channelSuffix(callee);
+    if (m_old) {
+        // Asterisk 1.4: "Event: Dial\r\nPrivilege: call,all\r\nSource: SIP/trunk-0a1b..."
+        return message({{"Event", "Dial"},
+                        {"Privilege", "call,all"},
+                        {"Source", "SIP/trunk-" + from},
+                        {"Destination", "SIP/" + to},
+                        {"CallerID", num},
+                        {"CallerIDName", nam},
+                        {"SrcUniqueID", uniqueId(caller)},
+                        {"DestUniqueID", uniqueId(callee)}});
+    }
+    // Asterisk 22: the calling channel's fields, then the same fields of the dialled one
+    // with "Dest" in front, as in a captured "Event: DialBegin".
+    return message({{"Event", "DialBegin"},
+                    {"Privilege", "call,all"},
+                    {"Channel", "PJSIP/trunk-" + from},
+                    {"ChannelState", "4"},
+                    {"ChannelStateDesc", "Ring"},
+                    {"CallerIDNum", num},
+                    {"CallerIDName", nam},
+                    {"ConnectedLineNum", "<unknown>"},
+                    {"ConnectedLineName", "<unknown>"},
+                    {"Language", "en"},
+                    {"AccountCode", ""},
+                    {"Context", "from-trunk"},
+                    {"Exten", ext},
+                    {"Priority", "1"},
+                    {"Uniqueid", uniqueId(caller)},
+                    {"Linkedid", uniqueId(caller)},
+                    {"DestChannel", "PJSIP/" + to},
+                    {"DestChannelState", "0"},
+                    {"DestChannelStateDesc", "Down"},
+                    {"DestCallerIDNum", ext},
+                    {"DestCallerIDName", "<unknown>"},
+                    {"DestConnectedLineNum", num},
+                    {"DestConnectedLineName", nam},
+                    {"DestLanguage", "en"},
+                    {"DestAccountCode", ""},
+                    {"DestContext", "from-internal"},
+                    {"DestExten", ext},
+                    {"DestPriority", "1"},
+                    {"DestUniqueid", uniqueId(callee)},
+                    {"DestLinkedid", uniqueId(caller)},
+                    {"DialString", ext}});
+}
+
+bool PbxSimulator::Dial(const QString &line, QString *error)
+{
+    QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() < 2) {
+        *error = QStringLiteral("type NUMBER NAME EXTENSION, e.g. 5551234567 Front Desk 101");
+        return false;
+    }
+    const QString number = words.takeFirst();
+    const QString extension = words.takeLast();
+    const QByteArray event = DialEvent(number, words.join(QLatin1Char(' ')), extension);
+
+    int sent = 0;
+    for (Client &client : m_clients) {
+        if (client.loggedIn && client.events) {
+            client.socket->write(event);
+            ++sent;
+        }
+    }
+    if (sent == 0) {
+        *error = QStringLiteral("no client is logged in with call events on: nothing sent");
+        return false;
+    }
+    Console::Say(
+        QStringLiteral("> %1 for %2 from %3 sent to %4 client(s)")
+            .arg(m_old ? QStringLiteral("Dial") : QStringLiteral("DialBegin"), extension, number)
+            .arg(sent));
+    return true;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// A small stand-in for an Asterisk Manager Interface: it greets each client, accepts or
+// refuses its login by the configured credentials, answers Events, Ping and Logoff, prints
+// every message a client sends (the secret masked), and on request sends a call's dial
+// event in the byte form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
+class PbxSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A client that sends this much without an empty line is not speaking the protocol.
+    static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
+
+    PbxSimulator(QString user, QString secret, bool old, QObject *parent = nullptr);
+    ~PbxSimulator() override;
+
+    bool Listen(const QHostAddress &address, quint16 port, QString *error);
+    QString Address() const;
+
+    // "NUMBER NAME EXTENSION", e.g. "5551234567 Front Desk 101": the name may hold blanks
+    // and may be left out. Sends the dial event to every logged-in client that takes call
+    // events; false, with `error` set, when the line is not of that form.
+    bool Dial(const QString &line, QString *error);
+
+    // The dial event block for a call, exactly as it goes on the wire.
+    QByteArray DialEvent(const QString &number, const QString &name, const QString &extension);
+
+private:
+    struct Client
+    {
+        QTcpSocket *socket = nullptr;
+        QString peer;
+        QByteArray pending;
+        bool loggedIn = false;
+        bool events = true;
+    };
+
+    void accept();
+    void receive(Client &client);
+    void handle(Client &client, const QByteArray &message);
+    void reply(Client &client, const QByteArray &actionId, const QByteArray &lines);
+    void drop(QTcpSocket *socket);
+    Client *find(QTcpSocket *socket);
+
+    QString m_user;
+    QString m_secret;
+    bool m_old;
+    QTcpServer m_server;
+    QList<Client> m_clients;
+    quint64 m_calls = 0;
+};

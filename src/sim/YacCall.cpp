@@ -1,0 +1,52 @@
+#include "sim/YacCall.h"
+
+#include "platform/WireText.h"
+#include "sim/Console.h"
+
+#include <QTcpSocket>
+
+namespace YacCall {
+
+QByteArray Message(const QString &name, const QString &number, QString *error)
+{
+    if (name.contains(QLatin1Char('~'))) {
+        *error = QStringLiteral("the name must not contain \"~\": it separates name and number");
+        return {};
+    }
+    return WireText::Encode(QStringLiteral("@CALL") + name + QLatin1Char('~') + number);
+}
+
+int Send(const QString &host, quint16 port, const QString &name, const QString &number,
+         int timeoutMs)
+{
+    QString error;
+    const QByteArray message = Message(name, number, &error);
+    if (message.isEmpty()) {
+        Console::Complain(QStringLiteral("ringscout-sim yac: ") + error);
+        return 2;
+    }
+    const QString where = QStringLiteral("%1:%2").arg(host).arg(port);
+    QTcpSocket socket;
+    socket.connectToHost(host, port);
+    if (!socket.waitForConnected(timeoutMs)) {
+        Console::Say(QStringLiteral("Not accepted: %1 refused the connection (%2). Is Ringscout "
+                                    "running, with yacPort=%3 in its settings?")
+                         .arg(where, socket.errorString())
+                         .arg(port));
+        return 1;
+    }
+    Console::Say(QStringLiteral("Accepted: connected to %1.").arg(where));
+    socket.write(message);
+    socket.disconnectFromHost();
+    if (socket.state() != QAbstractSocket::UnconnectedState &&
+        !socket.waitForDisconnected(timeoutMs)) {
+        Console::Say(QStringLiteral("Not sent: %1").arg(socket.errorString()));
+        return 1;
+    }
+    Console::Say(QStringLiteral("Sent %1 (%2 bytes) and closed the connection.")
+                     .arg(QString::fromUtf8(message))
+                     .arg(message.size()));
+    return 0;
+}
+
+} // namespace YacCall

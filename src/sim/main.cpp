@@ -1,0 +1,206 @@
+#include "Version.h"
+#include "sim/Console.h"
+#include "sim/ModemSimulator.h"
+#include "sim/PbxSimulator.h"
+#include "sim/YacCall.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void usageError(const QString &text)
+{
+    Console::Complain(QStringLiteral("ringscout-sim: ") + text);
+    std::exit(2);
+}
+
+// Each subcommand has its own options and its own --help: "ringscout-sim pbx --help".
+void describe(QCommandLineParser &parser, const QString &command, const QString &description)
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    parser.addPositionalArgument(command, description.section(QLatin1Char('.'), 0, 0) + '.');
+}
+
+quint16 portValue(const QString &option, const QString &text)
+{
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    if (!ok || port == 0 || port > 65535)
+        usageError(QStringLiteral("--%1: \"%2\" is not a TCP port (1 to 65535)").arg(option, text));
+    return quint16(port);
+}
+
+int runYac(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describe(parser, QStringLiteral("yac"),
+             QStringLiteral("Sends one call to Ringscout as a YAC caller-ID server does, "
+                            "\"@CALL<name>~<number>\", and says whether the connection was "
+                            "accepted."));
+    const QCommandLineOption host(QStringLiteral("host"),
+                                  QStringLiteral("Ringscout's computer (default 127.0.0.1)."),
+                                  QStringLiteral("H"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Ringscout's yacPort setting (default 10629)."),
+                                  QStringLiteral("P"), QStringLiteral("10629"));
+    parser.addOptions({host, port});
+    parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("The caller's name, "
+                                                                        "e.g. \"JOHN SMITH\"."));
+    parser.addPositionalArgument(QStringLiteral("NUMBER"),
+                                 QStringLiteral("The caller's number, e.g. 5551234567."));
+    parser.process(arguments);
+    const QStringList words = parser.positionalArguments();
+    if (words.size() != 3)
+        usageError(QStringLiteral("give NAME and NUMBER (quote a name with blanks)"));
+    return YacCall::Send(parser.value(host), portValue(QStringLiteral("port"), parser.value(port)),
+                         words[1], words[2]);
+}
+
+int runPbx(QCoreApplication &app, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describe(parser, QStringLiteral("pbx"),
+             QStringLiteral("Stands in for an Asterisk PBX's Manager Interface. Each line typed "
+                            "on the input, NUMBER NAME EXTENSION (e.g. 5551234567 Front Desk 101), "
+                            "sends a call's DialBegin event as Asterisk 22 does to every "
+                            "logged-in client. Prints what the clients send, the secret masked. "
+                            "Ends at the end of the input (Ctrl+D)."));
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("Address and port to listen on (default 127.0.0.1:5038)."),
+        QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5038"));
+    const QCommandLineOption user(
+        QStringLiteral("user"), QStringLiteral("Manager user name that logs in (AsteriskManager)."),
+        QStringLiteral("U"));
+    const QCommandLineOption secret(QStringLiteral("secret"),
+                                    QStringLiteral("Its secret (AsteriskPassword)."),
+                                    QStringLiteral("S"));
+    const QCommandLineOption old(QStringLiteral("old"),
+                                 QStringLiteral("Speak as Asterisk 1.4: \"Event: Dial\" instead "
+                                                "of DialBegin."));
+    parser.addOptions({listen, user, secret, old});
+    parser.process(arguments);
+    if (!parser.isSet(user) || !parser.isSet(secret))
+        usageError(QStringLiteral("give --user and --secret"));
+    if (parser.positionalArguments().size() != 1)
+        usageError(QStringLiteral("pbx takes no arguments besides its options"));
+
+    // "127.0.0.1:5038", "[::1]:5038"
+    const QString where = parser.value(listen);
+    const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
+    QString hostText = where.left(colon);
+    if (hostText.startsWith(QLatin1Char('[')) && hostText.endsWith(QLatin1Char(']')))
+        hostText = hostText.mid(1, hostText.size() - 2);
+    const QHostAddress address(hostText);
+    if (colon < 0 || address.isNull())
+        usageError(QStringLiteral("--listen: \"%1\" is not HOST:PORT with an IP "
+                                  "address, e.g. 127.0.0.1:5038")
+                       .arg(where));
+
+    PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
+    QString error;
+    if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
+        Console::Complain(
+            QStringLiteral("ringscout-sim pbx: cannot listen on %1: %2").arg(where, error));
+        return 1;
+    }
+    Console::Say(QStringLiteral("Listening on %1 as %2. Type NUMBER NAME EXTENSION for a call.")
+                     .arg(pbx.Address(), parser.isSet(old) ? QStringLiteral("Asterisk 1.4")
+                                                           : QStringLiteral("Asterisk 22")));
+    ConsoleInput input;
+    QObject::connect(&input, &ConsoleInput::lineRead, &pbx, [&pbx](const QString &line) {
+        QString error;
+        if (!line.trimmed().isEmpty() && !pbx.Dial(line, &error))
+            Console::Complain(error);
+    });
+    QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
+    Console::QuitOnTerminationSignals(app);
+    return app.exec();
+}
+
+int runModem(QCoreApplication &app, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describe(parser, QStringLiteral("modem"),
+             QStringLiteral("Stands in for a voice modem with caller ID on serial port N: links "
+                            "a pseudo-terminal as $XDG_CONFIG_HOME/Belvane/comN, prints what "
+                            "Ringscout writes to it with CR and LF shown as <CR> and <LF>, and "
+                            "for each line typed on the input, NUMBER NAME (e.g. 5551234567 JOHN "
+                            "SMITH), writes a call's caller-ID lines. Ends at the end of the "
+                            "input (Ctrl+D) or on Ctrl+C, and removes the link."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Serial port number, as in Ringscout's comPort "
+                                                 "setting."),
+                                  QStringLiteral("N"));
+    parser.addOption(port);
+    parser.process(arguments);
+    bool ok = false;
+    const int number = parser.value(port).toInt(&ok);
+    if (!ok || number < 1 || number > 32767)
+        usageError(QStringLiteral("give --port N with N from 1 to 32767"));
+    if (parser.positionalArguments().size() != 1)
+        usageError(QStringLiteral("modem takes no arguments besides its options"));
+
+    ModemSimulator modem(number);
+    QString error;
+    if (!modem.Start(&error)) {
+        Console::Complain(QStringLiteral("ringscout-sim modem: ") + error);
+        return 1;
+    }
+    Console::Say(QStringLiteral("Serial port %1 is %2 (linked as %3). Set comPort=%1 in "
+                                "Ringscout. Type NUMBER NAME for a call.")
+                     .arg(QString::number(number), modem.DevicePath(), modem.LinkPath()));
+    ConsoleInput input;
+    QObject::connect(&input, &ConsoleInput::lineRead, &modem, [&modem](const QString &line) {
+        QString error;
+        if (!line.trimmed().isEmpty() && !modem.Ring(line, &error))
+            Console::Complain(error);
+    });
+    QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
+    Console::QuitOnTerminationSignals(app);
+    const int code = app.exec();
+    Console::Say(QStringLiteral("Removed %1.").arg(modem.LinkPath()));
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ringscout-sim"));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Checks Ringscout's call sources without a real call. Each command has "
+                       "its own --help."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("yac: send one call as a YAC server.\n"
+                                                "pbx: stand in for an Asterisk PBX.\n"
+                                                "modem: stand in for a caller-ID modem."),
+                                 QStringLiteral("yac|pbx|modem [options]"));
+    // Everything after the command belongs to the command's own parser.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.process(app);
+
+    const QStringList rest = parser.positionalArguments();
+    const QString command = rest.value(0);
+    const QStringList arguments = QStringList{app.arguments().constFirst()} + rest;
+    if (command == QLatin1String("yac"))
+        return runYac(arguments);
+    if (command == QLatin1String("pbx"))
+        return runPbx(app, arguments);
+    if (command == QLatin1String("modem"))
+        return runModem(app, arguments);
+    usageError(command.isEmpty() ? QStringLiteral("give a command: yac, pbx or modem")
+                                 : QStringLiteral("unknown command \"%1\"").arg(command));
+}
