@@ -3,6 +3,7 @@
 #include "platform/ISettingsStore.h"
 
 #include <QHash>
+#include <QStringList>
 
 // A settings store in memory, for logic tests that do not care how values are kept.
 class MemorySettingsStore : public ISettingsStore
@@ -19,6 +20,17 @@ public:
     {
         values.insert(address(application, section, key), text);
     }
+    // Records each call's keys, so tests see what went in one replacement and in what order.
+    void WriteSettings(const QString &application, const QString &section,
+                       const QList<std::pair<QString, QString>> &keysAndTexts) override
+    {
+        QStringList keys;
+        for (const auto &[key, text] : keysAndTexts) {
+            values.insert(address(application, section, key), text);
+            keys.append(key);
+        }
+        replacements.append(keys);
+    }
 
     // Values of the program's own address, Belvane/settings.
     void set(const QString &key, const QString &text) { WriteSetting(app, sec, key, text); }
@@ -26,6 +38,7 @@ public:
     bool has(const QString &key) const { return values.contains(address(app, sec, key)); }
 
     QHash<QString, QString> values;
+    QList<QStringList> replacements;
     QString app = QStringLiteral("Belvane");
     QString sec = QStringLiteral("settings");
 
