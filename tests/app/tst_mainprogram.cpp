@@ -6,7 +6,9 @@
 #include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/TcpSocketControl.h"
+#include "settings/frmConfig.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -23,6 +25,7 @@ private slots:
     void startsAndListens();
     void quitStoresNormalGeometry();
     void yacPortInUseAtStartUp();
+    void brokenSettingLeadsIntoOptionsAndOut();
     void toggleWithoutModemRearmsTheListener();
     void toggleFailureIsShownNotFatal();
     void stopMonitorLeavesYacRunning();
@@ -135,11 +138,59 @@ void tst_MainProgram::yacPortInUseAtStartUp()
     m_program->Start();
     QCOMPARE(m_box.shown.size(), 1);
     QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
-    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")), qPrintable(m_box.shown[0].text));
+    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")),
+             qPrintable(m_box.shown[0].text));
     QVERIFY(m_box.shown[0].text.contains(QString::number(squatter.serverPort())));
     QVERIFY(hiddenDuringBox);
     QVERIFY(m_program->State().startupFailed);
-    QVERIFY(m_program->MainWindow().isVisible()); // never left without a window
+    // The Options dialog is the way out; once the port is free again, OK brings the main
+    // window back with the listener up.
+    frmConfig *options = m_program->Options().Current();
+    QVERIFY(options && options->isVisible());
+    QVERIFY(!m_program->MainWindow().isVisible());
+    QVERIFY(!options->cmdCancel()->isEnabled());
+    squatter.close();
+    options->cmdOK()->click();
+    QCOMPARE(m_box.shown.size(), 1);
+    QVERIFY(m_program->MainWindow().isVisible());
+    QVERIFY(!m_program->State().startupFailed);
+    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+}
+
+void tst_MainProgram::brokenSettingLeadsIntoOptionsAndOut()
+{
+    const quint16 port = freePort();
+    set("yacPort", QString::number(port));
+    makeProgram();
+    m_program->Start();
+    QTest::mouseClick(m_program->MainWindow().cmdSettings(), Qt::LeftButton);
+    QPointer<frmConfig> options = m_program->Options().Current();
+    QVERIFY(options && !m_program->MainWindow().isVisible());
+    auto yacBox = [&] { return options->findChild<QLineEdit *>(QStringLiteral("yacPort")); };
+    yacBox()->clear();
+    options->cmdOK()->click();
+    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem configuration error"));
+    QVERIFY(options && options->isVisible());
+    QCOMPARE(get("yacPort"), QString());
+
+    // The next start fails on the stored empty port and opens the dialog, Cancel disabled.
+    m_program.reset();
+    m_winsock1.Close();
+    makeProgram();
+    m_program->Start();
+    QCOMPARE(m_box.shown.size(), 2);
+    QCOMPARE(m_box.shown[1].title, QStringLiteral("Modem Initialization Failure"));
+    options = m_program->Options().Current();
+    QVERIFY(options && !options->cmdCancel()->isEnabled());
+    QVERIFY(!m_program->MainWindow().isVisible());
+    QCOMPARE(yacBox()->text(), QString());
+    yacBox()->setText(QString::number(port));
+    options->cmdOK()->click();
+    QCOMPARE(m_box.shown.size(), 2);
+    QVERIFY(m_program->MainWindow().isVisible());
+    QTRY_VERIFY(!options);
+    QCOMPARE(m_winsock1.LocalPort(), int(port));
 }
 
 void tst_MainProgram::toggleWithoutModemRearmsTheListener()

@@ -23,6 +23,36 @@ QByteArray capturedDialBegin()
     return {};
 }
 
+// The X window whose title is exactly `title`, once it is shown (xdotool's id; empty after
+// 30 s). The program's windows are driven through xdotool, as a user would.
+QString windowTitled(const QString &title)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {"search", "--onlyvisible", "--name",
+                      QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+        search.waitForFinished(5000);
+        const QString id = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
+        if (!id.isEmpty())
+            return id;
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+// Focuses the window, then types: xdotool key names ("Tab", "alt+o") or text.
+bool typeInto(const QString &window, const QStringList &keys, const QString &text = {})
+{
+    bool ok = QProcess::execute("xdotool", {"windowfocus", "--sync", window}) == 0 &&
+              QProcess::execute("xdotool", QStringList{"key", "--delay", "50"} + keys) == 0;
+    if (ok && !text.isEmpty())
+        ok = QProcess::execute("xdotool", {"type", "--delay", "50", text}) == 0;
+    return ok;
+}
+
 } // namespace
 
 // The real program, end to end: the browser engine under a display, a web server that
@@ -35,6 +65,7 @@ private slots:
     void initTestCase();
     void startupPageAndYacCall();
     void asteriskDialBegin();
+    void brokenSettingIntoOptionsAndOut();
 
 private:
     HttpRecorder m_web;
@@ -109,6 +140,36 @@ void tst_Program::asteriskDialBegin()
                              30000);
     QVERIFY(received.startsWith("Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n"));
     QVERIFY(received.contains("Action: events\r\nEventMask: call\r\n\r\n"));
+}
+
+void tst_Program::brokenSettingIntoOptionsAndOut()
+{
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    const quint16 yacPort = ProgramRunner::FreePort();
+    program.Set("comPort", "");
+    program.Set("yacPort", ""); // not a number: start-up fails
+    program.Set("startupURL", "");
+    program.Set("URL", m_web.Url("/options?phone=*"));
+    QVERIFY(program.Start());
+
+    const QString box = windowTitled(QStringLiteral("Modem Initialization Failure"));
+    QVERIFY(!box.isEmpty());
+    QVERIFY(typeInto(box, {"Return"}));
+    const QString options = windowTitled(QStringLiteral("Options - Ringscout v1.2.17"));
+    QVERIFY(!options.isEmpty());
+    // The focus starts on the API port; the YAC port is five fields on.
+    QVERIFY(typeInto(options, {"Tab", "Tab", "Tab", "Tab", "Tab"}, QString::number(yacPort)));
+    QVERIFY(typeInto(options, {"alt+o"}));
+
+    QVERIFY(!windowTitled(QStringLiteral("Ringscout v1.2.17 - Belvane")).isEmpty());
+    QTcpSocket yac;
+    yac.connectToHost(QHostAddress::LocalHost, yacPort);
+    QVERIFY(yac.waitForConnected(5000));
+    yac.write("@CALLJANE ROE~5559876543");
+    QVERIFY(yac.waitForBytesWritten(5000));
+    yac.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/options?phone=5559876543"), 30000);
+    QCOMPARE(program.Process().state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(tst_Program)
