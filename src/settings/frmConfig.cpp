@@ -80,10 +80,8 @@ QStringList frmConfig::Texts() const
 
 void frmConfig::centre()
 {
-    // The outer size: before the first show the frame is not known yet, and showEvent
-    // centres again once it is.
     const QRect screen = this->screen()->geometry();
-    const QSize outer = isVisible() ? frameGeometry().size() : size();
+    const QSize outer = frameGeometry().size();
     move(screen.x() + (screen.width() - outer.width()) / 2,
          screen.y() + (screen.height() - outer.height()) / 2);
 }
@@ -91,8 +89,19 @@ void frmConfig::centre()
 void frmConfig::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // The window manager tells the frame around the dialog only after it is shown: centre
+    // again once the outer size is known (without a frame, the first try is already right).
     if (!event->spontaneous())
-        QTimer::singleShot(0, this, [this] { centre(); });
+        centreOnceFramed(10);
+}
+
+void frmConfig::centreOnceFramed(int triesLeft)
+{
+    QTimer::singleShot(triesLeft == 10 ? 0 : 30, this, [this, triesLeft] {
+        centre();
+        if (frameGeometry() == geometry() && triesLeft > 1)
+            centreOnceFramed(triesLeft - 1);
+    });
 }
 
 void frmConfig::cmdOK_Click()

@@ -38,6 +38,7 @@ protected:
 
 private:
     void centre();
+    void centreOnceFramed(int triesLeft);
     void cmdOK_Click();
     void cmdCancel_Click();
 
