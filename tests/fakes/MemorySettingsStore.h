@@ -20,16 +20,15 @@ public:
     {
         values.insert(address(application, section, key), text);
     }
-    // Records each call's keys, so tests see what went in one replacement and in what order.
+    // Records the keys of each call: what went in one replacement, and in what order.
     void WriteSettings(const QString &application, const QString &section,
                        const QList<std::pair<QString, QString>> &keysAndTexts) override
     {
-        QStringList keys;
+        replacements.append(QStringList());
         for (const auto &[key, text] : keysAndTexts) {
-            values.insert(address(application, section, key), text);
-            keys.append(key);
+            WriteSetting(application, section, key, text);
+            replacements.last().append(key);
         }
-        replacements.append(keys);
     }
 
     // Values of the program's own address, Belvane/settings.

@@ -14,58 +14,59 @@
 #include <QScreen>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 
-// The keys in the order OK must write them.
-const QStringList kWriteOrder{"comPort",         "yacPort",          "cidKey",
-                              "cidnameKey",      "initString",       "modemSettings",
-                              "newwin",          "Target",           "URL",
-                              "startupURL",      "AsteriskServer",   "AsteriskPort",
-                              "AsteriskManager", "AsteriskPassword", "AsteriskExtension"};
-
+// A dialog with a store in memory, or one that cannot be written, and fakes around it.
 struct Rig
 {
-    explicit Rig(ISettingsStore *other = nullptr) : store(other ? *other : memory)
+    // "key=text" stored settings; "startupFailed"; "fail:<why>" for StartMonitor; "unwritable".
+    explicit Rig(const QStringList &setup = {})
+        : unwritable((blocker.open(), blocker.fileName()) + "/config"), // a file as its folder
+          opener(g,
+                 setup.contains("unwritable") ? static_cast<ISettingsStore &>(unwritable) : memory,
+                 window, monitor, box)
     {
         g.appName = QStringLiteral("Belvane");
         g.sectionName = QStringLiteral("settings");
+        g.startupFailed = setup.contains("startupFailed");
         monitor.globals = &g;
+        for (const QString &row : setup) {
+            if (row.startsWith("fail:"))
+                monitor.failWith = row.mid(5);
+            else if (row.contains('='))
+                memory.set(row.section('=', 0, 0), row.section('=', 1));
+        }
     }
     frmConfig &open()
     {
         opener.Open();
         return *opener.Current();
     }
-    // "key=text" rows into the store.
-    void store_(const QStringList &rows)
+    // "control=text" into a field (newwin takes an entry's position), or "ok", "cancel", "close".
+    void step(const QString &step)
     {
-        for (const QString &row : rows)
-            memory.set(row.section('=', 0, 0), row.section('=', 1));
+        frmConfig &dialog = *opener.Current();
+        QWidget *control = dialog.Control(step.section('=', 0, 0).toLatin1());
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            list->setCurrentIndex(step.section('=', 1).toInt());
+        else if (auto *box = qobject_cast<QLineEdit *>(control))
+            box->setText(step.section('=', 1));
+        else if (step == "close")
+            dialog.close();
+        else
+            (step == "ok" ? dialog.cmdOK() : dialog.cmdCancel())->click();
+        QTest::qWait(0);
     }
 
+    QTemporaryFile blocker;
+    IniSettingsStore unwritable;
     Globals g;
     MemorySettingsStore memory;
-    ISettingsStore &store;
     FakeMainWindow window;
     FakeMonitor monitor;
     FakeMessageBox box;
-    ConfigOpener opener{g, store, window, monitor, box};
+    ConfigOpener opener;
 };
-
-// "control=text" rows into the dialog's fields; newwin takes the entry's position.
-void edit(frmConfig &dialog, const QStringList &rows)
-{
-    for (const QString &row : rows) {
-        QWidget *control = dialog.Control(row.section('=', 0, 0).toLatin1().constData());
-        if (auto *list = qobject_cast<QComboBox *>(control))
-            list->setCurrentIndex(row.section('=', 1).toInt());
-        else
-            qobject_cast<QLineEdit *>(control)->setText(row.section('=', 1));
-    }
-}
 
 } // namespace
 
@@ -80,79 +81,47 @@ private slots:
     void opens();
     void fieldsShow_data();
     void fieldsShow();
-    void ok_data();
-    void ok();
-    void writeFailureKeepsTheFile_data();
-    void writeFailureKeepsTheFile();
-    void closing_data();
-    void closing();
-    void oneDialogAtATime();
+    void buttons_data();
+    void buttons();
 };
 
 void tst_frmConfig::controls_data()
 {
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QString>("text"); // as Qt is given it: buttons and frames read "&" themselves
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<bool>("bold");
-    const QString form = QStringLiteral("frmConfig");
-    QTest::newRow("Picture1") << form << "" << QRect(120, 120, 1815, 975) << false;
-    QTest::newRow("Frame1") << form << "Asterisk Call Notification" << QRect(120, 1320, 7215, 1575)
-                            << false;
-    QTest::newRow("Frame2") << form << "YAC Call Notification" << QRect(120, 3000, 7215, 855)
-                            << false;
-    QTest::newRow("Frame3") << form << "Modem Call Notification && Dialer Settings"
-                            << QRect(120, 3960, 7215, 1575) << false;
-    QTest::newRow("Frame4") << form << "Browser Ringscout Options" << QRect(120, 5640, 7215, 2295)
-                            << false;
-    QTest::newRow("Label14") << "Frame1"
-                             << "Extensions (Comma Separated)" << QRect(2640, 1080, 2655, 255)
-                             << true;
-    QTest::newRow("txtAPort") << "Frame1"
-                              << "" << QRect(5400, 720, 975, 285) << false;
-    QTest::newRow("Label6") << "Frame4"
-                            << "Browser Target" << QRect(0, 1440, 1575, 255) << true;
-    // A label shows the doubled "&" as one.
-    QTest::newRow("Label16") << "Frame4"
-                             << "Search Format: * - Caller ID, + - Caller Name (ex. "
-                                "http://crm/search.htm?phone=*&name=+)"
-                             << QRect(120, 720, 6855, 255) << false;
-    QTest::newRow("newwin") << "Frame4"
-                            << "" << QRect(1680, 1800, 1695, 315) << false;
-    QTest::newRow("cmdOK") << form << "&OK" << QRect(5040, 8040, 1095, 375) << false;
-    QTest::newRow("cmdCancel") << form << "&Cancel" << QRect(6240, 8040, 1095, 375) << false;
+    // Parent, left, top, width, height in twips, bold ("b") or not, then the text as Qt gets it:
+    // buttons and frames read "&&" as one "&" themselves, labels are given it so.
+    QTest::addColumn<QString>("row");
+    QTest::newRow("Frame1") << "frmConfig 120 1320 7215 1575 - Asterisk Call Notification";
+    QTest::newRow("Frame2") << "frmConfig 120 3000 7215 855 - YAC Call Notification";
+    QTest::newRow("Frame3")
+        << "frmConfig 120 3960 7215 1575 - Modem Call Notification && Dialer Settings";
+    QTest::newRow("Frame4") << "frmConfig 120 5640 7215 2295 - Browser Ringscout Options";
+    QTest::newRow("Label14") << "Frame1 2640 1080 2655 255 b Extensions (Comma Separated)";
+    QTest::newRow("txtAPort") << "Frame1 5400 720 975 285 - 5038";
+    QTest::newRow("Label16") << "Frame4 120 720 6855 255 - Search Format: * - Caller ID, + - "
+                                "Caller Name (ex. http://crm/search.htm?phone=*&name=+)";
+    QTest::newRow("cmdCancel") << "frmConfig 6240 8040 1095 375 - &Cancel";
 }
 
 void tst_frmConfig::controls()
 {
-    QFETCH(QString, parent);
-    QFETCH(QString, text);
-    QFETCH(QRect, twips);
-    QFETCH(bool, bold);
+    QFETCH(QString, row);
+    const QStringList field = row.split(' ');
+    auto px = [&](int i) { return qRound(field[i].toInt() / 15.0); };
     Rig rig;
-    QWidget *control = rig.open().Control(QTest::currentDataTag());
+    QWidget *control = rig.open().findChild<QWidget *>(QTest::currentDataTag());
     QVERIFY(control);
-    QCOMPARE(control->objectName(), QLatin1String(QTest::currentDataTag()));
-    QCOMPARE(control->parentWidget()->objectName(), parent);
-    auto px = [](int twips) { return qRound(twips / 15.0); };
-    QCOMPARE(control->geometry(),
-             QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
-    QString shown;
-    if (auto *label = qobject_cast<QLabel *>(control))
-        shown = label->text();
-    else if (auto *frame = qobject_cast<QGroupBox *>(control))
-        shown = frame->title();
-    else if (auto *button = qobject_cast<QPushButton *>(control))
-        shown = button->text();
-    QCOMPARE(shown, text);
-    QCOMPARE(control->font().bold(), bold);
+    QCOMPARE(control->parentWidget()->objectName(), field[0]);
+    QCOMPARE(control->geometry(), QRect(px(1), px(2), px(3), px(4)));
+    QCOMPARE(control->font().bold(), field[5] == "b");
+    const char *property = qobject_cast<QGroupBox *>(control) ? "title" : "text";
+    QCOMPARE(control->property(property).toString(), field.mid(6).join(' '));
 }
 
 void tst_frmConfig::opens()
 {
     Rig rig;
     frmConfig &dialog = rig.open();
-    QCOMPARE(rig.window.log, QStringList{"hide"});
+    rig.step("URL=typed");
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Options - Ringscout v1.2.17"));
     QCOMPARE(dialog.size(), QSize(502, 568)); // 7530 x 8520 twips
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
@@ -160,12 +129,7 @@ void tst_frmConfig::opens()
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QTRY_COMPARE(dialog.frameGeometry().center(), dialog.screen()->geometry().center());
     QCOMPARE(qobject_cast<QLabel *>(dialog.Control("Picture1"))->pixmap().size(), QSize(104, 61));
-    const auto *newwin = qobject_cast<QComboBox *>(dialog.Control("newwin"));
-    QVERIFY(!newwin->isEditable());
-    QCOMPARE(newwin->count(), 2);
-    QCOMPARE(newwin->itemText(1), QStringLiteral("Browser Link!"));
 
-    // Focus starts on the API port and goes round in the designed order.
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("txtAPort"));
     for (const char *next :
@@ -175,283 +139,121 @@ void tst_frmConfig::opens()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
     }
+
+    // Opening it again (a call showed the main window meanwhile) hides the main window and
+    // brings up the same dialog, not loaded anew.
+    rig.window.ShowAndActivate();
+    QCOMPARE(&rig.open(), &dialog);
+    QCOMPARE(rig.window.log, (QStringList{"hide", "show", "hide"}));
+    QCOMPARE(dialog.Texts()[8], QStringLiteral("typed"));
 }
 
 void tst_frmConfig::fieldsShow_data()
 {
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<bool>("startupFailed");
-    QTest::addColumn<QStringList>("texts"); // in the order OK writes them
-    QTest::addColumn<QString>("newwinShown");
-    QTest::newRow("empty store: the defaults") << QStringList{} << false
-                                               << QStringList{"2",
-                                                              "10629",
-                                                              "NMBR = ",
-                                                              "NAME = ",
-                                                              "ATS0=0M0+VCID=1",
-                                                              "115200,N,8,1",
-                                                              "0",
-                                                              "CallerID",
-                                                              "https://",
-                                                              "https://",
-                                                              "",
-                                                              "5038",
-                                                              "Manager",
-                                                              "",
-                                                              ""}
-                                               << "Pop-up";
-    QTest::newRow("stored values, newwin on") << QStringList{"newwin=-1",
-                                                             "yacPort= 10630",
-                                                             "comPort=",
-                                                             "AsteriskServer=pbx",
-                                                             "AsteriskPassword=s3cret",
-                                                             "AsteriskExtension=101,102",
-                                                             "URL="}
-                                              << true << QStringList{"0",
-                                                                     "10630",
-                                                                     "NMBR = ",
-                                                                     "NAME = ",
-                                                                     "ATS0=0M0+VCID=1",
-                                                                     "115200,N,8,1",
-                                                                     "1",
-                                                                     "CallerID",
-                                                                     "",
-                                                                     "https://",
-                                                                     "pbx",
-                                                                     "5038",
-                                                                     "Manager",
-                                                                     "s3cret",
-                                                                     "101,102"}
-                                              << "Browser Link!";
-    // The load fails at yacPort: every field shows the stored text, the bad ones included.
+    QTest::addColumn<QStringList>("stored"); // key=text
+    QTest::addColumn<QString>("shown");      // control=text|...
+    QTest::newRow("empty store: the defaults")
+        << QStringList{}
+        << "comPort=2|yacPort=10629|cidKey=NMBR = |cidnameKey=NAME = |initString=ATS0=0M0+VCID=1|"
+           "modemSettings=115200,N,8,1|newwin=Pop-up|Target=CallerID|URL=https://|"
+           "startupURL=https://|txtAServer=|txtAPort=5038|txtAManager=Manager|txtAPassword=|"
+           "txtAExtension=";
+    QTest::newRow("stored, newwin on") << QStringList{"newwin=1", "yacPort= 10630", "comPort="}
+                                       << "newwin=Browser Link!|yacPort=10630|comPort=0";
+    // The load fails at yacPort: each field shows its stored text, so the bad one can be seen.
     QTest::newRow("a value that does not convert")
-        << QStringList{"yacPort=", "comPort=3", "newwin=x", "AsteriskPort=99999",
-                       "AsteriskManager=admin"}
-        << true << QStringList{"3",
-                               "",
-                               "NMBR = ",
-                               "NAME = ",
-                               "ATS0=0M0+VCID=1",
-                               "115200,N,8,1",
-                               "0",
-                               "CallerID",
-                               "https://",
-                               "https://",
-                               "",
-                               "99999",
-                               "admin",
-                               "",
-                               ""}
-        << "Pop-up";
+        << QStringList{"yacPort=", "newwin=x", "AsteriskPort=99999", "AsteriskManager=admin"}
+        << "yacPort=|newwin=Pop-up|txtAPort=99999|txtAManager=admin";
 }
 
 void tst_frmConfig::fieldsShow()
 {
     QFETCH(QStringList, stored);
-    QFETCH(bool, startupFailed);
-    QFETCH(QStringList, texts);
-    QFETCH(QString, newwinShown);
-    Rig rig;
-    rig.store_(stored);
-    rig.g.startupFailed = startupFailed;
+    QFETCH(QString, shown);
+    Rig rig(stored);
     frmConfig &dialog = rig.open();
-    QCOMPARE(dialog.Texts(), texts);
-    QCOMPARE(qobject_cast<QComboBox *>(dialog.Control("newwin"))->currentText(), newwinShown);
-    QCOMPARE(dialog.cmdCancel()->isEnabled(), !startupFailed);
+    for (const QString &row : shown.split('|')) {
+        QWidget *control = dialog.Control(row.section('=', 0, 0).toLatin1());
+        const auto *list = qobject_cast<QComboBox *>(control);
+        QCOMPARE(list ? list->currentText() : control->property("text").toString(),
+                 row.section('=', 1));
+    }
 }
 
-void tst_frmConfig::ok_data()
+void tst_frmConfig::buttons_data()
 {
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<QStringList>("edits"); // control=text
-    QTest::addColumn<QString>("monitorFails");
-    QTest::addColumn<QStringList>("written"); // key=text
-    QTest::addColumn<QString>("boxText");     // empty: no box, the dialog closes
-    QTest::newRow("as typed, nothing trimmed")
-        << QStringList{} << QStringList{"cidKey= NMBR = ",
-                                        "txtAExtension=101, 102",
-                                        "txtAPassword=p&ss;w\"d",
-                                        "comPort=",
-                                        "newwin=1",
-                                        "URL=http://crm/s?p=*&n=+"}
-        << "" << QStringList{"cidKey= NMBR = ",
-                             "AsteriskExtension=101, 102",
-                             "AsteriskPassword=p&ss;w\"d",
-                             "comPort=",
-                             "newwin=1",
-                             "URL=http://crm/s?p=*&n=+",
-                             "AsteriskManager=Manager"}
-        << "";
-    QTest::newRow("Pop-up stores 0") << QStringList{"newwin=1"} << QStringList{"newwin=0"} << ""
-                                     << QStringList{"newwin=0"} << "";
-    QTest::newRow("empty YAC port: written, then the load fails")
-        << QStringList{} << QStringList{"yacPort="} << "" << QStringList{"yacPort="}
-        << "Settings: \"yacPort\" holds \"\", which is not a whole number";
-    QTest::newRow("a source that cannot start")
-        << QStringList{} << QStringList{"Target=crm"} << "port 10629 is already in use"
-        << QStringList{"Target=crm"} << "YAC listener: port 10629 is already in use";
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("box"); // how the box's text starts
+    QTest::addColumn<QString>("after");
+    QTest::newRow("OK: as typed, nothing trimmed")
+        << QStringList{"newwin=1"}
+        << QStringList{"cidKey= NMBR = ", "txtAPassword=p&ss;w\"d", "comPort=", "newwin=0", "ok"}
+        << QStringList{"cidKey= NMBR = ", "AsteriskPassword=p&ss;w\"d", "comPort=", "newwin=0"}
+        << ""
+        << "closed";
+    QTest::newRow("OK: a source cannot start")
+        << QStringList{"fail:port 10629 is in use"} << QStringList{"newwin=1", "ok"}
+        << QStringList{"newwin=1"} << "YAC listener: port 10629 is in use"
+        << "open";
+    QTest::newRow("OK: the store cannot be written")
+        << QStringList{"unwritable"} << QStringList{"Target=crm", "ok"} << QStringList{}
+        << "Settings: cannot create "
+        << "open";
+    QTest::newRow("Cancel writes nothing")
+        << QStringList{} << QStringList{"Target=crm", "cancel"} << QStringList{} << ""
+        << "closed";
+    QTest::newRow("failed start-up: Cancel does nothing, the close box ends")
+        << QStringList{"startupFailed"} << QStringList{"Target=crm", "cancel", "cancel", "close"}
+        << QStringList{} << ""
+        << "ended";
+    // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
+    QTest::newRow("failed start-up, OK fails late, close box")
+        << QStringList{"startupFailed", "fail:port 10629 is in use"}
+        << QStringList{"ok", "cancel", "close"} << QStringList{} << "YAC listener: "
+        << "closed";
 }
 
-void tst_frmConfig::ok()
+void tst_frmConfig::buttons()
 {
-    QFETCH(QStringList, stored);
-    QFETCH(QStringList, edits);
-    QFETCH(QString, monitorFails);
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, steps);
     QFETCH(QStringList, written);
-    QFETCH(QString, boxText);
-    Rig rig;
-    rig.store_(stored);
-    if (!monitorFails.isEmpty())
-        rig.monitor.failWith = monitorFails;
-    QPointer<frmConfig> dialog = &rig.open();
-    edit(*dialog, edits);
-    const QStringList typed = dialog->Texts();
-    rig.memory.replacements.clear();
-    rig.window.log.clear();
-    dialog->cmdOK()->click();
-
-    // All fifteen keys, every time, in one replacement of the store.
-    QCOMPARE(rig.memory.replacements, QList<QStringList>{kWriteOrder});
-    for (const QString &row : written)
-        QCOMPARE(rig.memory.get(row.section('=', 0, 0)), row.section('=', 1));
-    if (boxText.isEmpty()) {
-        QVERIFY(rig.box.shown.isEmpty());
-        QCOMPARE(rig.monitor.starts, 1);
-        QVERIFY(rig.window.visible);
-        QTRY_VERIFY(!dialog);
-        return;
-    }
-    QCOMPARE(rig.box.shown.size(), 1);
-    QCOMPARE(rig.box.shown[0].kind, QStringLiteral("critical"));
-    QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
-    QCOMPARE(rig.box.shown[0].text, boxText);
-    QCOMPARE(rig.monitor.starts, monitorFails.isEmpty() ? 0 : 1);
-    QVERIFY(!rig.window.log.contains("show"));
-    QTest::qWait(0);
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(dialog->Texts(), typed);
-}
-
-void tst_frmConfig::writeFailureKeepsTheFile_data()
-{
-    QTest::addColumn<bool>("diskFull");
-    QTest::addColumn<QString>("textStart");
-    QTest::newRow("folder cannot be made") << false << "Settings: cannot create ";
-    QTest::newRow("disk full") << true << "Settings: cannot write ";
-}
-
-void tst_frmConfig::writeFailureKeepsTheFile()
-{
-    QFETCH(bool, diskFull);
-    QFETCH(QString, textStart);
-    QTemporaryDir dir;
-    QString configDir = dir.path();
-    if (!diskFull) {
-        // A file where the folder should be: nothing can be created below it.
-        QFile blocker(dir.path() + QStringLiteral("/blocker"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        configDir = blocker.fileName() + QStringLiteral("/config");
-    }
-    IniSettingsStore store(configDir);
-    const QString path = store.FilePath(QStringLiteral("Belvane"));
-    if (diskFull)
-        store.WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"),
-                           QStringLiteral("yacPort"), QStringLiteral("10629"));
-    QFile file(path);
-    const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    file.close();
-
-    Rig rig(&store);
-    QPointer<frmConfig> dialog = &rig.open();
-    edit(*dialog, {"txtAServer=pbx.example"});
-    // Files of this process may not grow past their present size, as on a full disk.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (diskFull) {
-        rlimit small = saved;
-        small.rlim_cur = rlim_t(before.size());
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    dialog->cmdOK()->click();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QCOMPARE(rig.box.shown.size(), 1);
-    QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
-    QVERIFY2(rig.box.shown[0].text.startsWith(textStart + path), qPrintable(rig.box.shown[0].text));
-    QCOMPARE(rig.monitor.starts, 0);
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(qobject_cast<QLineEdit *>(dialog->Control("txtAServer"))->text(), "pbx.example");
-    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), before);
-    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files),
-             diskFull ? QStringList{"Belvane.ini"} : QStringList{}); // no temporary left behind
-}
-
-void tst_frmConfig::closing_data()
-{
-    QTest::addColumn<bool>("startupFailed");
-    QTest::addColumn<QString>("monitorFails");
-    QTest::addColumn<QStringList>("actions");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<bool>("ended");
-    QTest::newRow("Cancel") << false << "" << QStringList{"cancel"} << true << false;
-    QTest::newRow("Cancel after a failed start-up")
-        << true << "" << QStringList{"cancel"} << false << false;
-    QTest::newRow("close box") << false << "" << QStringList{"close"} << true << false;
-    QTest::newRow("close box after a failed start-up")
-        << true << "" << QStringList{"close"} << true << true;
-    QTest::newRow("OK after a failed start-up") << true << "" << QStringList{"ok"} << true << false;
-    // StartMonitor cleared the flag before it failed: Cancel stays off, closing no longer ends.
-    QTest::newRow("close box after an OK that failed late")
-        << true << "port 10629 is already in use" << QStringList{"ok", "cancel", "close"} << true
-        << false;
-}
-
-void tst_frmConfig::closing()
-{
-    QFETCH(bool, startupFailed);
-    QFETCH(QString, monitorFails);
-    QFETCH(QStringList, actions);
-    QFETCH(bool, closed);
-    QFETCH(bool, ended);
-    Rig rig;
-    rig.g.startupFailed = startupFailed;
-    if (!monitorFails.isEmpty())
-        rig.monitor.failWith = monitorFails;
+    QFETCH(QString, box);
+    QFETCH(QString, after);
+    Rig rig(setup);
     QPointer<frmConfig> dialog = &rig.open();
     QSignalSpy end(&rig.opener, &ConfigOpener::endProgram);
-    edit(*dialog, {"Target=edited"});
-    for (const QString &action : actions) {
-        QVERIFY(dialog);
-        if (action == QLatin1String("cancel")) {
-            QCOMPARE(dialog->cmdCancel()->isEnabled(), !startupFailed);
-            dialog->cmdCancel()->click();
-        } else if (action == QLatin1String("ok")) {
-            dialog->cmdOK()->click();
-        } else {
-            dialog->close();
-        }
-        QTest::qWait(0);
+    QStringList typed;
+    for (const QString &step : steps) {
+        QVERIFY(dialog && !rig.window.visible);
+        QCOMPARE(dialog->cmdCancel()->isEnabled(), !setup.contains("startupFailed"));
+        if (!step.contains('=') && typed.isEmpty())
+            typed = dialog->Texts();
+        rig.step(step);
     }
-    QCOMPARE(!dialog, closed);
-    QCOMPARE(end.size(), ended ? 1 : 0);
-    // Closing without ending brings the main window back.
-    QCOMPARE(rig.window.visible, closed && !ended);
-    if (!actions.contains("ok"))
-        QCOMPARE(rig.memory.get("Target"), QString()); // nothing written
-}
 
-void tst_frmConfig::oneDialogAtATime()
-{
-    Rig rig;
-    frmConfig *first = &rig.open();
-    edit(*first, {"URL=typed"});
-    rig.window.ShowAndActivate(); // a call brought the main window up meanwhile
-    QCOMPARE(&rig.open(), first);
-    QCOMPARE(rig.window.log, (QStringList{"hide", "show", "hide"}));
-    QCOMPARE(qobject_cast<QLineEdit *>(first->Control("URL"))->text(), "typed"); // not reloaded
-    QVERIFY(QTest::qWaitForWindowActive(first));
+    // OK writes all fifteen keys, in one replacement of the store; nothing else writes.
+    const QStringList order{"comPort",         "yacPort",          "cidKey",
+                            "cidnameKey",      "initString",       "modemSettings",
+                            "newwin",          "Target",           "URL",
+                            "startupURL",      "AsteriskServer",   "AsteriskPort",
+                            "AsteriskManager", "AsteriskPassword", "AsteriskExtension"};
+    const bool wrote = steps.contains("ok") && !setup.contains("unwritable");
+    QCOMPARE(rig.memory.replacements, wrote ? QList<QStringList>{order} : QList<QStringList>{});
+    for (const QString &row : written)
+        QCOMPARE(rig.memory.get(row.section('=', 0, 0)), row.section('=', 1));
+    QCOMPARE(rig.box.shown.size(), int(!box.isEmpty()));
+    if (!box.isEmpty()) {
+        QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
+        QVERIFY2(rig.box.shown[0].text.startsWith(box), qPrintable(rig.box.shown[0].text));
+    }
+    QCOMPARE(end.size(), int(after == "ended"));
+    QCOMPARE(rig.window.visible, after == "closed"); // the main window comes back
+    QCOMPARE(!dialog, after != "open");
+    if (dialog) // with the user's entries
+        QCOMPARE(dialog->Texts(), typed);
 }
 
 QTEST_MAIN(tst_frmConfig)
