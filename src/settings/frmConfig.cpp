@@ -6,10 +6,13 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 frmConfig::frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &window,
                      IMonitor &monitor, IMessageBox &box, QWidget *parent)
@@ -20,19 +23,35 @@ frmConfig::frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &windo
 {
     setObjectName(QStringLiteral("frmConfig"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // The boxes are sized for an 8-point dialog font; narrowed a little, the usual sans font
-    // here (DejaVu Sans, wider than most) keeps every label and the help line inside its box.
+    // The boxes are sized for an 8-point dialog font.
     QFont dialogFont = font();
     dialogFont.setPointSizeF(8);
-    dialogFont.setStretch(85);
     setFont(dialogFont);
     m_controls = BuildForm(*this, kConfigControls);
+    fitLabels();
     const TwipsScale scale = ScaleOf(*this);
     setFixedSize(scale.ToPixels(kConfigClientWidth), scale.ToPixels(kConfigClientHeight));
     Control("txtAPort")->setFocus();
 
     connect(cmdOK(), &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
     connect(cmdCancel(), &QPushButton::clicked, this, &frmConfig::cmdCancel_Click);
+}
+
+void frmConfig::fitLabels()
+{
+    // A wide sans font (DejaVu Sans, common on Linux) would cut the longest labels short:
+    // narrow the dialog's font step by step until every label fits its box.
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    auto fit = [&] {
+        return std::all_of(labels.begin(), labels.end(), [](const QLabel *label) {
+            return label->fontMetrics().horizontalAdvance(label->text()) <= label->width();
+        });
+    };
+    for (int stretch = 99; stretch >= 60 && !fit(); --stretch) {
+        QFont narrowed = font();
+        narrowed.setStretch(stretch);
+        setFont(narrowed);
+    }
 }
 
 QWidget *frmConfig::Control(const char *name) const

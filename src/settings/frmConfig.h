@@ -37,6 +37,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void fitLabels();
     void centre();
     void centreOnceFramed(int triesLeft);
     void cmdOK_Click();

@@ -129,6 +129,9 @@ void tst_frmConfig::opens()
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QTRY_COMPARE(dialog.frameGeometry().center(), dialog.screen()->geometry().center());
     QCOMPARE(qobject_cast<QLabel *>(dialog.Control("Picture1"))->pixmap().size(), QSize(104, 61));
+    for (const QLabel *label : dialog.findChildren<QLabel *>()) // no text cut short
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->text()));
 
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("txtAPort"));
