@@ -6,6 +6,7 @@
 #include "platform/Failure.h"
 #include "platform/ISettingsStore.h"
 #include "pop/CallerPop.h"
+#include "settings/frmConfig.h"
 #include "sources/AsteriskClient.h"
 #include "sources/YacListener.h"
 
@@ -17,8 +18,7 @@ Q_LOGGING_CATEGORY(lcApp, "ringscout.app", QtWarningMsg)
 MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane,
                          IMessageBox &box, ISocketControl &winsock1, ISocketControl &wsAst,
                          QObject *parent)
-    : QObject(parent), m_store(store), m_box(box),
-      m_frmMain(std::make_unique<frmMain>(browserPane))
+    : QObject(parent), m_store(store), m_box(box), m_frmMain(std::make_unique<frmMain>(browserPane))
 {
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_globals, browser, window);
@@ -26,6 +26,11 @@ MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *brow
     m_asterisk = std::make_unique<AsteriskClient>(m_globals, wsAst, m_atimer, window, box, *m_pop);
     m_monitor = std::make_unique<Monitor>(m_globals, m_timer, *m_yac, *m_asterisk, window, box);
     m_startup = std::make_unique<Startup>(m_globals, store, browser, window, box, *m_monitor);
+    m_options = std::make_unique<ConfigOpener>(m_globals, store, window, *m_monitor, box);
+    // A failed start-up is put right in the Options dialog, or the program ends there.
+    m_startup->SetRecovery([this] { m_options->Open(); });
+    connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
+    connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::Open);
 
     connect(window.cmdQuit(), &QPushButton::clicked, this, &MainProgram::cmdQuit_Click);
     // Closing the main window ends the program, named browser windows or not, but without

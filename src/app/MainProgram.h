@@ -9,6 +9,7 @@
 
 class AsteriskClient;
 class CallerPop;
+class ConfigOpener;
 class IBrowser;
 class IMessageBox;
 class ISettingsStore;
@@ -25,9 +26,8 @@ class MainProgram : public QObject
     Q_OBJECT
 
 public:
-    MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane,
-                IMessageBox &box, ISocketControl &winsock1, ISocketControl &wsAst,
-                QObject *parent = nullptr);
+    MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane, IMessageBox &box,
+                ISocketControl &winsock1, ISocketControl &wsAst, QObject *parent = nullptr);
     ~MainProgram() override;
 
     // Runs the start-up sequence and shows the main window unless start-up failed.
@@ -39,6 +39,7 @@ public:
     YacListener &Yac() { return *m_yac; }
     AsteriskClient &Asterisk() { return *m_asterisk; }
     Monitor &Monitoring() { return *m_monitor; }
+    ConfigOpener &Options() { return *m_options; }
 
     // Saves the normal outer geometry in twips under "startx", "starty", "startw" and
     // "starth", then asks the program to end.
@@ -60,4 +61,5 @@ private:
     std::unique_ptr<AsteriskClient> m_asterisk;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<ConfigOpener> m_options;
 };

@@ -23,8 +23,7 @@ Startup::Startup(Globals &globals, ISettingsStore &store, IBrowser &browser, IMa
                  IMessageBox &box, IMonitor &monitor)
     : m_globals(globals), m_store(store), m_browser(browser), m_window(window), m_box(box),
       m_monitor(monitor)
-{
-}
+{}
 
 void Startup::Run()
 {
@@ -52,7 +51,5 @@ void Startup::Run()
         m_window.Hide();
         if (m_recovery)
             m_recovery();
-        else
-            m_window.ShowAndActivate();
     }
 }

@@ -22,8 +22,7 @@ public:
             IMessageBox &box, IMonitor &monitor);
 
     // What follows a reported start-up failure, once the box is closed and the main window
-    // hidden. Until it is set, the main window is shown again so the program never ends up
-    // running with no window at all.
+    // hidden: the program opens the Options dialog.
     void SetRecovery(std::function<void()> recovery) { m_recovery = std::move(recovery); }
 
     void Run();

@@ -5,12 +5,26 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
+
+// A label without a field to give focus to has no access key: "&&" is one "&" and a lone "&"
+// marks nothing. Buttons and frames read their captions that way themselves.
+QString withoutAccessKeys(const QString &caption)
+{
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size())
+            break;
+        text.append(caption[i]);
+    }
+    return text;
+}
 
 QWidget *createControl(const ControlSpec &row, QWidget *parent)
 {
@@ -19,8 +33,7 @@ QWidget *createControl(const ControlSpec &row, QWidget *parent)
     case ControlKind::Button:
         return new QPushButton(text, parent);
     case ControlKind::Label: {
-        auto *label = new QLabel(text, parent);
-        // A label's "&" marks the access key of the field it names.
+        auto *label = new QLabel(withoutAccessKeys(text), parent);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment((row.style & AlignRight ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignVCenter);
@@ -37,8 +50,14 @@ QWidget *createControl(const ControlSpec &row, QWidget *parent)
     }
     case ControlKind::Frame:
         return new QGroupBox(text, parent);
-    case ControlKind::Picture:
-        return new QLabel(parent);
+    case ControlKind::Picture: {
+        // The image file named by the row, unscaled in the top-left corner.
+        auto *picture = new QLabel(parent);
+        if (!text.isEmpty())
+            picture->setPixmap(QPixmap(text));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return picture;
+    }
     case ControlKind::HorizontalRule: {
         auto *rule = new QFrame(parent);
         rule->setFrameShape(QFrame::HLine);

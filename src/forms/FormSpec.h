@@ -24,7 +24,8 @@ struct ControlSpec
 {
     const char *name;
     ControlKind kind;
-    // Caption, label text or the entries of a choice list separated by '\n'.
+    // Caption ("&&" shows one "&", a lone "&" marks the access key), label text, the entries
+    // of a choice list separated by '\n', or a picture's image file.
     const char *text;
     int left;
     int top;

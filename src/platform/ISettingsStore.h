@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The per-user settings store: text values addressed by application, section and key.
 class ISettingsStore
@@ -15,4 +18,8 @@ public:
     // Creates or replaces the value. Throws Failure when the store cannot be written.
     virtual void WriteSetting(const QString &application, const QString &section,
                               const QString &key, const QString &text) = 0;
+    // Creates or replaces several values in one replacement of the store, in the given
+    // order: either all of them are written or, when this throws Failure, none.
+    virtual void WriteSettings(const QString &application, const QString &section,
+                               const QList<std::pair<QString, QString>> &keysAndTexts) = 0;
 };

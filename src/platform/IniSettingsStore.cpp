@@ -37,13 +37,15 @@ QString rawValue(const QString &filePath, const QString &section, const QString 
 
 } // namespace
 
-IniSettingsStore::IniSettingsStore(QString configDir) : m_configDir(std::move(configDir)) {}
+IniSettingsStore::IniSettingsStore(QString configDir) : m_configDir(std::move(configDir))
+{}
 
 QString IniSettingsStore::FilePath(const QString &application) const
 {
-    const QString dir = m_configDir.isEmpty()
-                            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                            : m_configDir;
+    const QString dir =
+        m_configDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            : m_configDir;
     return dir + QLatin1Char('/') + application + QStringLiteral(".ini");
 }
 
@@ -64,6 +66,12 @@ QString IniSettingsStore::ReadSetting(const QString &application, const QString 
 void IniSettingsStore::WriteSetting(const QString &application, const QString &section,
                                     const QString &key, const QString &text)
 {
+    WriteSettings(application, section, {{key, text}});
+}
+
+void IniSettingsStore::WriteSettings(const QString &application, const QString &section,
+                                     const QList<std::pair<QString, QString>> &keysAndTexts)
+{
     const QString path = FilePath(application);
     if (!QFileInfo::exists(path)) {
         // Create the file owner-only before the first secret goes into it.
@@ -74,14 +82,18 @@ void IniSettingsStore::WriteSetting(const QString &application, const QString &s
                           QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
     }
     {
+        // One sync of one QSettings object: the file is replaced once, atomically.
         QSettings settings(path, QSettings::IniFormat);
         settings.beginGroup(section);
-        settings.setValue(key, text);
+        for (const auto &[key, text] : keysAndTexts)
+            settings.setValue(key, text);
         settings.endGroup();
         settings.sync();
         if (settings.status() != QSettings::NoError)
             throw Failure(QStringLiteral("Settings"),
-                          QStringLiteral("cannot write \"%1\" to %2").arg(key, path));
+                          QStringLiteral("cannot write %1: the file or its folder is not "
+                                         "writable, or the disk is full")
+                              .arg(path));
     }
     QFile::setPermissions(path, kOwnerOnly);
 }

@@ -15,6 +15,8 @@ public:
                         const QString &defaultValue) override;
     void WriteSetting(const QString &application, const QString &section, const QString &key,
                       const QString &text) override;
+    void WriteSettings(const QString &application, const QString &section,
+                       const QList<std::pair<QString, QString>> &keysAndTexts) override;
 
     QString FilePath(const QString &application) const;
 

@@ -5,36 +5,62 @@
 #include "settings/Globals.h"
 #include "settings/SettingConversions.h"
 
+#include <QHash>
+
 using namespace SettingConversions;
+
+QString SettingDefault(const QString &key)
+{
+    static const QHash<QString, QString> defaults{
+        {QStringLiteral("cidKey"), QStringLiteral("NMBR = ")},
+        {QStringLiteral("cidnameKey"), QStringLiteral("NAME = ")},
+        {QStringLiteral("comPort"), QStringLiteral("2")},
+        {QStringLiteral("yacPort"), QStringLiteral("10629")},
+        {QStringLiteral("initString"), QStringLiteral("ATS0=0M0+VCID=1")},
+        {QStringLiteral("modemSettings"), QStringLiteral("115200,N,8,1")},
+        {QStringLiteral("newwin"), QStringLiteral("0")},
+        {QStringLiteral("Target"), QStringLiteral("CallerID")},
+        {QStringLiteral("URL"), QStringLiteral("https://")},
+        {QStringLiteral("startupURL"), QStringLiteral("https://")},
+        {QStringLiteral("AsteriskPort"), QStringLiteral("5038")},
+        {QStringLiteral("AsteriskManager"), QStringLiteral("Manager")},
+        {QStringLiteral("startx"), QStringLiteral("0")},
+        {QStringLiteral("starty"), QStringLiteral("0")},
+        {QStringLiteral("startw"), QStringLiteral("0")},
+        {QStringLiteral("starth"), QStringLiteral("0")},
+    };
+    // AsteriskServer, AsteriskPassword and AsteriskExtension default to empty text.
+    return defaults.value(key);
+}
 
 void LoadSettings(Globals &g, ISettingsStore &store, IMainWindow &window)
 {
-    auto read = [&](const char *key, const char *defaultValue) {
-        return store.ReadSetting(g.appName, g.sectionName, QString::fromLatin1(key),
-                                 QString::fromLatin1(defaultValue));
+    auto read = [&](const char *key) {
+        const QString name = QString::fromLatin1(key);
+        return store.ReadSetting(g.appName, g.sectionName, name, SettingDefault(name));
     };
 
-    g.cidKey = read("cidKey", "NMBR = ");
-    g.cidnameKey = read("cidnameKey", "NAME = ");
+    g.cidKey = read("cidKey");
+    g.cidnameKey = read("cidnameKey");
     // An emptied Com Port box means "no modem", unlike the other numbers.
-    const QString comPort = read("comPort", "2");
+    const QString comPort = read("comPort");
     g.comPort = comPort.isEmpty() ? qint16(0) : ToInt16(QStringLiteral("comPort"), comPort);
-    g.yacPort = ToInt16(QStringLiteral("yacPort"), read("yacPort", "10629"));
-    g.initString = read("initString", "ATS0=0M0+VCID=1");
-    g.modemSettings = read("modemSettings", "115200,N,8,1");
-    g.newwin = ToBoolean(QStringLiteral("newwin"), read("newwin", "0"));
-    g.Target = read("Target", "CallerID");
-    g.URL = read("URL", "https://");
-    g.startupURL = read("startupURL", "https://");
-    g.AsteriskServer = read("AsteriskServer", "");
-    g.AsteriskPort = ToInt16(QStringLiteral("AsteriskPort"), read("AsteriskPort", "5038"));
-    g.AsteriskManager = read("AsteriskManager", "Manager");
-    g.AsteriskPassword = read("AsteriskPassword", "");
-    g.AsteriskExtension = read("AsteriskExtension", "");
-    g.startx = ToInt32(QStringLiteral("startx"), read("startx", "0"));
-    g.starty = ToInt32(QStringLiteral("starty"), read("starty", "0"));
-    g.startw = ToInt32(QStringLiteral("startw"), read("startw", "0"));
-    g.starth = ToInt32(QStringLiteral("starth"), read("starth", "0"));
+    g.yacPort = ToInt16(QStringLiteral("yacPort"), read("yacPort"));
+    g.initString = read("initString");
+    g.modemSettings = read("modemSettings");
+    g.newwin = ToBoolean(QStringLiteral("newwin"), read("newwin"));
+    g.Target = read("Target");
+    g.URL = read("URL");
+    g.startupURL = read("startupURL");
+    g.AsteriskServer = read("AsteriskServer");
+    g.AsteriskPort = ToInt16(QStringLiteral("AsteriskPort"), read("AsteriskPort"));
+    g.AsteriskManager = read("AsteriskManager");
+    g.AsteriskPassword = read("AsteriskPassword");
+    g.AsteriskExtension = read("AsteriskExtension");
+    g.startx = ToInt32(QStringLiteral("startx"), read("startx"));
+    g.starty = ToInt32(QStringLiteral("starty"), read("starty"));
+    g.startw = ToInt32(QStringLiteral("startw"), read("startw"));
+    g.starth = ToInt32(QStringLiteral("starth"), read("starth"));
 
     // One value at a time, so a stored position with a zero size moves without resizing.
     if (g.startx != 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 struct Globals;
 class ISettingsStore;
 class IMainWindow;
@@ -9,3 +11,6 @@ class IMainWindow;
 // new values, that field and the later ones keep their old ones, and no geometry is applied.
 // Throws Failure.
 void LoadSettings(Globals &globals, ISettingsStore &store, IMainWindow &window);
+
+// The text LoadSettings reads for a key the store does not hold: "2" for "comPort".
+QString SettingDefault(const QString &key);

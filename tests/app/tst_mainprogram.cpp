@@ -6,7 +6,9 @@
 #include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/TcpSocketControl.h"
+#include "settings/frmConfig.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,7 +24,7 @@ private slots:
     void cleanup();
     void startsAndListens();
     void quitStoresNormalGeometry();
-    void yacPortInUseAtStartUp();
+    void brokenSettingLeadsIntoOptionsAndOut();
     void toggleWithoutModemRearmsTheListener();
     void toggleFailureIsShownNotFatal();
     void stopMonitorLeavesYacRunning();
@@ -122,24 +124,36 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QTRY_COMPARE(m_program->MainWindow().NormalGeometryTwips(), normal);
 }
 
-void tst_MainProgram::yacPortInUseAtStartUp()
+void tst_MainProgram::brokenSettingLeadsIntoOptionsAndOut()
 {
-    QTcpServer squatter;
-    QVERIFY(TestSupport::ListenOnSmallPort(squatter, QHostAddress::Any));
-    set("yacPort", QString::number(squatter.serverPort()));
+    const quint16 port = freePort();
+    set("yacPort", QString::number(port));
     makeProgram();
-    bool hiddenDuringBox = false;
-    m_box.onShow = [&](const FakeMessageBox::Shown &) {
-        hiddenDuringBox = !m_program->MainWindow().isVisible();
-    };
     m_program->Start();
+    QTest::mouseClick(m_program->MainWindow().cmdSettings(), Qt::LeftButton);
+    auto yacBox = [&] { return m_program->Options().Current()->findChild<QLineEdit *>("yacPort"); };
+    yacBox()->clear();
+    m_program->Options().Current()->cmdOK()->click();
     QCOMPARE(m_box.shown.size(), 1);
-    QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
-    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")), qPrintable(m_box.shown[0].text));
-    QVERIFY(m_box.shown[0].text.contains(QString::number(squatter.serverPort())));
-    QVERIFY(hiddenDuringBox);
-    QVERIFY(m_program->State().startupFailed);
-    QVERIFY(m_program->MainWindow().isVisible()); // never left without a window
+    QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem configuration error"));
+    QVERIFY(!m_program->MainWindow().isVisible());
+
+    // The next start fails on the stored empty port: the box, then the dialog without Cancel.
+    m_program.reset();
+    m_winsock1.Close();
+    makeProgram();
+    m_program->Start();
+    QCOMPARE(m_box.shown.size(), 2);
+    QCOMPARE(m_box.shown[1].title, QStringLiteral("Modem Initialization Failure"));
+    QPointer<frmConfig> options = m_program->Options().Current();
+    QVERIFY(options && options->isVisible() && !options->cmdCancel()->isEnabled());
+    QVERIFY(!m_program->MainWindow().isVisible());
+    yacBox()->setText(QString::number(port));
+    options->cmdOK()->click();
+    QCOMPARE(m_box.shown.size(), 2);
+    QVERIFY(m_program->MainWindow().isVisible());
+    QTRY_VERIFY(!options);
+    QCOMPARE(m_winsock1.LocalPort(), int(port));
 }
 
 void tst_MainProgram::toggleWithoutModemRearmsTheListener()

@@ -1,31 +1,13 @@
-#include "app/IMonitor.h"
 #include "app/Startup.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
 #include "platform/Failure.h"
 #include "settings/Globals.h"
 
 #include <QtTest>
-
-// Records the calls and fails on demand, like a source that cannot start.
-class ScriptedMonitor : public IMonitor
-{
-public:
-    void StartMonitor() override
-    {
-        ++starts;
-        if (failWith)
-            throw Failure(QStringLiteral("YAC listener"), *failWith);
-    }
-    void StopMonitor() override {}
-    bool PollEnabled() const override { return pollEnabled; }
-
-    int starts = 0;
-    bool pollEnabled = false;
-    std::optional<QString> failWith;
-};
 
 class tst_Startup : public QObject
 {
@@ -47,7 +29,7 @@ struct Rig
     FakeBrowser browser;
     FakeMainWindow window;
     FakeMessageBox box;
-    ScriptedMonitor monitor;
+    FakeMonitor monitor;
     Startup startup{g, store, browser, window, box, monitor};
 };
 
@@ -66,8 +48,7 @@ void tst_Startup::success()
     QCOMPARE(rig.g.appName, QStringLiteral("Belvane"));
     QCOMPARE(rig.g.sectionName, QStringLiteral("settings"));
     QCOMPARE(rig.window.caption, QStringLiteral("Ringscout v1.2.17 - Belvane"));
-    QCOMPARE(rig.browser.log,
-             (QStringList{"pane about:blank", "pane http://127.0.0.1:1/start"}));
+    QCOMPARE(rig.browser.log, (QStringList{"pane about:blank", "pane http://127.0.0.1:1/start"}));
     QCOMPARE(rig.monitor.starts, 1);
     QVERIFY(rig.g.dialNumber.isEmpty());
     QCOMPARE(rig.g.dialTicks, qint16(0));
@@ -90,7 +71,8 @@ void tst_Startup::failureReported_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("settings fail: no monitor, no page")
         << "yacPort" << 0 << "Settings: \"yacPort\" holds \"\", which is not a whole number";
-    QTest::newRow("source fails: no page") << "" << 1 << "YAC listener: port 10629 is already in use";
+    QTest::newRow("source fails: no page")
+        << "" << 1 << "YAC listener: port 10629 is already in use";
 }
 
 void tst_Startup::failureReported()
@@ -104,9 +86,10 @@ void tst_Startup::failureReported()
         rig.store.set(badKey, QString());
     else
         rig.monitor.failWith = QStringLiteral("port 10629 is already in use");
-    bool hiddenWhileBoxOpen = true;
+    rig.startup.SetRecovery([&] { rig.window.log.append("options"); });
+    bool visibleWhileBoxOpen = false;
     rig.box.onShow = [&](const FakeMessageBox::Shown &) {
-        hiddenWhileBoxOpen = rig.window.visible;
+        visibleWhileBoxOpen = rig.window.visible;
     };
 
     rig.startup.Run();
@@ -117,10 +100,10 @@ void tst_Startup::failureReported()
     QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
     QCOMPARE(rig.box.shown[0].text, text);
     QCOMPARE(rig.browser.log, QStringList{"pane about:blank"});
-    // The box comes first; then the window is hidden and, with nothing else to recover
-    // through, shown again so the program is never left without a window.
-    QVERIFY(hiddenWhileBoxOpen);
-    QCOMPARE(rig.window.log.mid(rig.window.log.indexOf("hide")), (QStringList{"hide", "show"}));
+    // The box comes first; then the window is hidden and stays hidden: the Options dialog
+    // brings it back.
+    QVERIFY(visibleWhileBoxOpen);
+    QCOMPARE(rig.window.log.mid(rig.window.log.indexOf("hide")), (QStringList{"hide", "options"}));
 }
 
 void tst_Startup::failureDroppedWhilePollRuns()

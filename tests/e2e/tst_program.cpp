@@ -23,6 +23,26 @@ QByteArray capturedDialBegin()
     return {};
 }
 
+// Waits for the program's window titled exactly `title`, focuses it and types into it:
+// xdotool key names ("Tab", "alt+o"), then `text`. False when no such window came up in 30 s.
+bool typeInto(const QString &title, const QStringList &keys, const QString &text = {})
+{
+    QString window;
+    QElapsedTimer clock;
+    for (clock.start(); window.isEmpty() && clock.elapsed() < 30000; QTest::qWait(100)) {
+        QProcess search;
+        search.start("xdotool", {"search", "--onlyvisible", "--name",
+                                 '^' + QRegularExpression::escape(title) + '$'});
+        search.waitForFinished(5000);
+        window = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
+    }
+    return !window.isEmpty() &&
+           QProcess::execute("xdotool", {"windowfocus", "--sync", window}) == 0 &&
+           (keys.isEmpty() ||
+            QProcess::execute("xdotool", QStringList{"key", "--delay", "50"} + keys) == 0) &&
+           (text.isEmpty() || QProcess::execute("xdotool", {"type", "--delay", "50", text}) == 0);
+}
+
 } // namespace
 
 // The real program, end to end: the browser engine under a display, a web server that
@@ -36,6 +56,7 @@ private slots:
     void setUpCheckerPops_data();
     void setUpCheckerPops();
     void asteriskDialBegin();
+    void brokenSettingIntoOptionsAndOutToAYacCall();
 
 private:
     HttpRecorder m_web;
@@ -146,6 +167,35 @@ void tst_Program::asteriskDialBegin()
                              30000);
     QVERIFY(received.startsWith("Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n"));
     QVERIFY(received.contains("Action: events\r\nEventMask: call\r\n\r\n"));
+}
+
+void tst_Program::brokenSettingIntoOptionsAndOutToAYacCall()
+{
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    const quint16 yacPort = ProgramRunner::FreePort();
+    program.Set("comPort", "");
+    program.Set("yacPort", ""); // not a number: start-up fails
+    program.Set("startupURL", "");
+    program.Set("URL", m_web.Url("/search?phone=*&name=+"));
+    QVERIFY(program.Start());
+
+    QVERIFY(typeInto("Modem Initialization Failure", {"Return"}));
+    // The focus starts on the API port; the YAC port is five fields on. Then OK.
+    QVERIFY(typeInto("Options - Ringscout v1.2.17", {"Tab", "Tab", "Tab", "Tab", "Tab"},
+                     QString::number(yacPort)));
+    QVERIFY(typeInto("Options - Ringscout v1.2.17", {"alt+o"}));
+    QVERIFY(typeInto("Ringscout v1.2.17 - Belvane", {})); // the main window is back
+
+    // A YAC server: one connection, the message, no terminator, close.
+    QTcpSocket yac;
+    yac.connectToHost(QHostAddress::LocalHost, yacPort);
+    QVERIFY(yac.waitForConnected(5000));
+    yac.write("@CALLJOHN SMITH~(555) 123-4567");
+    QVERIFY(yac.waitForBytesWritten(5000));
+    yac.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_web.PageRequests().contains("/search?phone=5551234567&name=JOHN+SMITH"), 30000);
+    QCOMPARE(program.Process().state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(tst_Program)

@@ -3,6 +3,7 @@
 #include "platform/ISettingsStore.h"
 
 #include <QHash>
+#include <QStringList>
 
 // A settings store in memory, for logic tests that do not care how values are kept.
 class MemorySettingsStore : public ISettingsStore
@@ -19,6 +20,16 @@ public:
     {
         values.insert(address(application, section, key), text);
     }
+    // Records the keys of each call: what went in one replacement, and in what order.
+    void WriteSettings(const QString &application, const QString &section,
+                       const QList<std::pair<QString, QString>> &keysAndTexts) override
+    {
+        replacements.append(QStringList());
+        for (const auto &[key, text] : keysAndTexts) {
+            WriteSetting(application, section, key, text);
+            replacements.last().append(key);
+        }
+    }
 
     // Values of the program's own address, Belvane/settings.
     void set(const QString &key, const QString &text) { WriteSetting(app, sec, key, text); }
@@ -26,6 +37,7 @@ public:
     bool has(const QString &key) const { return values.contains(address(app, sec, key)); }
 
     QHash<QString, QString> values;
+    QList<QStringList> replacements;
     QString app = QStringLiteral("Belvane");
     QString sec = QStringLiteral("settings");
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "forms/FormSpec.h"
+
+#include <array>
+
+// The Options dialog's controls in twips, one row per control; controls inside a frame are
+// placed relative to the frame. Every field label ends 105 twips left of its field.
+inline constexpr std::array<ControlSpec, 39> kConfigControls{{
+    {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
+    {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
+
+    {"Frame1", ControlKind::Frame, "Asterisk Call Notification", 120, 1320, 7215, 1575},
+    {"Label10", ControlKind::Label, "Asterisk Manager", 120, 360, 1695, 255, -1, "Frame1",
+     Bold | AlignRight},
+    {"txtAManager", ControlKind::TextBox, nullptr, 1920, 360, 1455, 285, 1, "Frame1"},
+    {"Label12", ControlKind::Label, "Asterisk Server", 3960, 360, 1335, 255, -1, "Frame1",
+     Bold | AlignRight},
+    {"txtAServer", ControlKind::TextBox, nullptr, 5400, 360, 1695, 285, 3, "Frame1"},
+    {"Label11", ControlKind::Label, "Password", 480, 720, 1335, 255, -1, "Frame1",
+     Bold | AlignRight},
+    {"txtAPassword", ControlKind::TextBox, nullptr, 1920, 720, 1455, 285, 2, "Frame1"},
+    {"Label13", ControlKind::Label, "API Port", 3960, 720, 1335, 255, -1, "Frame1",
+     Bold | AlignRight},
+    {"txtAPort", ControlKind::TextBox, nullptr, 5400, 720, 975, 285, 0, "Frame1"},
+    {"Label14", ControlKind::Label, "Extensions (Comma Separated)", 2640, 1080, 2655, 255, -1,
+     "Frame1", Bold | AlignRight},
+    {"txtAExtension", ControlKind::TextBox, nullptr, 5400, 1080, 1695, 285, 4, "Frame1"},
+
+    {"Frame2", ControlKind::Frame, "YAC Call Notification", 120, 3000, 7215, 855},
+    {"Label9", ControlKind::Label, "YACC Port", 240, 360, 1575, 255, -1, "Frame2",
+     Bold | AlignRight},
+    {"yacPort", ControlKind::TextBox, nullptr, 1920, 360, 975, 285, 5, "Frame2"},
+
+    {"Frame3", ControlKind::Frame, "Modem Call Notification && Dialer Settings", 120, 3960, 7215,
+     1575},
+    {"Label2", ControlKind::Label, "Modem Settings", 240, 360, 1575, 255, -1, "Frame3",
+     Bold | AlignRight},
+    {"modemSettings", ControlKind::TextBox, nullptr, 1920, 360, 2415, 285, 6, "Frame3"},
+    {"Label1", ControlKind::Label, "Com Port", 4800, 360, 1095, 255, -1, "Frame3",
+     Bold | AlignRight},
+    {"comPort", ControlKind::TextBox, nullptr, 6000, 360, 975, 285, 7, "Frame3"},
+    {"Label3", ControlKind::Label, "CallerID Init String", 240, 720, 1575, 255, -1, "Frame3",
+     Bold | AlignRight},
+    {"initString", ControlKind::TextBox, nullptr, 1920, 720, 5055, 285, 8, "Frame3"},
+    {"Label4", ControlKind::Label, "CallerID Key", 240, 1080, 1575, 255, -1, "Frame3",
+     Bold | AlignRight},
+    {"cidKey", ControlKind::TextBox, nullptr, 1920, 1080, 1815, 285, 9, "Frame3"},
+    {"Label15", ControlKind::Label, "Name Key", 3480, 1080, 1575, 255, -1, "Frame3",
+     Bold | AlignRight},
+    {"cidnameKey", ControlKind::TextBox, nullptr, 5160, 1080, 1815, 285, 10, "Frame3"},
+
+    {"Frame4", ControlKind::Frame, "Browser Ringscout Options", 120, 5640, 7215, 2295},
+    {"Label5", ControlKind::Label, "Search URL", 360, 360, 1215, 255, -1, "Frame4",
+     Bold | AlignRight},
+    {"URL", ControlKind::TextBox, nullptr, 1680, 360, 5295, 285, 11, "Frame4"},
+    // Regular weight; ends under the right edge of the URL box.
+    {"Label16", ControlKind::Label,
+     "Search Format: * - Caller ID, + - Caller Name (ex. http://crm/search.htm?phone=*&&name=+)",
+     120, 720, 6855, 255, -1, "Frame4", AlignRight},
+    {"Label8", ControlKind::Label, "Startup URL", 360, 1080, 1215, 255, -1, "Frame4",
+     Bold | AlignRight},
+    {"startupURL", ControlKind::TextBox, nullptr, 1680, 1080, 5295, 285, 12, "Frame4"},
+    {"Label6", ControlKind::Label, "Browser Target", 0, 1440, 1575, 255, -1, "Frame4",
+     Bold | AlignRight},
+    {"Target", ControlKind::TextBox, nullptr, 1680, 1440, 2655, 285, 13, "Frame4"},
+    {"Label7", ControlKind::Label, "Web Link", 240, 1800, 1335, 255, -1, "Frame4",
+     Bold | AlignRight},
+    {"newwin", ControlKind::ChoiceList, "Pop-up\nBrowser Link!", 1680, 1800, 1695, 315, 14,
+     "Frame4"},
+
+    {"cmdOK", ControlKind::Button, "&OK", 5040, 8040, 1095, 375, 15},
+    {"cmdCancel", ControlKind::Button, "&Cancel", 6240, 8040, 1095, 375, 16},
+}};
+
+// The dialog's client area.
+inline constexpr int kConfigClientWidth = 7530;
+inline constexpr int kConfigClientHeight = 8520;

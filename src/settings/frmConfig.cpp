@@ -1,0 +1,167 @@
+#include "settings/frmConfig.h"
+
+#include "forms/FormBuilder.h"
+#include "platform/IMainWindow.h"
+#include "settings/ConfigControls.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+
+frmConfig::frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &window,
+                     IMonitor &monitor, IMessageBox &box, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_controller(globals, store, window, monitor, box)
+{
+    setObjectName(QStringLiteral("frmConfig"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The boxes are sized for an 8-point dialog font.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8);
+    setFont(dialogFont);
+    m_controls = BuildForm(*this, kConfigControls);
+    fitLabels();
+    const TwipsScale scale = ScaleOf(*this);
+    setFixedSize(scale.ToPixels(kConfigClientWidth), scale.ToPixels(kConfigClientHeight));
+    Control("txtAPort")->setFocus();
+
+    connect(cmdOK(), &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
+    connect(cmdCancel(), &QPushButton::clicked, this, &frmConfig::cmdCancel_Click);
+}
+
+void frmConfig::fitLabels()
+{
+    // A wide sans font (DejaVu Sans, common on Linux) would cut the longest labels short:
+    // narrow the dialog's font step by step until every label fits its box.
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    auto fit = [&] {
+        return std::all_of(labels.begin(), labels.end(), [](const QLabel *label) {
+            return label->fontMetrics().horizontalAdvance(label->text()) <= label->width();
+        });
+    };
+    for (int stretch = 99; stretch >= 60 && !fit(); --stretch) {
+        QFont narrowed = font();
+        narrowed.setStretch(stretch);
+        setFont(narrowed);
+    }
+}
+
+QWidget *frmConfig::Control(const char *name) const
+{
+    return m_controls.value(QString::fromLatin1(name));
+}
+
+QPushButton *frmConfig::cmdOK() const
+{
+    return qobject_cast<QPushButton *>(Control("cmdOK"));
+}
+
+QPushButton *frmConfig::cmdCancel() const
+{
+    return qobject_cast<QPushButton *>(Control("cmdCancel"));
+}
+
+void frmConfig::Load()
+{
+    centre();
+    setWindowTitle(ConfigController::Caption());
+    const QStringList texts = m_controller.Load();
+    for (std::size_t i = 0; i < kConfigFields.size(); ++i) {
+        QWidget *control = Control(kConfigFields[i].control);
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            list->setCurrentIndex(texts.value(int(i)).toInt());
+        else
+            qobject_cast<QLineEdit *>(control)->setText(texts.value(int(i)));
+    }
+    cmdCancel()->setEnabled(m_controller.CancelEnabled());
+}
+
+QStringList frmConfig::Texts() const
+{
+    QStringList texts;
+    for (const ConfigField &field : kConfigFields) {
+        QWidget *control = Control(field.control);
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            texts.append(QString::number(list->currentIndex()));
+        else
+            texts.append(qobject_cast<QLineEdit *>(control)->text());
+    }
+    return texts;
+}
+
+void frmConfig::centre()
+{
+    const QRect screen = this->screen()->geometry();
+    const QSize outer = frameGeometry().size();
+    move(screen.x() + (screen.width() - outer.width()) / 2,
+         screen.y() + (screen.height() - outer.height()) / 2);
+}
+
+void frmConfig::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The window manager tells the frame around the dialog only after it is shown: centre
+    // again once the outer size is known (without a frame, the first try is already right).
+    if (!event->spontaneous())
+        centreOnceFramed(10);
+}
+
+void frmConfig::centreOnceFramed(int triesLeft)
+{
+    QTimer::singleShot(triesLeft == 10 ? 0 : 30, this, [this, triesLeft] {
+        centre();
+        if (frameGeometry() == geometry() && triesLeft > 1)
+            centreOnceFramed(triesLeft - 1);
+    });
+}
+
+void frmConfig::cmdOK_Click()
+{
+    if (m_controller.Ok(Texts()))
+        close();
+}
+
+void frmConfig::cmdCancel_Click()
+{
+    if (m_controller.CancelEnabled())
+        close();
+}
+
+void frmConfig::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (m_controller.Closed())
+        emit endProgram();
+}
+
+ConfigOpener::ConfigOpener(Globals &globals, ISettingsStore &store, IMainWindow &window,
+                           IMonitor &monitor, IMessageBox &box, QObject *parent)
+    : QObject(parent), m_globals(globals), m_store(store), m_window(window), m_monitor(monitor),
+      m_box(box)
+{}
+
+ConfigOpener::~ConfigOpener()
+{
+    delete m_open;
+}
+
+void ConfigOpener::Open()
+{
+    m_window.Hide();
+    if (!m_open) {
+        m_open = new frmConfig(m_globals, m_store, m_window, m_monitor, m_box);
+        connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);
+        m_open->Load();
+    }
+    m_open->show();
+    m_open->raise();
+    m_open->activateWindow();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "settings/ConfigController.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class QPushButton;
+
+// The Options dialog: a fixed-size window whose controls come from their table in twips;
+// it moves text between its fields and the controller, which decides the rest.
+class frmConfig : public QWidget
+{
+    Q_OBJECT
+
+public:
+    frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &window, IMonitor &monitor,
+              IMessageBox &box, QWidget *parent = nullptr);
+
+    // Centres the dialog, sets its caption and fills the fields from the store.
+    void Load();
+
+    QWidget *Control(const char *name) const;
+    QPushButton *cmdOK() const;
+    QPushButton *cmdCancel() const;
+    // The fields' texts in the order OK writes them.
+    QStringList Texts() const;
+
+signals:
+    // Closing the dialog ended the program: start-up had failed and was not put right.
+    void endProgram();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void fitLabels();
+    void centre();
+    void centreOnceFramed(int triesLeft);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    ConfigController m_controller;
+    QHash<QString, QWidget *> m_controls;
+};
+
+// Keeps to one Options dialog: opening hides the main window and then either creates and
+// loads the dialog or brings the open one to the front.
+class ConfigOpener : public QObject
+{
+    Q_OBJECT
+
+public:
+    ConfigOpener(Globals &globals, ISettingsStore &store, IMainWindow &window, IMonitor &monitor,
+                 IMessageBox &box, QObject *parent = nullptr);
+    // An open dialog goes with the program it belongs to.
+    ~ConfigOpener() override;
+
+    void Open();
+    frmConfig *Current() const { return m_open; }
+
+signals:
+    void endProgram();
+
+private:
+    Globals &m_globals;
+    ISettingsStore &m_store;
+    IMainWindow &m_window;
+    IMonitor &m_monitor;
+    IMessageBox &m_box;
+    QPointer<frmConfig> m_open;
+};

@@ -1,0 +1,263 @@
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeMonitor.h"
+#include "fakes/MemorySettingsStore.h"
+#include "platform/IniSettingsStore.h"
+#include "settings/frmConfig.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+// A dialog with a store in memory, or one that cannot be written, and fakes around it.
+struct Rig
+{
+    // "key=text" stored settings; "startupFailed"; "fail:<why>" for StartMonitor; "unwritable".
+    explicit Rig(const QStringList &setup = {})
+        : unwritable((blocker.open(), blocker.fileName()) + "/config"), // a file as its folder
+          opener(g,
+                 setup.contains("unwritable") ? static_cast<ISettingsStore &>(unwritable) : memory,
+                 window, monitor, box)
+    {
+        g.appName = QStringLiteral("Belvane");
+        g.sectionName = QStringLiteral("settings");
+        g.startupFailed = setup.contains("startupFailed");
+        monitor.globals = &g;
+        for (const QString &row : setup) {
+            if (row.startsWith("fail:"))
+                monitor.failWith = row.mid(5);
+            else if (row.contains('='))
+                memory.set(row.section('=', 0, 0), row.section('=', 1));
+        }
+    }
+    frmConfig &open()
+    {
+        opener.Open();
+        return *opener.Current();
+    }
+    // "control=text" into a field (newwin takes an entry's position), or "ok", "cancel", "close".
+    void step(const QString &step)
+    {
+        frmConfig &dialog = *opener.Current();
+        QWidget *control = dialog.Control(step.section('=', 0, 0).toLatin1());
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            list->setCurrentIndex(step.section('=', 1).toInt());
+        else if (auto *box = qobject_cast<QLineEdit *>(control))
+            box->setText(step.section('=', 1));
+        else if (step == "close")
+            dialog.close();
+        else
+            (step == "ok" ? dialog.cmdOK() : dialog.cmdCancel())->click();
+        QTest::qWait(0);
+    }
+
+    QTemporaryFile blocker;
+    IniSettingsStore unwritable;
+    Globals g;
+    MemorySettingsStore memory;
+    FakeMainWindow window;
+    FakeMonitor monitor;
+    FakeMessageBox box;
+    ConfigOpener opener;
+};
+
+} // namespace
+
+// The Options dialog as a real widget on the offscreen platform, 96 dpi: 15 twips a pixel.
+class tst_frmConfig : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controls_data();
+    void controls();
+    void opens();
+    void fieldsShow_data();
+    void fieldsShow();
+    void buttons_data();
+    void buttons();
+};
+
+void tst_frmConfig::controls_data()
+{
+    // Parent, left, top, width, height in twips, bold ("b") or not, then the text as Qt gets it:
+    // buttons and frames read "&&" as one "&" themselves, labels are given it so.
+    QTest::addColumn<QString>("row");
+    QTest::newRow("Frame1") << "frmConfig 120 1320 7215 1575 - Asterisk Call Notification";
+    QTest::newRow("Frame2") << "frmConfig 120 3000 7215 855 - YAC Call Notification";
+    QTest::newRow("Frame3")
+        << "frmConfig 120 3960 7215 1575 - Modem Call Notification && Dialer Settings";
+    QTest::newRow("Frame4") << "frmConfig 120 5640 7215 2295 - Browser Ringscout Options";
+    QTest::newRow("Label14") << "Frame1 2640 1080 2655 255 b Extensions (Comma Separated)";
+    QTest::newRow("txtAPort") << "Frame1 5400 720 975 285 - 5038";
+    QTest::newRow("Label16") << "Frame4 120 720 6855 255 - Search Format: * - Caller ID, + - "
+                                "Caller Name (ex. http://crm/search.htm?phone=*&name=+)";
+    QTest::newRow("cmdCancel") << "frmConfig 6240 8040 1095 375 - &Cancel";
+}
+
+void tst_frmConfig::controls()
+{
+    QFETCH(QString, row);
+    const QStringList field = row.split(' ');
+    auto px = [&](int i) { return qRound(field[i].toInt() / 15.0); };
+    Rig rig;
+    QWidget *control = rig.open().findChild<QWidget *>(QTest::currentDataTag());
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget()->objectName(), field[0]);
+    QCOMPARE(control->geometry(), QRect(px(1), px(2), px(3), px(4)));
+    QCOMPARE(control->font().bold(), field[5] == "b");
+    const char *property = qobject_cast<QGroupBox *>(control) ? "title" : "text";
+    QCOMPARE(control->property(property).toString(), field.mid(6).join(' '));
+}
+
+void tst_frmConfig::opens()
+{
+    Rig rig;
+    frmConfig &dialog = rig.open();
+    rig.step("URL=typed");
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Options - Ringscout v1.2.17"));
+    QCOMPARE(dialog.size(), QSize(502, 568)); // 7530 x 8520 twips
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(
+        !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QTRY_COMPARE(dialog.frameGeometry().center(), dialog.screen()->geometry().center());
+    QCOMPARE(qobject_cast<QLabel *>(dialog.Control("Picture1"))->pixmap().size(), QSize(104, 61));
+    for (const QLabel *label : dialog.findChildren<QLabel *>()) // no text cut short
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->text()));
+
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("txtAPort"));
+    for (const char *next :
+         {"txtAManager", "txtAPassword", "txtAServer", "txtAExtension", "yacPort", "modemSettings",
+          "comPort", "initString", "cidKey", "cidnameKey", "URL", "startupURL", "Target", "newwin",
+          "cmdOK", "cmdCancel", "txtAPort"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
+    }
+
+    // Opening it again (a call showed the main window meanwhile) hides the main window and
+    // brings up the same dialog, not loaded anew.
+    rig.window.ShowAndActivate();
+    QCOMPARE(&rig.open(), &dialog);
+    QCOMPARE(rig.window.log, (QStringList{"hide", "show", "hide"}));
+    QCOMPARE(dialog.Texts()[8], QStringLiteral("typed"));
+}
+
+void tst_frmConfig::fieldsShow_data()
+{
+    QTest::addColumn<QStringList>("stored"); // key=text
+    QTest::addColumn<QString>("shown");      // control=text|...
+    QTest::newRow("empty store: the defaults")
+        << QStringList{}
+        << "comPort=2|yacPort=10629|cidKey=NMBR = |cidnameKey=NAME = |initString=ATS0=0M0+VCID=1|"
+           "modemSettings=115200,N,8,1|newwin=Pop-up|Target=CallerID|URL=https://|"
+           "startupURL=https://|txtAServer=|txtAPort=5038|txtAManager=Manager|txtAPassword=|"
+           "txtAExtension=";
+    QTest::newRow("stored, newwin on") << QStringList{"newwin=1", "yacPort= 10630", "comPort="}
+                                       << "newwin=Browser Link!|yacPort=10630|comPort=0";
+    // The load fails at yacPort: each field shows its stored text, so the bad one can be seen.
+    QTest::newRow("a value that does not convert")
+        << QStringList{"yacPort=", "newwin=x", "AsteriskPort=99999", "AsteriskManager=admin"}
+        << "yacPort=|newwin=Pop-up|txtAPort=99999|txtAManager=admin";
+}
+
+void tst_frmConfig::fieldsShow()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QString, shown);
+    Rig rig(stored);
+    frmConfig &dialog = rig.open();
+    for (const QString &row : shown.split('|')) {
+        QWidget *control = dialog.Control(row.section('=', 0, 0).toLatin1());
+        const auto *list = qobject_cast<QComboBox *>(control);
+        QCOMPARE(list ? list->currentText() : control->property("text").toString(),
+                 row.section('=', 1));
+    }
+}
+
+void tst_frmConfig::buttons_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("box"); // how the box's text starts
+    QTest::addColumn<QString>("after");
+    QTest::newRow("OK: as typed, nothing trimmed")
+        << QStringList{"newwin=1"}
+        << QStringList{"cidKey= NMBR = ", "txtAPassword=p&ss;w\"d", "comPort=", "newwin=0", "ok"}
+        << QStringList{"cidKey= NMBR = ", "AsteriskPassword=p&ss;w\"d", "comPort=", "newwin=0"}
+        << ""
+        << "closed";
+    QTest::newRow("OK: a source cannot start")
+        << QStringList{"fail:port 10629 is in use"} << QStringList{"newwin=1", "ok"}
+        << QStringList{"newwin=1"} << "YAC listener: port 10629 is in use"
+        << "open";
+    QTest::newRow("OK: the store cannot be written")
+        << QStringList{"unwritable"} << QStringList{"Target=crm", "ok"} << QStringList{}
+        << "Settings: cannot create "
+        << "open";
+    QTest::newRow("Cancel writes nothing")
+        << QStringList{} << QStringList{"Target=crm", "cancel"} << QStringList{} << ""
+        << "closed";
+    QTest::newRow("failed start-up: Cancel does nothing, the close box ends")
+        << QStringList{"startupFailed"} << QStringList{"Target=crm", "cancel", "cancel", "close"}
+        << QStringList{} << ""
+        << "ended";
+    // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
+    QTest::newRow("failed start-up, OK fails late, close box")
+        << QStringList{"startupFailed", "fail:port 10629 is in use"}
+        << QStringList{"ok", "cancel", "close"} << QStringList{} << "YAC listener: "
+        << "closed";
+}
+
+void tst_frmConfig::buttons()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, written);
+    QFETCH(QString, box);
+    QFETCH(QString, after);
+    Rig rig(setup);
+    QPointer<frmConfig> dialog = &rig.open();
+    QSignalSpy end(&rig.opener, &ConfigOpener::endProgram);
+    QStringList typed;
+    for (const QString &step : steps) {
+        QVERIFY(dialog && !rig.window.visible);
+        QCOMPARE(dialog->cmdCancel()->isEnabled(), !setup.contains("startupFailed"));
+        if (!step.contains('=') && typed.isEmpty())
+            typed = dialog->Texts();
+        rig.step(step);
+    }
+
+    // OK writes all fifteen keys, in one replacement of the store; nothing else writes.
+    const QStringList order{"comPort",         "yacPort",          "cidKey",
+                            "cidnameKey",      "initString",       "modemSettings",
+                            "newwin",          "Target",           "URL",
+                            "startupURL",      "AsteriskServer",   "AsteriskPort",
+                            "AsteriskManager", "AsteriskPassword", "AsteriskExtension"};
+    const bool wrote = steps.contains("ok") && !setup.contains("unwritable");
+    QCOMPARE(rig.memory.replacements, wrote ? QList<QStringList>{order} : QList<QStringList>{});
+    for (const QString &row : written)
+        QCOMPARE(rig.memory.get(row.section('=', 0, 0)), row.section('=', 1));
+    QCOMPARE(rig.box.shown.size(), int(!box.isEmpty()));
+    if (!box.isEmpty()) {
+        QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
+        QVERIFY2(rig.box.shown[0].text.startsWith(box), qPrintable(rig.box.shown[0].text));
+    }
+    QCOMPARE(end.size(), int(after == "ended"));
+    QCOMPARE(rig.window.visible, after == "closed"); // the main window comes back
+    QCOMPARE(!dialog, after != "open");
+    if (dialog) // with the user's entries
+        QCOMPARE(dialog->Texts(), typed);
+}
+
+QTEST_MAIN(tst_frmConfig)
+#include "tst_frmconfig.moc"
