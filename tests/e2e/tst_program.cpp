@@ -2,6 +2,8 @@
 #include "e2e/ProgramRunner.h"
 #include "fakes/TestSupport.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -21,6 +23,15 @@ QByteArray capturedDialBegin()
         from = end;
     }
     return {};
+}
+
+// What the X server says about its windows (x11-utils).
+QString xwininfo(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xwininfo"), arguments);
+    process.waitForFinished(5000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
 } // namespace
@@ -54,9 +65,20 @@ void tst_Program::startupPageAndYacCall()
     program.Set("yacPort", QString::number(yacPort));
     program.Set("startupURL", m_web.Url("/start"));
     program.Set("URL", m_web.Url("/search?phone=*&name=+"));
+    // A stored size of 143 million pixels: the window must fit the screen instead.
+    program.Set("startw", "2147483647");
+    program.Set("starth", "2147483647");
     QVERIFY(program.Start());
 
-    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/start"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().contains("/start"), 20000);
+    const QString screen = xwininfo({"-root"});
+    const QSize screenSize(QRegularExpression("Width: (\\d+)").match(screen).captured(1).toInt(),
+                           QRegularExpression("Height: (\\d+)").match(screen).captured(1).toInt());
+    QVERIFY2(!screenSize.isEmpty(), qPrintable(screen));
+    const QRegularExpression mainWindow("\"Ringscout v[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)");
+    QRegularExpressionMatch window;
+    QTRY_VERIFY((window = mainWindow.match(xwininfo({"-root", "-tree"}))).hasMatch());
+    QCOMPARE(QSize(window.captured(1).toInt(), window.captured(2).toInt()), screenSize);
 
     // A YAC server: one connection, the message, no terminator, close.
     QTcpSocket yac;

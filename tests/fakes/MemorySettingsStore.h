@@ -14,10 +14,11 @@ public:
         const auto it = values.constFind(address(application, section, key));
         return it == values.constEnd() ? defaultValue : *it;
     }
-    void WriteSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &text) override
+    void WriteSettings(const QString &application, const QString &section,
+                       const KeyValues &pairs) override
     {
-        values.insert(address(application, section, key), text);
+        for (const auto &[key, text] : pairs)
+            values.insert(address(application, section, key), text);
     }
 
     // Values of the program's own address, Belvane/settings.
