@@ -53,10 +53,11 @@ void MainProgram::cmdQuit_Click()
 {
     const QList<int> geometry = m_frmMain->NormalGeometryTwips();
     const char *keys[] = {"startx", "starty", "startw", "starth"};
+    ISettingsStore::KeyValues values;
+    for (int i = 0; i < 4; ++i)
+        values.append({QString::fromLatin1(keys[i]), QString::number(geometry[i])});
     try {
-        for (int i = 0; i < 4; ++i)
-            m_store.WriteSetting(m_globals.appName, m_globals.sectionName,
-                                 QString::fromLatin1(keys[i]), QString::number(geometry[i]));
+        m_store.WriteSettings(m_globals.appName, m_globals.sectionName, values);
     } catch (const Failure &failure) {
         // Quit ends the program whatever happens; a position not saved is no reason to stay.
         qCWarning(lcApp) << failure.what();

@@ -2,12 +2,17 @@
 
 #include "app/Layout.h"
 #include "app/NetFailMark.h"
+#include "app/ScreenFit.h"
 #include "forms/FormBuilder.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
 
 frmMain::frmMain(QWidget *browser, QWidget *parent)
     : QWidget(parent), m_browser(browser), m_lblNetFail(new NetFailMark(this))
@@ -21,6 +26,10 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
             m_buttons.push_back(
                 {&row, qobject_cast<QPushButton *>(controls.value(QString::fromLatin1(row.name)))});
     }
+    // Until monitoring has been started once (a start-up that failed before it did), the
+    // switch offers to start it and there is no modem to dial with.
+    cmdToggle()->setText(QStringLiteral("&Enable Monitor"));
+    cmdDialer()->setEnabled(false);
     resize(toPixels(kMainClientWidth), toPixels(kMainClientHeight));
     LayOut();
 
@@ -60,16 +69,30 @@ QSize frmMain::frameExtra() const
     return {frame.width() - client.width(), frame.height() - client.height()};
 }
 
+QMargins frmMain::frameMargins() const
+{
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+void frmMain::noteNormalFrame()
+{
+    if (isVisible() &&
+        !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        m_normalFrame = frameMargins();
+}
+
 QList<int> frmMain::NormalGeometryTwips() const
 {
     const bool special =
         windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     QRect outer = frameGeometry();
     if (special && normalGeometry().isValid()) {
-        // normalGeometry() is the client area; add the frame around it.
-        const QRect normal = normalGeometry();
-        const QPoint offset = geometry().topLeft() - frameGeometry().topLeft();
-        outer = QRect(normal.topLeft() - offset, normal.size() + frameExtra());
+        // normalGeometry() is the client area; add the frame it has in the normal state (a
+        // window manager may draw a maximised window with thinner borders).
+        outer = normalGeometry().marginsAdded(m_normalFrame.value_or(frameMargins()));
     }
     const TwipsScale scale = ScaleOf(*this);
     return {scale.ToTwips(outer.x()), scale.ToTwips(outer.y()), scale.ToTwips(outer.width()),
@@ -93,46 +116,64 @@ void frmMain::Hide()
     hide();
 }
 
-void frmMain::SetLeftTwips(int twips)
+void frmMain::SetGeometryTwips(int left, int top, int width, int height)
 {
-    move(toPixels(twips), frameGeometry().y());
-}
+    // Stored twips can be anything up to 2^31: keep the pixels in range before fitting.
+    auto pixels = [this](int twips) {
+        return static_cast<int>(std::clamp(std::round(twips / TwipsPerPixel()), -1e9, 1e9));
+    };
+    const QSize current = size() + frameExtra();
+    QRect wanted(frameGeometry().topLeft(), current);
+    if (left != 0)
+        wanted.moveLeft(pixels(left));
+    if (top != 0)
+        wanted.moveTop(pixels(top));
+    if (width > 0)
+        wanted.setWidth(pixels(width));
+    if (height > 0)
+        wanted.setHeight(pixels(height));
 
-void frmMain::SetTopTwips(int twips)
-{
-    move(frameGeometry().x(), toPixels(twips));
-}
+    // A window larger than the screen costs memory for nothing and pops late; one off the
+    // screen takes every pop with it.
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    const int frameTop = geometry().top() - frameGeometry().top();
+    const QRect fitted = FitToScreen(
+        wanted, areas, frameTop > 0 ? frameTop : style()->pixelMetric(QStyle::PM_TitleBarHeight));
 
-void frmMain::SetWidthTwips(int twips)
-{
-    m_outerSize.setWidth(toPixels(twips));
-    applyOuterSize();
-}
-
-void frmMain::SetHeightTwips(int twips)
-{
-    m_outerSize.setHeight(toPixels(twips));
-    applyOuterSize();
+    move(fitted.topLeft());
+    if (width > 0 || fitted.width() != current.width())
+        m_outerSize.setWidth(fitted.width());
+    if (height > 0 || fitted.height() != current.height())
+        m_outerSize.setHeight(fitted.height());
+    if (!m_outerSize.isNull())
+        applyOuterSize();
 }
 
 void frmMain::applyOuterSize()
 {
     const QSize extra = frameExtra();
-    resize(m_outerSize.width() > 0 ? qMax(1, m_outerSize.width() - extra.width()) : width(),
-           m_outerSize.height() > 0 ? qMax(1, m_outerSize.height() - extra.height()) : height());
-    // Until the window is shown its frame is unknown; the size is set again then.
+    const QSize outer = m_outerSize;
+    // Until the window manager has framed the window its frame is unknown; the size is set
+    // again once it is (see moveEvent and resizeEvent). Without one there is no frame.
     if (isVisible() && !extra.isNull())
         m_outerSize = QSize();
+    resize(outer.width() > 0 ? qMax(1, outer.width() - extra.width()) : width(),
+           outer.height() > 0 ? qMax(1, outer.height() - extra.height()) : height());
+}
+
+void frmMain::applyPendingOuterSize()
+{
+    if ((m_outerSize.width() > 0 || m_outerSize.height() > 0) && isVisible() &&
+        !frameExtra().isNull())
+        applyOuterSize();
 }
 
 void frmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_outerSize.isNull())
-        QTimer::singleShot(0, this, [this] {
-            applyOuterSize();
-            m_outerSize = QSize();
-        });
+    applyPendingOuterSize();
 }
 
 void frmMain::SetCaption(const QString &caption)
@@ -179,7 +220,16 @@ void frmMain::closeEvent(QCloseEvent *event)
 void frmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    applyPendingOuterSize();
+    noteNormalFrame();
     LayOut();
+}
+
+void frmMain::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    applyPendingOuterSize();
+    noteNormalFrame();
 }
 
 void frmMain::changeEvent(QEvent *event)

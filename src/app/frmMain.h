@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 struct ControlSpec;
@@ -35,10 +36,7 @@ public:
     void RestoreNormal() override;
     void ShowAndActivate() override;
     void Hide() override;
-    void SetLeftTwips(int twips) override;
-    void SetTopTwips(int twips) override;
-    void SetWidthTwips(int twips) override;
-    void SetHeightTwips(int twips) override;
+    void SetGeometryTwips(int left, int top, int width, int height) override;
     void SetCaption(const QString &caption) override;
     void SetToggleCaption(const QString &caption) override;
     void SetNetFailVisible(bool visible) override;
@@ -54,6 +52,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -67,13 +66,18 @@ private:
     QPushButton *button(const char *name) const;
     int toPixels(double twips) const;
     QSize frameExtra() const;
+    QMargins frameMargins() const;
+    void noteNormalFrame();
     void applyOuterSize();
+    void applyPendingOuterSize();
 
     QWidget *m_browser;
     NetFailMark *m_lblNetFail;
     // In the order of the row, left to right.
     std::vector<PlacedButton> m_buttons;
-    // An outer size asked for before the frame around the window was known (0: not asked),
-    // in pixels; applied again once the window is shown.
+    // An outer size asked for before the frame around the window was known (0 or less: not
+    // asked), in pixels; applied again once the window manager has framed the window.
     QSize m_outerSize;
+    // The frame around the window in its normal state, as last seen.
+    std::optional<QMargins> m_normalFrame;
 };

@@ -3,7 +3,7 @@
 #include <QString>
 
 // What the logic needs of the main window: its visibility, its state, its geometry in twips
-// and the captions that other parts set.
+// and the captions that other parts set. No call throws.
 class IMainWindow
 {
 public:
@@ -14,11 +14,10 @@ public:
     virtual void ShowAndActivate() = 0;
     virtual void Hide() = 0;
 
-    // Outer edges and size, in twips.
-    virtual void SetLeftTwips(int twips) = 0;
-    virtual void SetTopTwips(int twips) = 0;
-    virtual void SetWidthTwips(int twips) = 0;
-    virtual void SetHeightTwips(int twips) = 0;
+    // Outer left and top edge, width and height, in twips; a 0 leaves that one as it is, so
+    // a stored position with no size moves the window without resizing it. The window keeps
+    // to the screen: a geometry that would not fit is brought onto it.
+    virtual void SetGeometryTwips(int left, int top, int width, int height) = 0;
 
     virtual void SetCaption(const QString &caption) = 0;
     virtual void SetToggleCaption(const QString &caption) = 0;

@@ -3,11 +3,14 @@
 #include <QString>
 
 // Modal message boxes with a single OK button; each call returns when the box is closed.
+// No call throws.
 class IMessageBox
 {
 public:
     virtual ~IMessageBox() = default;
 
+    // With the stop icon.
     virtual void Critical(const QString &title, const QString &text) = 0;
-    virtual void Information(const QString &title, const QString &text) = 0;
+    // Just the text, the title and OK: no icon.
+    virtual void Message(const QString &title, const QString &text) = 0;
 };

@@ -1,38 +1,41 @@
 #include "platform/IniSettingsStore.h"
 
 #include "platform/Failure.h"
+#include "platform/IniText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QLoggingCategory>
+#include <QSaveFile>
 #include <QStandardPaths>
-#include <QStringList>
+
+Q_LOGGING_CATEGORY(lcSettings, "ringscout.settings", QtWarningMsg)
 
 namespace {
 
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions kOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
-// A value typed by hand without quotes that holds a comma ("115200,N,8,1") comes back from
-// QSettings as a list; the raw line of the file still has the text as the user wrote it.
-QString rawValue(const QString &filePath, const QString &section, const QString &key)
+[[noreturn]] void fail(const QString &what, const QString &path, const QString &reason)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    bool inSection = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inSection = line.compare(QLatin1Char('[') + section + QLatin1Char(']'),
-                                     Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (inSection && eq > 0 && line.left(eq).trimmed() == key)
-            return line.mid(eq + 1).trimmed();
+    throw Failure(QStringLiteral("Settings"),
+                  QStringLiteral("cannot %1 %2: %3").arg(what, path, reason));
+}
+
+// A write that the system cuts short (a full disk, a file size limit) returns the part
+// written without an error; QSaveFile would then commit the shortened file. Writing the rest
+// brings out the error.
+bool writeAll(QSaveFile &file, QByteArrayView text)
+{
+    while (!text.isEmpty()) {
+        const qint64 written = file.write(text.data(), text.size());
+        if (written <= 0)
+            return false;
+        text = text.sliced(written);
     }
-    return {};
+    return true;
 }
 
 } // namespace
@@ -49,51 +52,44 @@ QString IniSettingsStore::FilePath(const QString &application) const
     return dir + QLatin1Char('/') + application + QStringLiteral(".ini");
 }
 
+QByteArray IniSettingsStore::readFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    // Defaults in place of settings that exist but cannot be read would open the wrong
+    // ports and hide why.
+    if (info.isDir())
+        fail(QStringLiteral("read"), path, QStringLiteral("it is a folder"));
+    if (info.permissions() & kOthers) {
+        // An editor makes files readable by everyone; this one holds the Asterisk secret.
+        if (QFile::setPermissions(path, kOwnerOnly))
+            qCWarning(lcSettings) << "made" << path << "readable by its owner only";
+        else
+            qCWarning(lcSettings) << "cannot make" << path << "readable by its owner only";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("read"), path, file.errorString());
+    return file.readAll();
+}
+
 QString IniSettingsStore::ReadSetting(const QString &application, const QString &section,
                                       const QString &key, const QString &defaultValue)
 {
-    const QString path = FilePath(application);
-    QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(section);
-    if (!settings.contains(key))
-        return defaultValue;
-    const QVariant value = settings.value(key);
-    if (value.typeId() == QMetaType::QStringList)
-        return rawValue(path, section, key);
-    return value.toString();
-}
-
-void IniSettingsStore::WriteSetting(const QString &application, const QString &section,
-                                    const QString &key, const QString &text)
-{
-    WriteSettings(application, section, {{key, text}});
+    return IniText::Value(readFile(FilePath(application)), section, key).value_or(defaultValue);
 }
 
 void IniSettingsStore::WriteSettings(const QString &application, const QString &section,
-                                     const QList<std::pair<QString, QString>> &keysAndTexts)
+                                     const KeyValues &values)
 {
     const QString path = FilePath(application);
-    if (!QFileInfo::exists(path)) {
-        // Create the file owner-only before the first secret goes into it.
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kOwnerOnly))
-            throw Failure(QStringLiteral("Settings"),
-                          QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
-    }
-    {
-        // One sync of one QSettings object: the file is replaced once, atomically.
-        QSettings settings(path, QSettings::IniFormat);
-        settings.beginGroup(section);
-        for (const auto &[key, text] : keysAndTexts)
-            settings.setValue(key, text);
-        settings.endGroup();
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            throw Failure(QStringLiteral("Settings"),
-                          QStringLiteral("cannot write %1: the file or its folder is not "
-                                         "writable, or the disk is full")
-                              .arg(path));
-    }
-    QFile::setPermissions(path, kOwnerOnly);
+    const QByteArray text = IniText::WithValues(readFile(path), section, values);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // A new file, written beside the old one and renamed over it: a crash or a full disk
+    // leaves the old file as it was. Owner-only before the first byte goes in.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !file.setPermissions(kOwnerOnly) || !writeAll(file, text) || !file.commit())
+        fail(QStringLiteral("write"), path, file.errorString());
 }

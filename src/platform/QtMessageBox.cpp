@@ -7,7 +7,8 @@ void QtMessageBox::Critical(const QString &title, const QString &text)
     QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
 }
 
-void QtMessageBox::Information(const QString &title, const QString &text)
+void QtMessageBox::Message(const QString &title, const QString &text)
 {
-    QMessageBox::information(nullptr, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
 }

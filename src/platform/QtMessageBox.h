@@ -9,5 +9,5 @@ class QtMessageBox : public IMessageBox
 {
 public:
     void Critical(const QString &title, const QString &text) override;
-    void Information(const QString &title, const QString &text) override;
+    void Message(const QString &title, const QString &text) override;
 };

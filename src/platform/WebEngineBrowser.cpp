@@ -56,25 +56,43 @@ WebEngineBrowser::~WebEngineBrowser()
     delete m_pane.data();
 }
 
-QUrl WebEngineBrowser::ToUrl(const QString &url)
+std::optional<QUrl> WebEngineBrowser::ToUrl(const QString &text)
 {
-    QUrl blank(QStringLiteral("about:blank"));
-    if (url.compare(QLatin1String("about:clear"), Qt::CaseInsensitive) == 0)
-        return blank;
-    QUrl parsed(url, QUrl::TolerantMode);
+    if (text.isEmpty() || text.compare(QLatin1String("about:clear"), Qt::CaseInsensitive) == 0)
+        return QUrl(QStringLiteral("about:blank"));
+    // As an address bar takes it: "crm.local/search?phone=555" is http://crm.local/...
+    const QUrl url = QUrl::fromUserInput(text);
+    const QString scheme = url.scheme().toLower();
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
     // A script URL would run in whatever page the window shows; a pop only ever shows pages.
-    if (!parsed.isValid() || parsed.scheme().isEmpty() ||
-        parsed.scheme().compare(QLatin1String("javascript"), Qt::CaseInsensitive) == 0) {
-        qCInfo(lcBrowser) << "not a usable URL:" << url;
-        return blank;
+    // A local file only when the text says so ("::x::" would otherwise be a file name).
+    if (!url.isValid() || scheme.isEmpty() || scheme == QLatin1String("javascript") ||
+        (web && url.host().isEmpty()) ||
+        (scheme == QLatin1String("file") && !text.startsWith(QLatin1String("file:")))) {
+        qCInfo(lcBrowser) << "not a usable URL:" << text;
+        return std::nullopt;
     }
-    return parsed;
+    return url;
+}
+
+void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
+{
+    if (const std::optional<QUrl> url = ToUrl(text)) {
+        view->load(*url);
+        return;
+    }
+    // Better than an empty page: the user sees what to put right.
+    view->setHtml(QStringLiteral("<html><head><title>Not a web address</title></head><body>"
+                                 "<p>The search URL or start page in the settings is not a web "
+                                 "address: <b>%1</b></p><p>Ringscout needs an address such as "
+                                 "http://crm.example/search?phone=*&amp;name=+</p></body></html>")
+                      .arg(text.toHtmlEscaped()));
 }
 
 void WebEngineBrowser::Navigate(const QString &url)
 {
     if (m_pane)
-        m_pane->load(ToUrl(url));
+        show(m_pane, url);
 }
 
 NamedBrowserWindow *WebEngineBrowser::NamedWindow(const QString &target) const
@@ -89,7 +107,12 @@ void WebEngineBrowser::NavigateNamed(const QString &target, const QString &url)
         window = openWindow(target);
         m_named.insert(target, window);
     }
-    window->View()->load(ToUrl(url));
+    show(window->View(), url);
+    // A pop hidden behind other windows, or on the task bar, is a lost pop.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 QWebEnginePage *WebEngineBrowser::OpenPageWindow()

@@ -8,12 +8,15 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <optional>
+
 class NamedBrowserWindow;
 class QWebEnginePage;
 class QWebEngineProfile;
 
 // The browser on Qt WebEngine: the main window's pane and named top-level windows, all on
-// one persistent profile so that users stay signed in to their web application.
+// one persistent profile so that users stay signed in to their web application. A call
+// shown in a named window brings that window to the front.
 class WebEngineBrowser : public QObject, public IBrowser
 {
     Q_OBJECT
@@ -30,13 +33,16 @@ public:
     void Navigate(const QString &url) override;
     void NavigateNamed(const QString &target, const QString &url) override;
 
-    // "about:clear" is an empty page; text that is no usable URL also gives an empty page.
-    static QUrl ToUrl(const QString &url);
+    // "about:clear" and empty text are an empty page; text without a scheme is taken as an
+    // address bar takes it. Nothing for text that is no usable URL.
+    static std::optional<QUrl> ToUrl(const QString &text);
 
     // A window opened for a page's own request (a link with a target, window.open).
     QWebEnginePage *OpenPageWindow();
 
 private:
+    // Loads the page, or explains in the view why there is none.
+    void show(QWebEngineView *view, const QString &text);
     QWebEnginePage *newPage();
     NamedBrowserWindow *openWindow(const QString &name);
 

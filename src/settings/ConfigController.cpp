@@ -62,8 +62,13 @@ QStringList ConfigController::textsFromStore() const
     QStringList texts;
     for (const ConfigField &field : kConfigFields) {
         const QString key = QString::fromLatin1(field.key);
-        QString text =
-            m_store.ReadSetting(m_globals.appName, m_globals.sectionName, key, SettingDefault(key));
+        QString text = SettingDefault(key);
+        try {
+            text = m_store.ReadSetting(m_globals.appName, m_globals.sectionName, key, text);
+        } catch (const Failure &) {
+            // A store that cannot be read at all (a folder in the file's place) shows the
+            // defaults; OK then reports why it cannot write them.
+        }
         if (key == QLatin1String("newwin")) {
             // The list can only show its two entries; a text that is no number shows as off.
             bool on = false;

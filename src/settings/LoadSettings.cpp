@@ -62,13 +62,5 @@ void LoadSettings(Globals &g, ISettingsStore &store, IMainWindow &window)
     g.startw = ToInt32(QStringLiteral("startw"), read("startw"));
     g.starth = ToInt32(QStringLiteral("starth"), read("starth"));
 
-    // One value at a time, so a stored position with a zero size moves without resizing.
-    if (g.startx != 0)
-        window.SetLeftTwips(g.startx);
-    if (g.starty != 0)
-        window.SetTopTwips(g.starty);
-    if (g.startw != 0)
-        window.SetWidthTwips(g.startw);
-    if (g.starth != 0)
-        window.SetHeightTwips(g.starth);
+    window.SetGeometryTwips(g.startx, g.starty, g.startw, g.starth);
 }

@@ -182,8 +182,8 @@ void AsteriskClient::refused()
     if (m_boxOpen)
         return;
     m_boxOpen = true;
-    m_box.Information(QString::fromUtf8(Version::Title),
-                      QStringLiteral("Authentication Failed to Asterisk Server"));
+    m_box.Message(QString::fromUtf8(Version::Title),
+                  QStringLiteral("Authentication Failed to Asterisk Server"));
     m_boxOpen = false;
 }
 

@@ -1,7 +1,10 @@
 #include "app/frmMain.h"
+#include "platform/QtMessageBox.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 // The main window as a real widget on the offscreen platform.
@@ -14,7 +17,10 @@ private slots:
     void layoutFollowsResize_data();
     void layoutFollowsResize();
     void hideMinimises();
+    void geometryInTwips_data();
     void geometryInTwips();
+    void messageBoxIcons_data();
+    void messageBoxIcons();
 };
 
 void tst_frmMain::controlsByName()
@@ -27,6 +33,9 @@ void tst_frmMain::controlsByName()
     QCOMPARE(window.cmdDialer()->text(), QStringLiteral("&Dial"));
     QCOMPARE(window.cmdHide()->text(), QStringLiteral("&Hide"));
     QCOMPARE(window.cmdSettings()->text(), QStringLiteral("&Settings"));
+    // Before monitoring was ever started: it can be started, and there is no modem to dial.
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QVERIFY(!window.cmdDialer()->isEnabled());
     window.SetToggleCaption(QStringLiteral("Disable &Monitor"));
     QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
     // The mark sits in the top-left corner, 495 x 375 twips.
@@ -75,6 +84,7 @@ void tst_frmMain::layoutFollowsResize()
 
     // Focus order: Quit, Hide, Toggle, Settings, the pane, Dial.
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.SetDialerEnabled(true);
     window.cmdQuit()->setFocus();
     for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -93,18 +103,68 @@ void tst_frmMain::hideMinimises()
     QTRY_VERIFY(!window.isMinimized());
 }
 
+void tst_frmMain::geometryInTwips_data()
+{
+    QTest::addColumn<QRect>("stored"); // pixels, stored as twips; 0 leaves a value as it is
+    QTest::addColumn<QRect>("expected");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QTest::newRow("fits: applied as stored") << QRect(60, 90, 700, 500) << QRect(60, 90, 700, 500);
+    QTest::newRow("no size: moved only") << QRect(120, 90, 0, 0) << QRect(120, 90, 0, 0);
+    QTest::newRow("2147483647 twips: the screen")
+        << QRect(0, 0, 2147483647, 2147483647) << QRect(screen.topLeft(), screen.size());
+    QTest::newRow("off to the right: on screen")
+        << QRect(30000, 90, 300, 200) << QRect(screen.right() + 1 - 300, 90, 300, 200);
+}
+
 void tst_frmMain::geometryInTwips()
 {
+    QFETCH(QRect, stored);
+    QFETCH(QRect, expected);
     frmMain window(new QWidget);
-    window.show();
     const double tpp = window.TwipsPerPixel();
-    window.SetLeftTwips(qRound(120 * tpp));
-    window.SetTopTwips(qRound(90 * tpp));
-    window.SetWidthTwips(qRound(700 * tpp));
-    window.SetHeightTwips(qRound(500 * tpp));
-    QTRY_COMPARE(window.frameGeometry(), QRect(120, 90, 700, 500));
-    QCOMPARE(window.NormalGeometryTwips(), (QList<int>{qRound(120 * tpp), qRound(90 * tpp),
-                                                       qRound(700 * tpp), qRound(500 * tpp)}));
+    auto twips = [tpp](int pixels) { return pixels > 100000 ? pixels : qRound(pixels * tpp); };
+    // Applied before the window is shown, as at start-up.
+    window.SetGeometryTwips(twips(stored.x()), twips(stored.y()), twips(stored.width()),
+                            twips(stored.height()));
+    window.show();
+    if (expected.isEmpty()) // the designed client area in its frame
+        expected.setSize(QSize(583, 490) + window.frameGeometry().size() - window.size());
+    QTRY_COMPARE(window.frameGeometry(), expected);
+    QCOMPARE(window.NormalGeometryTwips(),
+             (QList<int>{qRound(expected.x() * tpp), qRound(expected.y() * tpp),
+                         qRound(expected.width() * tpp), qRound(expected.height() * tpp)}));
+}
+
+// The boxes have one OK button; only failures carry the stop icon.
+void tst_frmMain::messageBoxIcons_data()
+{
+    QTest::addColumn<bool>("critical");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("failure") << true << int(QMessageBox::Critical);
+    QTest::newRow("refused login: no icon") << false << int(QMessageBox::NoIcon);
+}
+
+void tst_frmMain::messageBoxIcons()
+{
+    QFETCH(bool, critical);
+    QFETCH(int, icon);
+    QtMessageBox boxes;
+    int seenIcon = -1;
+    QString seenText;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seenIcon = box->icon();
+            seenText = box->windowTitle() + '|' + box->text();
+            QCOMPARE(box->buttons().size(), qsizetype(1));
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    if (critical)
+        boxes.Critical(QStringLiteral("Title"), QStringLiteral("Text"));
+    else
+        boxes.Message(QStringLiteral("Title"), QStringLiteral("Text"));
+    QCOMPARE(seenIcon, icon);
+    QCOMPARE(seenText, QStringLiteral("Title|Text"));
 }
 
 QTEST_MAIN(tst_frmMain)

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 #include "e2e/HttpRecorder.h"
+#include "fakes/TestSupport.h"
 #include "platform/NamedBrowserWindow.h"
 #include "platform/WebEngineBrowser.h"
 #include "pop/CallerPop.h"
@@ -16,6 +17,7 @@ class tst_BrowserPop : public QObject
 
 private slots:
     void initTestCase();
+    void popInThePane_data();
     void popInThePane();
     void popInANamedWindow();
     void refusedUrlsDoNotEndTheProgram();
@@ -26,33 +28,47 @@ private:
     std::unique_ptr<WebEngineBrowser> m_browser;
     std::unique_ptr<frmMain> m_window;
     Globals m_globals;
+    TestSupport::WindowManager m_openbox;
 };
 
 void tst_BrowserPop::initTestCase()
 {
+    QVERIFY(m_openbox.Start());
     QVERIFY(m_server.Start());
     m_browser = std::make_unique<WebEngineBrowser>();
     m_window = std::make_unique<frmMain>(m_browser->Pane());
     m_window->show();
-    m_globals.URL = m_server.Url(QStringLiteral("/search?phone=*&name=+"));
     m_globals.Target = QStringLiteral("CallerID");
+}
+
+void tst_BrowserPop::popInThePane_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("http") << "http://"
+                          << "/search";
+    QTest::newRow("no scheme, as typed in an address bar") << ""
+                                                           << "/typed";
 }
 
 void tst_BrowserPop::popInThePane()
 {
+    QFETCH(QString, scheme);
+    QFETCH(QString, path);
+    m_globals.URL = scheme + m_server.Url(path + QStringLiteral("?phone=*&name=+")).mid(7);
     m_globals.newwin = false;
     m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
     CallerPop pop(m_globals, *m_browser, *m_window, CodePage::Utf8);
     QString number = QStringLiteral("(555) 123-4567");
     QString name = QStringLiteral(" JOHN SMITH ");
     pop.ShowCaller(number, name);
 
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.PageRequests().contains(
-                                 "/search?phone=5551234567&name=JOHN+SMITH"),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_server.PageRequests().contains(path + "?phone=5551234567&name=JOHN+SMITH"), 20000);
     QVERIFY(!m_window->isMinimized());
     QVERIFY(m_window->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->Pane()->url().path(), QStringLiteral("/search"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->Pane()->url().path(), path, 10000);
 }
 
 void tst_BrowserPop::popInANamedWindow()
@@ -67,18 +83,25 @@ void tst_BrowserPop::popInANamedWindow()
     QString name = QStringLiteral("JOHN SMITH");
     pop.ShowCaller(number, name);
     QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 1, 20000);
-    QCOMPARE(m_server.PageRequests().last(), QStringLiteral("/search?phone=5551234567&name=JOHN+SMITH"));
+    QCOMPARE(m_server.PageRequests().last(),
+             QStringLiteral("/typed?phone=5551234567&name=JOHN+SMITH"));
     QPointer<NamedBrowserWindow> first = m_browser->NamedWindow(QStringLiteral("CallerID"));
     QVERIFY(first);
     QCOMPARE(first->windowTitle(), QStringLiteral("CallerID"));
     QVERIFY(m_window->isMinimized()); // the main window is not touched
 
-    // A second call reuses the window of that name.
+    // A second call reuses the window of that name and brings it up from behind another.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &other);
     number = QStringLiteral("5559876543");
     name = QStringLiteral("ANN");
     pop.ShowCaller(number, name);
+    QTRY_COMPARE(QApplication::activeWindow(), first.data());
+    QVERIFY(m_window->isMinimized());
     QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 2, 20000);
-    QCOMPARE(m_server.PageRequests().last(), QStringLiteral("/search?phone=5559876543&name=ANN"));
+    QCOMPARE(m_server.PageRequests().last(), QStringLiteral("/typed?phone=5559876543&name=ANN"));
     QCOMPARE(m_browser->NamedWindow(QStringLiteral("CallerID")), first.data());
 
     // Once the user closes it, the next call opens a new one.
@@ -101,6 +124,9 @@ void tst_BrowserPop::refusedUrlsDoNotEndTheProgram()
         m_browser->Navigate(url);
         m_browser->NavigateNamed(QStringLiteral("Other"), url);
     }
+    // Text that is no web address is explained in the pane instead of an empty page.
+    m_browser->Navigate(QStringLiteral("https://"));
+    QTRY_COMPARE(m_browser->Pane()->title(), QStringLiteral("Not a web address"));
     // The engine settles on error or empty pages; the program goes on serving pops.
     m_browser->Navigate(m_server.Url(QStringLiteral("/after")));
     QTRY_VERIFY_WITH_TIMEOUT(m_server.PageRequests().contains(QStringLiteral("/after")), 20000);

@@ -2,6 +2,8 @@
 #include "e2e/ProgramRunner.h"
 #include "fakes/TestSupport.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -41,6 +43,15 @@ bool typeInto(const QString &title, const QStringList &keys, const QString &text
            (keys.isEmpty() ||
             QProcess::execute("xdotool", QStringList{"key", "--delay", "50"} + keys) == 0) &&
            (text.isEmpty() || QProcess::execute("xdotool", {"type", "--delay", "50", text}) == 0);
+}
+
+// What the X server says about its windows (x11-utils).
+QString xwininfo(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xwininfo"), arguments);
+    process.waitForFinished(5000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
 } // namespace
@@ -98,8 +109,21 @@ void tst_Program::setUpCheckerPops()
     QObject::connect(&sim, &QProcess::readyReadStandardOutput,
                      [&] { out += sim.readAllStandardOutput(); });
     if (yac) {
+        // A stored size of 143 million pixels: the window must fit the screen instead.
+        program.Set("startw", "2147483647");
+        program.Set("starth", "2147483647");
         QVERIFY(program.Start());
-        QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().count("/start") > starts, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_web.PageRequests().count("/start") > starts, 20000);
+        const QString screen = xwininfo({"-root"});
+        const QSize screenSize(
+            QRegularExpression("Width: (\\d+)").match(screen).captured(1).toInt(),
+            QRegularExpression("Height: (\\d+)").match(screen).captured(1).toInt());
+        QVERIFY2(!screenSize.isEmpty(), qPrintable(screen));
+        const QRegularExpression mainWindow("\"Ringscout v[^\"]*\": \\([^)]*\\)\\s+(\\d+)x(\\d+)");
+        QRegularExpressionMatch window;
+        QTRY_VERIFY((window = mainWindow.match(xwininfo({"-root", "-tree"}))).hasMatch());
+        QCOMPARE(QSize(window.captured(1).toInt(), window.captured(2).toInt()), screenSize);
+
         sim.start(RINGSCOUT_SIM_EXE, QStringList{"yac", "--port", port} + checker.mid(1));
         QVERIFY(sim.waitForFinished(10000));
         QCOMPARE(sim.exitCode(), 0);

@@ -23,10 +23,14 @@ public:
         log.append(QStringLiteral("hide"));
         visible = false;
     }
-    void SetLeftTwips(int twips) override { set(QStringLiteral("left"), left, twips); }
-    void SetTopTwips(int twips) override { set(QStringLiteral("top"), top, twips); }
-    void SetWidthTwips(int twips) override { set(QStringLiteral("width"), width, twips); }
-    void SetHeightTwips(int twips) override { set(QStringLiteral("height"), height, twips); }
+    // Logs each value that is not 0: "left 1920", "top 600", ...
+    void SetGeometryTwips(int l, int t, int w, int h) override
+    {
+        set(QStringLiteral("left"), left, l);
+        set(QStringLiteral("top"), top, t);
+        set(QStringLiteral("width"), width, w);
+        set(QStringLiteral("height"), height, h);
+    }
     void SetCaption(const QString &text) override { caption = text; }
     void SetToggleCaption(const QString &text) override { toggleCaption = text; }
     void SetNetFailVisible(bool visible) override
@@ -49,6 +53,8 @@ public:
 private:
     void set(const QString &what, int &field, int twips)
     {
+        if (twips == 0)
+            return;
         field = twips;
         log.append(what + QLatin1Char(' ') + QString::number(twips));
     }

@@ -21,9 +21,9 @@ public:
     {
         show(QStringLiteral("critical"), title, text);
     }
-    void Information(const QString &title, const QString &text) override
+    void Message(const QString &title, const QString &text) override
     {
-        show(QStringLiteral("information"), title, text);
+        show(QStringLiteral("plain"), title, text);
     }
 
     QList<Shown> shown;

@@ -15,24 +15,22 @@ public:
         const auto it = values.constFind(address(application, section, key));
         return it == values.constEnd() ? defaultValue : *it;
     }
-    void WriteSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &text) override
-    {
-        values.insert(address(application, section, key), text);
-    }
     // Records the keys of each call: what went in one replacement, and in what order.
     void WriteSettings(const QString &application, const QString &section,
-                       const QList<std::pair<QString, QString>> &keysAndTexts) override
+                       const KeyValues &keysAndTexts) override
     {
         replacements.append(QStringList());
         for (const auto &[key, text] : keysAndTexts) {
-            WriteSetting(application, section, key, text);
+            values.insert(address(application, section, key), text);
             replacements.last().append(key);
         }
     }
 
     // Values of the program's own address, Belvane/settings.
-    void set(const QString &key, const QString &text) { WriteSetting(app, sec, key, text); }
+    void set(const QString &key, const QString &text)
+    {
+        values.insert(address(app, sec, key), text);
+    }
     QString get(const QString &key) const { return values.value(address(app, sec, key)); }
     bool has(const QString &key) const { return values.contains(address(app, sec, key)); }
 

@@ -202,7 +202,7 @@ void tst_frmConfig::buttons_data()
         << "open";
     QTest::newRow("OK: the store cannot be written")
         << QStringList{"unwritable"} << QStringList{"Target=crm", "ok"} << QStringList{}
-        << "Settings: cannot create "
+        << "Settings: cannot write "
         << "open";
     QTest::newRow("Cancel writes nothing")
         << QStringList{} << QStringList{"Target=crm", "cancel"} << QStringList{} << ""

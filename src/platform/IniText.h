@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+// Reads and edits the text of an INI file the way QSettings reads it, changing only the lines
+// of the keys written: comments, blank lines, order, line endings and values as typed stay.
+namespace IniText {
+
+using KeyValues = QList<std::pair<QString, QString>>;
+
+// The text of `key` in `[section]`; nullopt when absent. The last of repeated keys counts, as
+// in QSettings. An unquoted value with commas ("115200,N,8,1"), which QSettings would take
+// as a list, is the text as typed.
+std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key);
+
+// `file` with each key's value replaced where the key stands in `[section]`, otherwise added
+// at the end of that section, or in a new section at the end of the file.
+QByteArray WithValues(QByteArrayView file, const QString &section, const KeyValues &values);
+
+// A value as QSettings writes a string, so that QSettings and Value() both read back exactly
+// `text`: "NMBR = " becomes "\"NMBR = \"", "101,102" becomes "\"101,102\"".
+QByteArray Escaped(const QString &text);
+
+} // namespace IniText
