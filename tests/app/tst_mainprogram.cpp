@@ -199,8 +199,9 @@ void tst_MainProgram::startupFailureReported_data()
     QTest::addColumn<QString>("toggle");
     QTest::newRow("YAC port in use") << false << "YAC listener: "
                                      << "Disable &Monitor";
-    QTest::newRow("settings file unreadable") << true << "Settings: cannot read %1: it is a folder"
-                                              << "&Enable Monitor";
+    QTest::newRow("settings file unreadable")
+        << true << "Settings: cannot read %1: file to open is a directory"
+        << "&Enable Monitor";
 }
 
 void tst_MainProgram::startupFailureReported()

@@ -32,7 +32,6 @@ class tst_Startup : public QObject
     Q_OBJECT
 
 private slots:
-    void caption();
     void success();
     void emptyStartupPage();
     void failureReported_data();
@@ -51,11 +50,6 @@ struct Rig
     ScriptedMonitor monitor;
     Startup startup{g, state, store, browser, window, box, monitor};
 };
-
-void tst_Startup::caption()
-{
-    QCOMPARE(MainCaption(), QStringLiteral("Ringscout v1.2.17 - Belvane"));
-}
 
 void tst_Startup::success()
 {

@@ -179,7 +179,7 @@ void tst_IniSettingsStore::failuresNameTheFile_data()
     QTest::addColumn<bool>("readFails");
     QTest::addColumn<QString>("reason");
     QTest::newRow("folder in the file's place") << ""
-                                                << "folder" << true << "it is a folder";
+                                                << "folder" << true << "is a directory";
     QTest::newRow("parent path is a file") << "plain/sub"
                                            << "" << false << "Not a directory";
     QTest::newRow("file too large for the system") << ""
