@@ -288,7 +288,7 @@ void BM_LoopbackClient(benchmark::State &state)
             return;
         }
 
-        Globals g;
+        Settings g;
         g.AsteriskServer = QStringLiteral("127.0.0.1");
         g.AsteriskPort = qint16(port);
         g.AsteriskManager = QStringLiteral("bench");

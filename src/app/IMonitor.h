@@ -8,6 +8,7 @@ public:
 
     // Throws Failure when a source cannot be started; later steps are then skipped.
     virtual void StartMonitor() = 0;
+    // Never throws.
     virtual void StopMonitor() = 0;
     virtual bool PollEnabled() const = 0;
 };

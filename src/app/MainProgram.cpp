@@ -1,41 +1,36 @@
 #include "app/MainProgram.h"
 
 #include "app/Monitor.h"
+#include "app/QuitCommand.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
-#include "platform/Failure.h"
-#include "platform/ISettingsStore.h"
 #include "pop/CallerPop.h"
 #include "settings/frmConfig.h"
 #include "sources/AsteriskClient.h"
 #include "sources/YacListener.h"
 
-#include <QLoggingCategory>
 #include <QPushButton>
 
-Q_LOGGING_CATEGORY(lcApp, "ringscout.app", QtWarningMsg)
-
-MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane,
-                         IMessageBox &box, ISocketControl &winsock1, ISocketControl &wsAst,
-                         QObject *parent)
-    : QObject(parent), m_store(store), m_box(box), m_frmMain(std::make_unique<frmMain>(browserPane))
+MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
+    : QObject(parent), m_frmMain(std::make_unique<frmMain>(adapters.browserPane))
 {
     frmMain &window = *m_frmMain;
-    m_pop = std::make_unique<CallerPop>(m_globals, browser, window);
-    m_yac = std::make_unique<YacListener>(m_globals, winsock1, *m_pop);
-    m_asterisk = std::make_unique<AsteriskClient>(m_globals, wsAst, m_atimer, window, box, *m_pop);
-    m_monitor = std::make_unique<Monitor>(m_globals, m_timer, *m_yac, *m_asterisk, window, box);
-    m_startup = std::make_unique<Startup>(m_globals, store, browser, window, box, *m_monitor);
-    m_options = std::make_unique<ConfigOpener>(m_globals, store, window, *m_monitor, box);
-    // A failed start-up is put right in the Options dialog, or the program ends there.
-    m_startup->SetRecovery([this] { m_options->Open(); });
+    m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
+    m_yac = std::make_unique<YacListener>(m_settings, adapters.winsock1, *m_pop);
+    m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, window,
+                                                  adapters.box, *m_pop);
+    m_monitor = std::make_unique<Monitor>(m_settings, m_state, m_timer, *m_yac, *m_asterisk, window,
+                                          adapters.box);
+    m_startup = std::make_unique<Startup>(m_settings, m_state, adapters.store, adapters.browser,
+                                          window, adapters.box, *m_monitor);
+    m_quit = std::make_unique<QuitCommand>(window, m_settings, adapters.store);
+    m_options = std::make_unique<ConfigOpener>(
+        ConfigContext{m_settings, m_state, adapters.store, window, *m_monitor, adapters.box});
+
     connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
     connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::Open);
 
-    connect(window.cmdQuit(), &QPushButton::clicked, this, &MainProgram::cmdQuit_Click);
-    // Closing the main window ends the program, named browser windows or not, but without
-    // saving its geometry: only Quit does that.
-    connect(&window, &frmMain::closed, this, &MainProgram::quitRequested);
+    connect(m_quit.get(), &QuitCommand::quitRequested, this, &MainProgram::quitRequested);
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
 }
@@ -44,23 +39,9 @@ MainProgram::~MainProgram() = default;
 
 void MainProgram::Start()
 {
-    m_startup->Run();
-    if (!m_globals.startupFailed)
+    // A failed start-up is put right in the Options dialog, or the program ends there.
+    if (m_startup->Run())
         m_frmMain->show();
-}
-
-void MainProgram::cmdQuit_Click()
-{
-    const QList<int> geometry = m_frmMain->NormalGeometryTwips();
-    const char *keys[] = {"startx", "starty", "startw", "starth"};
-    ISettingsStore::KeyValues values;
-    for (int i = 0; i < 4; ++i)
-        values.append({QString::fromLatin1(keys[i]), QString::number(geometry[i])});
-    try {
-        m_store.WriteSettings(m_globals.appName, m_globals.sectionName, values);
-    } catch (const Failure &failure) {
-        // Quit ends the program whatever happens; a position not saved is no reason to stay.
-        qCWarning(lcApp) << failure.what();
-    }
-    emit quitRequested();
+    else
+        m_options->Open();
 }

@@ -15,44 +15,49 @@ class IMessageBox;
 class ISettingsStore;
 class ISocketControl;
 class Monitor;
+class QuitCommand;
+class QWidget;
 class Startup;
 class YacListener;
 class frmMain;
 
-// The running program: the main window with its controls, the call sources wired to them,
-// and the handlers of the main window's buttons.
+// The platform the program runs on, built by main() or by a test.
+struct Adapters
+{
+    ISettingsStore &store;
+    IBrowser &browser;
+    QWidget *browserPane; // the browser's pane, which the main window takes over
+    IMessageBox &box;
+    ISocketControl &winsock1;
+    ISocketControl &wsAst;
+};
+
+// The running program: builds the main window, the settings record and the call sources,
+// and wires them together.
 class MainProgram : public QObject
 {
     Q_OBJECT
 
 public:
-    MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane, IMessageBox &box,
-                ISocketControl &winsock1, ISocketControl &wsAst, QObject *parent = nullptr);
+    explicit MainProgram(const Adapters &adapters, QObject *parent = nullptr);
     ~MainProgram() override;
 
-    // Runs the start-up sequence and shows the main window unless start-up failed.
+    // Runs the start-up sequence, then shows the main window.
     void Start();
 
     frmMain &MainWindow() { return *m_frmMain; }
-    Globals &State() { return m_globals; }
-    CallerPop &Pop() { return *m_pop; }
-    YacListener &Yac() { return *m_yac; }
-    AsteriskClient &Asterisk() { return *m_asterisk; }
+    Settings &Record() { return m_settings; }
+    const RunState &State() const { return m_state; }
     Monitor &Monitoring() { return *m_monitor; }
     ConfigOpener &Options() { return *m_options; }
-
-    // Saves the normal outer geometry in twips under "startx", "starty", "startw" and
-    // "starth", then asks the program to end.
-    void cmdQuit_Click();
 
 signals:
     // Quit, or the main window closed from its title bar.
     void quitRequested();
 
 private:
-    Globals m_globals;
-    ISettingsStore &m_store;
-    IMessageBox &m_box;
+    Settings m_settings;
+    RunState m_state;
     std::unique_ptr<frmMain> m_frmMain;
     TimerControl m_timer;
     TimerControl m_atimer;
@@ -61,5 +66,6 @@ private:
     std::unique_ptr<AsteriskClient> m_asterisk;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<QuitCommand> m_quit;
     std::unique_ptr<ConfigOpener> m_options;
 };

@@ -1,5 +1,6 @@
 #include "app/Monitor.h"
 
+#include "Version.h"
 #include "platform/Failure.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
@@ -8,10 +9,10 @@
 #include "sources/AsteriskClient.h"
 #include "sources/YacListener.h"
 
-Monitor::Monitor(Globals &globals, TimerControl &pollTimer, YacListener &yac,
-                 AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box)
-    : m_globals(globals), m_timer(pollTimer), m_yac(yac), m_asterisk(asterisk), m_window(window),
-      m_box(box)
+Monitor::Monitor(const Settings &settings, RunState &state, TimerControl &pollTimer,
+                 YacListener &yac, AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box)
+    : m_settings(settings), m_state(state), m_timer(pollTimer), m_yac(yac), m_asterisk(asterisk),
+      m_window(window), m_box(box)
 {
 }
 
@@ -24,9 +25,9 @@ void Monitor::StartMonitor()
 
     m_asterisk.ConnectAsterisk();
     m_window.SetToggleCaption(QStringLiteral("Disable &Monitor"));
-    m_globals.startupFailed = false;
+    m_state.startupFailed = false;
     m_yac.CloseYac();
-    if (m_globals.yacPort > 0)
+    if (m_settings.yacPort > 0)
         m_yac.ListenYac();
 }
 
@@ -50,6 +51,6 @@ void Monitor::cmdToggle_Click()
         else
             StopMonitor();
     } catch (const Failure &failure) {
-        m_box.Critical(QStringLiteral("Ringscout"), failure.Text());
+        m_box.Critical(QString::fromUtf8(Version::Title), failure.Text());
     }
 }

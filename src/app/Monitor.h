@@ -2,7 +2,8 @@
 
 #include "app/IMonitor.h"
 
-struct Globals;
+struct RunState;
+struct Settings;
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
@@ -14,8 +15,8 @@ class YacListener;
 class Monitor : public IMonitor
 {
 public:
-    Monitor(Globals &globals, TimerControl &pollTimer, YacListener &yac, AsteriskClient &asterisk,
-            IMainWindow &window, IMessageBox &box);
+    Monitor(const Settings &settings, RunState &state, TimerControl &pollTimer, YacListener &yac,
+            AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box);
 
     void StartMonitor() override;
     void StopMonitor() override;
@@ -26,7 +27,8 @@ public:
     void cmdToggle_Click();
 
 private:
-    Globals &m_globals;
+    const Settings &m_settings;
+    RunState &m_state;
     TimerControl &m_timer;
     YacListener &m_yac;
     AsteriskClient &m_asterisk;

@@ -19,37 +19,38 @@ QString MainCaption()
         .arg(QLatin1String(Version::CompanyName));
 }
 
-Startup::Startup(Globals &globals, ISettingsStore &store, IBrowser &browser, IMainWindow &window,
-                 IMessageBox &box, IMonitor &monitor)
-    : m_globals(globals), m_store(store), m_browser(browser), m_window(window), m_box(box),
-      m_monitor(monitor)
-{}
-
-void Startup::Run()
+Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
+                 IMainWindow &window, IMessageBox &box, IMonitor &monitor)
+    : m_settings(settings), m_state(state), m_store(store), m_browser(browser), m_window(window),
+      m_box(box), m_monitor(monitor)
 {
-    m_globals.appName = QStringLiteral("Belvane");
-    m_globals.sectionName = QStringLiteral("settings");
+}
+
+bool Startup::Run()
+{
+    m_settings.appName = QString::fromUtf8(Version::SettingsApplication);
+    m_settings.sectionName = QString::fromUtf8(Version::SettingsSection);
     m_browser.Navigate(QStringLiteral("about:blank"));
-    m_globals.startupFailed = false;
-    m_globals.modemBufferTicks = 0;
-    m_globals.dialTicks = 0;
-    m_globals.dialNumber.clear();
+    m_state.startupFailed = false;
+    m_state.modemBufferTicks = 0;
+    m_state.dialTicks = 0;
+    m_state.dialNumber.clear();
     m_window.SetCaption(MainCaption());
 
     try {
-        LoadSettings(m_globals, m_store, m_window);
+        LoadSettings(m_settings, m_store, m_window);
         m_monitor.StartMonitor();
-        if (!m_globals.startupURL.isEmpty())
-            m_browser.Navigate(m_globals.startupURL);
+        if (!m_settings.startupURL.isEmpty())
+            m_browser.Navigate(m_settings.startupURL);
     } catch (const Failure &failure) {
         // With the modem poll running the sources are up enough to work; the failure is
         // dropped and the window comes up as the earlier steps left it.
         if (m_monitor.PollEnabled())
-            return;
-        m_globals.startupFailed = true;
+            return true;
+        m_state.startupFailed = true;
         m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
         m_window.Hide();
-        if (m_recovery)
-            m_recovery();
+        return false;
     }
+    return true;
 }

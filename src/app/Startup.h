@@ -2,9 +2,8 @@
 
 #include <QString>
 
-#include <functional>
-
-struct Globals;
+struct RunState;
+struct Settings;
 class IBrowser;
 class IMainWindow;
 class IMessageBox;
@@ -18,21 +17,19 @@ QString MainCaption();
 class Startup
 {
 public:
-    Startup(Globals &globals, ISettingsStore &store, IBrowser &browser, IMainWindow &window,
-            IMessageBox &box, IMonitor &monitor);
+    Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
+            IMainWindow &window, IMessageBox &box, IMonitor &monitor);
 
-    // What follows a reported start-up failure, once the box is closed and the main window
-    // hidden: the program opens the Options dialog.
-    void SetRecovery(std::function<void()> recovery) { m_recovery = std::move(recovery); }
-
-    void Run();
+    // A failure is reported in a box and the main window hidden: then false, and the caller
+    // opens the Options dialog to put it right. Never throws.
+    bool Run();
 
 private:
-    Globals &m_globals;
+    Settings &m_settings;
+    RunState &m_state;
     ISettingsStore &m_store;
     IBrowser &m_browser;
     IMainWindow &m_window;
     IMessageBox &m_box;
     IMonitor &m_monitor;
-    std::function<void()> m_recovery;
 };

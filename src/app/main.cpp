@@ -54,15 +54,15 @@ int main(int argc, char *argv[])
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Belvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Ringscout"));
+    QCoreApplication::setOrganizationName(QString::fromUtf8(Version::CompanyName));
+    QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
 
     IniSettingsStore store;
     QtMessageBox box;
     WebEngineBrowser browser;
     TcpSocketControl winsock1;
     TcpSocketControl wsAst;
-    MainProgram program(store, browser, browser.Pane(), box, winsock1, wsAst);
+    MainProgram program({store, browser, browser.Pane(), box, winsock1, wsAst});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     program.Start();

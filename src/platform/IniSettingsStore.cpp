@@ -57,10 +57,6 @@ QByteArray IniSettingsStore::readFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return {};
-    // Defaults in place of settings that exist but cannot be read would open the wrong
-    // ports and hide why.
-    if (info.isDir())
-        fail(QStringLiteral("read"), path, QStringLiteral("it is a folder"));
     if (info.permissions() & kOthers) {
         // An editor makes files readable by everyone; this one holds the Asterisk secret.
         if (QFile::setPermissions(path, kOwnerOnly))
@@ -68,6 +64,8 @@ QByteArray IniSettingsStore::readFile(const QString &path)
         else
             qCWarning(lcSettings) << "cannot make" << path << "readable by its owner only";
     }
+    // Defaults in place of settings that exist but cannot be read (a folder in the file's
+    // place) would open the wrong ports and hide why.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("read"), path, file.errorString());

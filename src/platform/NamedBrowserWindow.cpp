@@ -1,5 +1,7 @@
 #include "platform/NamedBrowserWindow.h"
 
+#include "Version.h"
+
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -8,7 +10,7 @@ NamedBrowserWindow::NamedBrowserWindow(const QString &name, QWebEnginePage *page
     : m_view(new QWebEngineView(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(name.isEmpty() ? QStringLiteral("Ringscout") : name);
+    setWindowTitle(name.isEmpty() ? QString::fromUtf8(Version::Title) : name);
     page->setParent(m_view);
     m_view->setPage(page);
     auto *layout = new QVBoxLayout(this);

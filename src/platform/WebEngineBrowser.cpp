@@ -1,5 +1,6 @@
 #include "platform/WebEngineBrowser.h"
 
+#include "Version.h"
 #include "platform/NamedBrowserWindow.h"
 
 #include <QLoggingCategory>
@@ -37,7 +38,7 @@ private:
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser(QObject *parent)
-    : QObject(parent), m_profile(new QWebEngineProfile(QStringLiteral("Ringscout"), this)),
+    : QObject(parent), m_profile(new QWebEngineProfile(QString::fromUtf8(Version::Title), this)),
       m_pane(new QWebEngineView)
 {
     m_pane->setObjectName(QStringLiteral("browser"));
@@ -84,9 +85,9 @@ void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
     // Better than an empty page: the user sees what to put right.
     view->setHtml(QStringLiteral("<html><head><title>Not a web address</title></head><body>"
                                  "<p>The search URL or start page in the settings is not a web "
-                                 "address: <b>%1</b></p><p>Ringscout needs an address such as "
+                                 "address: <b>%1</b></p><p>%2 needs an address such as "
                                  "http://crm.example/search?phone=*&amp;name=+</p></body></html>")
-                      .arg(text.toHtmlEscaped()));
+                      .arg(text.toHtmlEscaped(), QString::fromUtf8(Version::Title)));
 }
 
 void WebEngineBrowser::Navigate(const QString &url)

@@ -9,9 +9,9 @@ namespace {
 const QString kClear = QStringLiteral("about:clear");
 } // namespace
 
-CallerPop::CallerPop(const Globals &globals, IBrowser &browser, IMainWindow &window,
+CallerPop::CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &window,
                      CodePage codePage)
-    : m_globals(globals), m_browser(browser), m_window(window), m_codePage(codePage)
+    : m_settings(settings), m_browser(browser), m_window(window), m_codePage(codePage)
 {
 }
 
@@ -19,17 +19,17 @@ void CallerPop::ShowCaller(QString &number, QString &name)
 {
     number = DigitsOnly(TrimSpaces(number));
     name = TrimSpaces(name);
-    const QString url = FillTemplate(m_globals.URL, number, name, m_codePage);
+    const QString url = FillTemplate(m_settings.URL, number, name, m_codePage);
     if (number.isEmpty())
         return;
 
-    if (!m_globals.newwin) {
+    if (!m_settings.newwin) {
         m_window.RestoreNormal();
         m_window.ShowAndActivate();
         m_browser.Navigate(kClear);
         m_browser.Navigate(url);
     } else {
-        m_browser.NavigateNamed(m_globals.Target, kClear);
-        m_browser.NavigateNamed(m_globals.Target, url);
+        m_browser.NavigateNamed(m_settings.Target, kClear);
+        m_browser.NavigateNamed(m_settings.Target, url);
     }
 }

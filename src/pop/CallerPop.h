@@ -3,7 +3,7 @@
 #include "pop/IShowCaller.h"
 #include "pop/SearchUrl.h"
 
-struct Globals;
+struct Settings;
 class IBrowser;
 class IMainWindow;
 
@@ -12,14 +12,14 @@ class IMainWindow;
 class CallerPop : public IShowCaller
 {
 public:
-    CallerPop(const Globals &globals, IBrowser &browser, IMainWindow &window,
+    CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &window,
               CodePage codePage = SystemCodePage());
 
     // Shows nothing when the number holds no digit.
     void ShowCaller(QString &number, QString &name) override;
 
 private:
-    const Globals &m_globals;
+    const Settings &m_settings;
     IBrowser &m_browser;
     IMainWindow &m_window;
     CodePage m_codePage;

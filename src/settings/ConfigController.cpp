@@ -9,11 +9,17 @@
 #include "settings/Globals.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingConversions.h"
+#include "settings/SettingsTable.h"
 
-ConfigController::ConfigController(Globals &globals, ISettingsStore &store, IMainWindow &window,
-                                   IMonitor &monitor, IMessageBox &box)
-    : m_globals(globals), m_store(store), m_window(window), m_monitor(monitor), m_box(box)
-{}
+QString ConfigControlName(const char *key)
+{
+    const QString name = QString::fromLatin1(key);
+    if (name.startsWith(QLatin1String("Asterisk")))
+        return QStringLiteral("txtA") + name.mid(8);
+    return name;
+}
+
+ConfigController::ConfigController(const ConfigContext &context) : m_context(context) {}
 
 QString ConfigController::Caption()
 {
@@ -26,9 +32,9 @@ QString ConfigController::Caption()
 
 QStringList ConfigController::Load()
 {
-    m_cancelEnabled = !m_globals.startupFailed;
+    m_cancelEnabled = !m_context.state.startupFailed;
     try {
-        LoadSettings(m_globals, m_store, m_window);
+        LoadSettings(m_context.settings, m_context.store, m_context.window);
     } catch (const Failure &) {
         // The record is only half reloaded; what the store holds shows the bad value where
         // the user can correct it.
@@ -39,32 +45,21 @@ QStringList ConfigController::Load()
 
 QStringList ConfigController::textsFromRecord() const
 {
-    const Globals &g = m_globals;
-    return {QString::number(g.comPort),
-            QString::number(g.yacPort),
-            g.cidKey,
-            g.cidnameKey,
-            g.initString,
-            g.modemSettings,
-            g.newwin ? QStringLiteral("1") : QStringLiteral("0"),
-            g.Target,
-            g.URL,
-            g.startupURL,
-            g.AsteriskServer,
-            QString::number(g.AsteriskPort),
-            g.AsteriskManager,
-            g.AsteriskPassword,
-            g.AsteriskExtension};
+    QStringList texts;
+    for (const char *key : SettingsTable::kOptionsKeys)
+        texts.append(SettingsTable::Find(QString::fromLatin1(key))->text(m_context.settings));
+    return texts;
 }
 
 QStringList ConfigController::textsFromStore() const
 {
+    const Settings &settings = m_context.settings;
     QStringList texts;
-    for (const ConfigField &field : kConfigFields) {
-        const QString key = QString::fromLatin1(field.key);
-        QString text = SettingDefault(key);
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString key = QString::fromLatin1(name);
+        QString text = QString::fromLatin1(SettingsTable::Find(key)->defaultText);
         try {
-            text = m_store.ReadSetting(m_globals.appName, m_globals.sectionName, key, text);
+            text = m_context.store.ReadSetting(settings.appName, settings.sectionName, key, text);
         } catch (const Failure &) {
             // A store that cannot be read at all (a folder in the file's place) shows the
             // defaults; OK then reports why it cannot write them.
@@ -85,16 +80,18 @@ QStringList ConfigController::textsFromStore() const
 
 bool ConfigController::Ok(const QStringList &texts)
 {
-    QList<std::pair<QString, QString>> keysAndTexts;
-    for (std::size_t i = 0; i < kConfigFields.size(); ++i)
-        keysAndTexts.append({QString::fromLatin1(kConfigFields[i].key), texts.value(int(i))});
+    ISettingsStore::KeyValues keysAndTexts;
+    for (std::size_t i = 0; i < SettingsTable::kOptionsKeys.size(); ++i)
+        keysAndTexts.append(
+            {QString::fromLatin1(SettingsTable::kOptionsKeys[i]), texts.value(int(i))});
+    Settings &settings = m_context.settings;
     try {
-        m_store.WriteSettings(m_globals.appName, m_globals.sectionName, keysAndTexts);
-        LoadSettings(m_globals, m_store, m_window);
-        m_monitor.StartMonitor();
-        m_window.ShowAndActivate();
+        m_context.store.WriteSettings(settings.appName, settings.sectionName, keysAndTexts);
+        LoadSettings(settings, m_context.store, m_context.window);
+        m_context.monitor.StartMonitor();
+        m_context.window.ShowAndActivate();
     } catch (const Failure &failure) {
-        m_box.Critical(QStringLiteral("Modem configuration error"), failure.Text());
+        m_context.box.Critical(QStringLiteral("Modem configuration error"), failure.Text());
         return false;
     }
     return true;
@@ -102,8 +99,8 @@ bool ConfigController::Ok(const QStringList &texts)
 
 bool ConfigController::Closed()
 {
-    if (m_globals.startupFailed)
+    if (m_context.state.startupFailed)
         return true;
-    m_window.ShowAndActivate();
+    m_context.window.ShowAndActivate();
     return false;
 }

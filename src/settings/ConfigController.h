@@ -3,48 +3,37 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 
-struct Globals;
+struct RunState;
+struct Settings;
 class IMainWindow;
 class IMessageBox;
 class IMonitor;
 class ISettingsStore;
 
-// A setting the Options dialog edits: its key and the control that shows it.
-struct ConfigField
+// What the Options dialog works on: the settings and the run state, the store, the main
+// window, the monitoring switch and the message boxes.
+struct ConfigContext
 {
-    const char *key;
-    const char *control;
+    Settings &settings;
+    RunState &state;
+    ISettingsStore &store;
+    IMainWindow &window;
+    IMonitor &monitor;
+    IMessageBox &box;
 };
 
-// In the order OK writes them.
-inline constexpr std::array<ConfigField, 15> kConfigFields{{
-    {"comPort", "comPort"},
-    {"yacPort", "yacPort"},
-    {"cidKey", "cidKey"},
-    {"cidnameKey", "cidnameKey"},
-    {"initString", "initString"},
-    {"modemSettings", "modemSettings"},
-    {"newwin", "newwin"},
-    {"Target", "Target"},
-    {"URL", "URL"},
-    {"startupURL", "startupURL"},
-    {"AsteriskServer", "txtAServer"},
-    {"AsteriskPort", "txtAPort"},
-    {"AsteriskManager", "txtAManager"},
-    {"AsteriskPassword", "txtAPassword"},
-    {"AsteriskExtension", "txtAExtension"},
-}};
+// The text box that shows a setting: named after its key, the Asterisk ones as
+// "txtA" and the rest ("AsteriskPort" in txtAPort).
+QString ConfigControlName(const char *key);
 
 // The Options dialog's rules without its widgets: what the fields show when it opens, what OK
 // writes and restarts, and what closing it does. Field texts come in the order of
-// kConfigFields; newwin's is the position of its entry, "0" (Pop-up) or "1" (Browser Link!).
+// SettingsTable::kOptionsKeys; newwin's is the position of its entry, "0" (Pop-up) or "1" (Browser Link!).
 class ConfigController
 {
 public:
-    ConfigController(Globals &globals, ISettingsStore &store, IMainWindow &window,
-                     IMonitor &monitor, IMessageBox &box);
+    explicit ConfigController(const ConfigContext &context);
 
     // "Options - Ringscout v1.2.17".
     static QString Caption();
@@ -67,10 +56,6 @@ private:
     QStringList textsFromRecord() const;
     QStringList textsFromStore() const;
 
-    Globals &m_globals;
-    ISettingsStore &m_store;
-    IMainWindow &m_window;
-    IMonitor &m_monitor;
-    IMessageBox &m_box;
+    ConfigContext m_context;
     bool m_cancelEnabled = true;
 };

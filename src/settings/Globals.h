@@ -3,10 +3,10 @@
 #include <QString>
 #include <QtGlobal>
 
-// The settings record and the few state variables the parts of the program share. One
-// instance lives for the whole run; every field starts as zero, off or empty, and the
-// defaults come only from LoadSettings.
-struct Globals
+// The settings record: every stored setting, named after its key, and the store address.
+// One instance lives for the whole run; every field starts as zero, off or empty, the
+// defaults come only from LoadSettings, and nothing else writes it.
+struct Settings
 {
     qint16 comPort = 0;
     qint16 yacPort = 0;
@@ -30,8 +30,12 @@ struct Globals
 
     QString appName;
     QString sectionName;
-    bool startupFailed = false;
+};
 
+// The few state variables the parts of the program share besides the settings.
+struct RunState
+{
+    bool startupFailed = false;
     QString modemBuffer;
     qint16 modemBufferTicks = 0;
     QString dialNumber;

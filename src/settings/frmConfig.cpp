@@ -3,6 +3,7 @@
 #include "forms/FormBuilder.h"
 #include "platform/IMainWindow.h"
 #include "settings/ConfigControls.h"
+#include "settings/SettingsTable.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,12 +15,11 @@
 
 #include <algorithm>
 
-frmConfig::frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &window,
-                     IMonitor &monitor, IMessageBox &box, QWidget *parent)
+frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_controller(globals, store, window, monitor, box)
+      m_controller(context)
 {
     setObjectName(QStringLiteral("frmConfig"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -74,8 +74,8 @@ void frmConfig::Load()
     centre();
     setWindowTitle(ConfigController::Caption());
     const QStringList texts = m_controller.Load();
-    for (std::size_t i = 0; i < kConfigFields.size(); ++i) {
-        QWidget *control = Control(kConfigFields[i].control);
+    for (std::size_t i = 0; i < SettingsTable::kOptionsKeys.size(); ++i) {
+        QWidget *control = m_controls.value(ConfigControlName(SettingsTable::kOptionsKeys[i]));
         if (auto *list = qobject_cast<QComboBox *>(control))
             list->setCurrentIndex(texts.value(int(i)).toInt());
         else
@@ -87,8 +87,8 @@ void frmConfig::Load()
 QStringList frmConfig::Texts() const
 {
     QStringList texts;
-    for (const ConfigField &field : kConfigFields) {
-        QWidget *control = Control(field.control);
+    for (const char *key : SettingsTable::kOptionsKeys) {
+        QWidget *control = m_controls.value(ConfigControlName(key));
         if (auto *list = qobject_cast<QComboBox *>(control))
             texts.append(QString::number(list->currentIndex()));
         else
@@ -142,10 +142,8 @@ void frmConfig::closeEvent(QCloseEvent *event)
         emit endProgram();
 }
 
-ConfigOpener::ConfigOpener(Globals &globals, ISettingsStore &store, IMainWindow &window,
-                           IMonitor &monitor, IMessageBox &box, QObject *parent)
-    : QObject(parent), m_globals(globals), m_store(store), m_window(window), m_monitor(monitor),
-      m_box(box)
+ConfigOpener::ConfigOpener(const ConfigContext &context, QObject *parent)
+    : QObject(parent), m_context(context)
 {}
 
 ConfigOpener::~ConfigOpener()
@@ -155,9 +153,9 @@ ConfigOpener::~ConfigOpener()
 
 void ConfigOpener::Open()
 {
-    m_window.Hide();
+    m_context.window.Hide();
     if (!m_open) {
-        m_open = new frmConfig(m_globals, m_store, m_window, m_monitor, m_box);
+        m_open = new frmConfig(m_context);
         connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);
         m_open->Load();
     }

@@ -16,8 +16,7 @@ class frmConfig : public QWidget
     Q_OBJECT
 
 public:
-    frmConfig(Globals &globals, ISettingsStore &store, IMainWindow &window, IMonitor &monitor,
-              IMessageBox &box, QWidget *parent = nullptr);
+    explicit frmConfig(const ConfigContext &context, QWidget *parent = nullptr);
 
     // Centres the dialog, sets its caption and fills the fields from the store.
     void Load();
@@ -54,8 +53,7 @@ class ConfigOpener : public QObject
     Q_OBJECT
 
 public:
-    ConfigOpener(Globals &globals, ISettingsStore &store, IMainWindow &window, IMonitor &monitor,
-                 IMessageBox &box, QObject *parent = nullptr);
+    explicit ConfigOpener(const ConfigContext &context, QObject *parent = nullptr);
     // An open dialog goes with the program it belongs to.
     ~ConfigOpener() override;
 
@@ -66,10 +64,6 @@ signals:
     void endProgram();
 
 private:
-    Globals &m_globals;
-    ISettingsStore &m_store;
-    IMainWindow &m_window;
-    IMonitor &m_monitor;
-    IMessageBox &m_box;
+    ConfigContext m_context;
     QPointer<frmConfig> m_open;
 };

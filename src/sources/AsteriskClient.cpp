@@ -38,7 +38,7 @@ bool containsLine(QByteArrayView text, QByteArrayView line)
 
 } // namespace
 
-AsteriskClient::AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer,
+AsteriskClient::AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer,
                                IMainWindow &window, IMessageBox &box, IShowCaller &pop,
                                QObject *parent)
     : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_window(window), m_box(box),

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-struct Globals;
+struct Settings;
 class ISocketControl;
 class TimerControl;
 class IMainWindow;
@@ -29,8 +29,9 @@ public:
         int refusedMax = 300000;
     };
 
-    AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer, IMainWindow &window,
-                   IMessageBox &box, IShowCaller &pop, QObject *parent = nullptr);
+    AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer,
+                   IMainWindow &window, IMessageBox &box, IShowCaller &pop,
+                   QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -53,7 +54,7 @@ private:
     void resetRefusals();
     void send(const QString &message);
 
-    Globals &m_g;
+    const Settings &m_g;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
     IMainWindow &m_window;

@@ -15,7 +15,8 @@ Q_LOGGING_CATEGORY(lcYac, "ringscout.yac", QtWarningMsg)
 
 } // namespace
 
-YacListener::YacListener(Globals &g, ISocketControl &winsock1, IShowCaller &pop, QObject *parent)
+YacListener::YacListener(const Settings &g, ISocketControl &winsock1, IShowCaller &pop,
+                         QObject *parent)
     : QObject(parent), m_g(g), m_Winsock1(winsock1), m_pop(pop)
 {
     m_deadline.setSingleShot(true);

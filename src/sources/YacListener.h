@@ -6,7 +6,7 @@
 
 class IShowCaller;
 class ISocketControl;
-struct Globals;
+struct Settings;
 
 // Waits for YAC servers on yacPort, serves one connection at a time and hands each call
 // message to ShowCaller; after every connection it listens again.
@@ -27,7 +27,8 @@ public:
     // it meanwhile), try again this often until it can.
     static constexpr int kRelistenRetryMs = 5000;
 
-    YacListener(Globals &g, ISocketControl &Winsock1, IShowCaller &pop, QObject *parent = nullptr);
+    YacListener(const Settings &g, ISocketControl &Winsock1, IShowCaller &pop,
+                QObject *parent = nullptr);
 
     // Also drops a connection being served and stops retrying to listen.
     void CloseYac();
@@ -47,7 +48,7 @@ private:
     void finishConnection();
     void relisten();
 
-    Globals &m_g;
+    const Settings &m_g;
     ISocketControl &m_Winsock1;
     IShowCaller &m_pop;
     QTimer m_deadline;

@@ -112,8 +112,6 @@ void tst_frmMain::geometryInTwips_data()
     QTest::newRow("no size: moved only") << QRect(120, 90, 0, 0) << QRect(120, 90, 0, 0);
     QTest::newRow("2147483647 twips: the screen")
         << QRect(0, 0, 2147483647, 2147483647) << QRect(screen.topLeft(), screen.size());
-    QTest::newRow("off to the right: on screen")
-        << QRect(30000, 90, 300, 200) << QRect(screen.right() + 1 - 300, 90, 300, 200);
 }
 
 void tst_frmMain::geometryInTwips()

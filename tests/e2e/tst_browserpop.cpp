@@ -27,7 +27,7 @@ private:
     HttpRecorder m_server;
     std::unique_ptr<WebEngineBrowser> m_browser;
     std::unique_ptr<frmMain> m_window;
-    Globals m_globals;
+    Settings m_globals;
     TestSupport::WindowManager m_openbox;
 };
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// Counts the starts and fails on demand like a source that cannot start; with a record it
+// Counts the starts and fails on demand like a source that cannot start; with a run state it
 // clears startupFailed before the failing step, as the real sequence does before the YAC step.
 class FakeMonitor : public IMonitor
 {
@@ -14,15 +14,15 @@ public:
     void StartMonitor() override
     {
         ++starts;
-        if (globals)
-            globals->startupFailed = false;
+        if (state)
+            state->startupFailed = false;
         if (failWith)
             throw Failure(QStringLiteral("YAC listener"), *failWith);
     }
     void StopMonitor() override {}
     bool PollEnabled() const override { return pollEnabled; }
 
-    Globals *globals = nullptr;
+    RunState *state = nullptr;
     int starts = 0;
     bool pollEnabled = false;
     std::optional<QString> failWith;

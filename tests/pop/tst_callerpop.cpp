@@ -47,7 +47,7 @@ void tst_CallerPop::pop()
     QFETCH(QString, name);
     QFETCH(QStringList, log);
 
-    Globals g;
+    Settings g;
     g.URL = QStringLiteral("http://h/s?phone=*&name=+");
     g.newwin = newwin;
     g.Target = QStringLiteral("CallerID");
@@ -64,7 +64,7 @@ void tst_CallerPop::pop()
 
 void tst_CallerPop::longTextsDoNotFail()
 {
-    Globals g;
+    Settings g;
     g.URL = QStringLiteral("http://h/?p=*&n=+");
     FakeBrowser browser;
     FakeMainWindow window;

@@ -22,14 +22,15 @@ struct Rig
     // "key=text" stored settings; "startupFailed"; "fail:<why>" for StartMonitor; "unwritable".
     explicit Rig(const QStringList &setup = {})
         : unwritable((blocker.open(), blocker.fileName()) + "/config"), // a file as its folder
-          opener(g,
-                 setup.contains("unwritable") ? static_cast<ISettingsStore &>(unwritable) : memory,
-                 window, monitor, box)
+          opener(ConfigContext{
+              g, state,
+              setup.contains("unwritable") ? static_cast<ISettingsStore &>(unwritable) : memory,
+              window, monitor, box})
     {
         g.appName = QStringLiteral("Belvane");
         g.sectionName = QStringLiteral("settings");
-        g.startupFailed = setup.contains("startupFailed");
-        monitor.globals = &g;
+        state.startupFailed = setup.contains("startupFailed");
+        monitor.state = &state;
         for (const QString &row : setup) {
             if (row.startsWith("fail:"))
                 monitor.failWith = row.mid(5);
@@ -60,7 +61,8 @@ struct Rig
 
     QTemporaryFile blocker;
     IniSettingsStore unwritable;
-    Globals g;
+    Settings g;
+    RunState state;
     MemorySettingsStore memory;
     FakeMainWindow window;
     FakeMonitor monitor;

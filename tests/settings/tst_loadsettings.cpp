@@ -3,47 +3,9 @@
 #include "platform/IniSettingsStore.h"
 #include "settings/Globals.h"
 #include "settings/LoadSettings.h"
+#include "settings/SettingsTable.h"
 
 #include <QtTest>
-
-#include <functional>
-
-namespace {
-
-// Every field of the record in the order LoadSettings reads it, as text.
-struct Field
-{
-    const char *key;
-    std::function<QString(const Globals &)> get;
-};
-
-const QList<Field> &fieldsInReadOrder()
-{
-    static const QList<Field> fields{
-        {"cidKey", [](const Globals &g) { return g.cidKey; }},
-        {"cidnameKey", [](const Globals &g) { return g.cidnameKey; }},
-        {"comPort", [](const Globals &g) { return QString::number(g.comPort); }},
-        {"yacPort", [](const Globals &g) { return QString::number(g.yacPort); }},
-        {"initString", [](const Globals &g) { return g.initString; }},
-        {"modemSettings", [](const Globals &g) { return g.modemSettings; }},
-        {"newwin", [](const Globals &g) { return QString::number(int(g.newwin)); }},
-        {"Target", [](const Globals &g) { return g.Target; }},
-        {"URL", [](const Globals &g) { return g.URL; }},
-        {"startupURL", [](const Globals &g) { return g.startupURL; }},
-        {"AsteriskServer", [](const Globals &g) { return g.AsteriskServer; }},
-        {"AsteriskPort", [](const Globals &g) { return QString::number(g.AsteriskPort); }},
-        {"AsteriskManager", [](const Globals &g) { return g.AsteriskManager; }},
-        {"AsteriskPassword", [](const Globals &g) { return g.AsteriskPassword; }},
-        {"AsteriskExtension", [](const Globals &g) { return g.AsteriskExtension; }},
-        {"startx", [](const Globals &g) { return QString::number(g.startx); }},
-        {"starty", [](const Globals &g) { return QString::number(g.starty); }},
-        {"startw", [](const Globals &g) { return QString::number(g.startw); }},
-        {"starth", [](const Globals &g) { return QString::number(g.starth); }},
-    };
-    return fields;
-}
-
-} // namespace
 
 class tst_LoadSettings : public QObject
 {
@@ -64,21 +26,18 @@ private:
     {
         m_store->WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, text);
     }
-    Globals load(FakeMainWindow &window)
+    Settings load(FakeMainWindow &window)
     {
-        Globals g;
+        Settings g;
         g.appName = QStringLiteral("Belvane");
         g.sectionName = QStringLiteral("settings");
         LoadSettings(g, *m_store, window);
         return g;
     }
-    static QString field(const Globals &g, const QString &key)
+    static QString field(const Settings &g, const QString &key)
     {
-        for (const Field &f : fieldsInReadOrder()) {
-            if (key == QLatin1String(f.key))
-                return f.get(g);
-        }
-        return QStringLiteral("no such field");
+        const SettingsTable::Row *row = SettingsTable::Find(key);
+        return row ? row->text(g) : QStringLiteral("no such field");
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -94,19 +53,38 @@ void tst_LoadSettings::init()
 
 void tst_LoadSettings::defaultsOnEmptyStore()
 {
-    // The record starts empty; the defaults come from the load alone.
-    for (const Field &f : fieldsInReadOrder())
-        QVERIFY2(f.get(Globals()).isEmpty() || f.get(Globals()) == QStringLiteral("0"), f.key);
-
+    // The record starts empty; the defaults come from the load alone, in this order.
+    const QStringList defaults{"cidKey=NMBR = ",
+                               "cidnameKey=NAME = ",
+                               "comPort=2",
+                               "yacPort=10629",
+                               "initString=ATS0=0M0+VCID=1",
+                               "modemSettings=115200,N,8,1",
+                               "newwin=0",
+                               "Target=CallerID",
+                               "URL=https://",
+                               "startupURL=https://",
+                               "AsteriskServer=",
+                               "AsteriskPort=5038",
+                               "AsteriskManager=Manager",
+                               "AsteriskPassword=",
+                               "AsteriskExtension=",
+                               "startx=0",
+                               "starty=0",
+                               "startw=0",
+                               "starth=0"};
     FakeMainWindow window;
-    const Globals g = load(window);
-    const QStringList defaults{"NMBR = ", "NAME = ", "2",  "10629", "ATS0=0M0+VCID=1",
-                               "115200,N,8,1", "0", "CallerID", "https://", "https://", "",
-                               "5038", "Manager", "", "", "0", "0", "0", "0"};
-    QStringList loaded;
-    for (const Field &f : fieldsInReadOrder())
-        loaded.append(f.get(g));
+    const Settings g = load(window);
+    QStringList fresh, loaded;
+    for (const SettingsTable::Row &row : SettingsTable::Rows()) {
+        fresh.append(QLatin1String(row.key) + '=' + row.text(Settings()));
+        loaded.append(QLatin1String(row.key) + '=' + row.text(g));
+    }
     QCOMPARE(loaded, defaults);
+    for (const char *key : SettingsTable::kOptionsKeys) // what the Options dialog writes
+        QVERIFY2(SettingsTable::Find(QString::fromLatin1(key)), key);
+    for (const QString &text : fresh)
+        QVERIFY2(text.endsWith('=') || text.endsWith("=0"), qPrintable(text));
     QVERIFY2(window.log.isEmpty(), qPrintable(window.log.join(", ")));
     QVERIFY(!QFile::exists(m_store->FilePath(QStringLiteral("Belvane")))); // reads create nothing
 }
@@ -166,13 +144,13 @@ void tst_LoadSettings::failureStopsAtItsKey()
     for (auto it = fresh.cbegin(); it != fresh.cend(); ++it)
         write(it.key(), it.key() == key ? text : it.value());
 
-    Globals g;
+    Settings g;
     g.appName = QStringLiteral("Belvane");
     g.sectionName = QStringLiteral("settings");
     g.comPort = g.yacPort = g.AsteriskPort = 9;
     g.startx = g.starty = g.startw = g.starth = 9;
     g.initString = g.modemSettings = g.Target = g.URL = QStringLiteral("old");
-    const Globals before = g;
+    const Settings before = g;
     FakeMainWindow window;
     try {
         LoadSettings(g, *m_store, window);
@@ -183,9 +161,10 @@ void tst_LoadSettings::failureStopsAtItsKey()
                  failure.what());
     }
     bool reached = false;
-    for (const Field &f : fieldsInReadOrder()) {
-        reached = reached || key == QLatin1String(f.key);
-        QCOMPARE(f.get(g), reached ? f.get(before) : fresh.value(QString::fromLatin1(f.key)));
+    for (const SettingsTable::Row &row : SettingsTable::Rows()) {
+        reached = reached || key == QLatin1String(row.key);
+        QCOMPARE(row.text(g),
+                 reached ? row.text(before) : fresh.value(QString::fromLatin1(row.key)));
     }
     QVERIFY(window.log.isEmpty());
 }

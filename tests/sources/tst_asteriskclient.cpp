@@ -23,7 +23,7 @@ const QByteArray kFailed = TestSupport::Fixture(QStringLiteral("ami/login-failed
 // Where in login-ok-call.bin Asterisk's answers to Login, Events and Ping start and end.
 constexpr qsizetype kLoginReply = 30, kEventsReply = 178, kPingReply = 10773, kPongEnd = 10836;
 
-using Spoil = std::function<void(Globals &)>;
+using Spoil = std::function<void(Settings &)>;
 
 struct Rig
 {
@@ -63,7 +63,7 @@ struct Rig
     }
 
     ScriptedAmiServer server;
-    Globals g;
+    Settings g;
     TcpSocketControl wsAst;
     TimerControl atimer;
     FakeMainWindow window;
@@ -195,11 +195,11 @@ private slots:
     void incompleteSettings_data()
     {
         QTest::addColumn<Spoil>("spoil");
-        QTest::newRow("no password") << Spoil([](Globals &g) { g.AsteriskPassword.clear(); });
-        QTest::newRow("no server") << Spoil([](Globals &g) { g.AsteriskServer.clear(); });
-        QTest::newRow("no manager") << Spoil([](Globals &g) { g.AsteriskManager.clear(); });
-        QTest::newRow("port 0") << Spoil([](Globals &g) { g.AsteriskPort = 0; });
-        QTest::newRow("port -1") << Spoil([](Globals &g) { g.AsteriskPort = -1; });
+        QTest::newRow("no password") << Spoil([](Settings &g) { g.AsteriskPassword.clear(); });
+        QTest::newRow("no server") << Spoil([](Settings &g) { g.AsteriskServer.clear(); });
+        QTest::newRow("no manager") << Spoil([](Settings &g) { g.AsteriskManager.clear(); });
+        QTest::newRow("port 0") << Spoil([](Settings &g) { g.AsteriskPort = 0; });
+        QTest::newRow("port -1") << Spoil([](Settings &g) { g.AsteriskPort = -1; });
     }
 
     void incompleteSettings()

@@ -20,7 +20,7 @@ class tst_YacListener : public QObject
 {
     Q_OBJECT
 
-    Globals m_g;
+    Settings m_g;
     RecordingShowCaller m_pop;
     std::unique_ptr<TcpSocketControl> m_Winsock1;
     std::unique_ptr<YacListener> m_yac;

@@ -1,0 +1,97 @@
+#include "settings/SettingsTable.h"
+
+#include "settings/Globals.h"
+#include "settings/SettingConversions.h"
+
+using namespace SettingConversions;
+
+namespace {
+
+QString asText(const QString &, const QString &text)
+{
+    return text;
+}
+
+// An emptied Com Port box means "no modem", unlike the other numbers.
+qint16 comPortNumber(const QString &key, const QString &text)
+{
+    return text.isEmpty() ? qint16(0) : ToInt16(key, text);
+}
+
+QString toText(const QString &value)
+{
+    return value;
+}
+
+QString toText(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+template <typename Number> QString toText(Number value)
+{
+    return QString::number(value);
+}
+
+// A row for a field named after its key.
+template <auto Field, auto Convert>
+constexpr SettingsTable::Row row(const char *key, const char *defaultText)
+{
+    return {key, defaultText,
+            [](Settings &settings, const QString &key, const QString &text) {
+                settings.*Field = Convert(key, text);
+            },
+            [](const Settings &settings) { return toText(settings.*Field); }};
+}
+
+// In the order LoadSettings reads them.
+const std::array<SettingsTable::Row, 19> kRows{
+    row<&Settings::cidKey, asText>("cidKey", "NMBR = "),
+    row<&Settings::cidnameKey, asText>("cidnameKey", "NAME = "),
+    row<&Settings::comPort, comPortNumber>("comPort", "2"),
+    row<&Settings::yacPort, ToInt16>("yacPort", "10629"),
+    row<&Settings::initString, asText>("initString", "ATS0=0M0+VCID=1"),
+    row<&Settings::modemSettings, asText>("modemSettings", "115200,N,8,1"),
+    row<&Settings::newwin, ToBoolean>("newwin", "0"),
+    row<&Settings::Target, asText>("Target", "CallerID"),
+    row<&Settings::URL, asText>("URL", "https://"),
+    row<&Settings::startupURL, asText>("startupURL", "https://"),
+    row<&Settings::AsteriskServer, asText>("AsteriskServer", ""),
+    row<&Settings::AsteriskPort, ToInt16>("AsteriskPort", "5038"),
+    row<&Settings::AsteriskManager, asText>("AsteriskManager", "Manager"),
+    row<&Settings::AsteriskPassword, asText>("AsteriskPassword", ""),
+    row<&Settings::AsteriskExtension, asText>("AsteriskExtension", ""),
+    row<&Settings::startx, ToInt32>("startx", "0"),
+    row<&Settings::starty, ToInt32>("starty", "0"),
+    row<&Settings::startw, ToInt32>("startw", "0"),
+    row<&Settings::starth, ToInt32>("starth", "0"),
+};
+
+} // namespace
+
+namespace SettingsTable {
+
+const std::array<Row, 19> &Rows()
+{
+    return kRows;
+}
+
+const Row *Find(const QString &key)
+{
+    for (const Row &row : kRows) {
+        if (key == QLatin1String(row.key))
+            return &row;
+    }
+    return nullptr;
+}
+
+ISettingsStore::KeyValues GeometryValues(int left, int top, int width, int height)
+{
+    const int values[] = {left, top, width, height};
+    ISettingsStore::KeyValues pairs;
+    for (std::size_t i = 0; i < kGeometryKeys.size(); ++i)
+        pairs.append({QString::fromLatin1(kGeometryKeys[i]), QString::number(values[i])});
+    return pairs;
+}
+
+} // namespace SettingsTable
