@@ -3,10 +3,12 @@
 #include "app/Monitor.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
+#include "dialer/frmDialer.h"
 #include "platform/Failure.h"
 #include "platform/ISettingsStore.h"
 #include "pop/CallerPop.h"
 #include "sources/AsteriskClient.h"
+#include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
 #include <QLoggingCategory>
@@ -16,15 +18,16 @@ Q_LOGGING_CATEGORY(lcApp, "ringscout.app", QtWarningMsg)
 
 MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane,
                          IMessageBox &box, ISocketControl &winsock1, ISocketControl &wsAst,
-                         QObject *parent)
-    : QObject(parent), m_store(store), m_box(box),
-      m_frmMain(std::make_unique<frmMain>(browserPane))
+                         ISerialPort &modem, QObject *parent)
+    : QObject(parent), m_store(store), m_box(box), m_frmMain(std::make_unique<frmMain>(browserPane))
 {
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_globals, browser, window);
     m_yac = std::make_unique<YacListener>(m_globals, winsock1, *m_pop);
     m_asterisk = std::make_unique<AsteriskClient>(m_globals, wsAst, m_atimer, window, box, *m_pop);
-    m_monitor = std::make_unique<Monitor>(m_globals, m_timer, *m_yac, *m_asterisk, window, box);
+    m_modem = std::make_unique<ModemMonitor>(m_globals, m_globals, modem, m_timer, *m_pop);
+    m_monitor =
+        std::make_unique<Monitor>(m_globals, m_timer, *m_yac, *m_asterisk, window, box, *m_modem);
     m_startup = std::make_unique<Startup>(m_globals, store, browser, window, box, *m_monitor);
 
     connect(window.cmdQuit(), &QPushButton::clicked, this, &MainProgram::cmdQuit_Click);
@@ -33,6 +36,31 @@ MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *brow
     connect(&window, &frmMain::closed, this, &MainProgram::quitRequested);
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
+
+    // "&Dial" only while a modem port is open, also before the first start.
+    window.SetDialerEnabled(false);
+    connect(m_modem.get(), &ModemMonitor::dialerEnabled, &window, &frmMain::SetDialerEnabled);
+    connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
+            [&window] { window.SetToggleCaption(QStringLiteral("&Enable Monitor")); });
+    connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
+            [&window] { window.SetToggleCaption(QStringLiteral("Disable &Monitor")); });
+    connect(window.cmdDialer(), &QPushButton::clicked, this, &MainProgram::cmdDialer_Click);
+}
+
+void MainProgram::cmdDialer_Click()
+{
+    if (!m_frmDialer) {
+        m_frmDialer = std::make_unique<frmDialer>();
+        connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
+                [this](const QString &number) {
+                    m_modem->ConfirmDial(number);
+                    m_frmMain->ShowAndActivate();
+                });
+        connect(m_frmDialer.get(), &frmDialer::dismissed, this,
+                [this] { m_frmMain->ShowAndActivate(); });
+    }
+    m_frmMain->Hide();
+    m_frmDialer->ShowAndFocus();
 }
 
 MainProgram::~MainProgram() = default;

@@ -11,11 +11,14 @@ class AsteriskClient;
 class CallerPop;
 class IBrowser;
 class IMessageBox;
+class ISerialPort;
 class ISettingsStore;
 class ISocketControl;
+class ModemMonitor;
 class Monitor;
 class Startup;
 class YacListener;
+class frmDialer;
 class frmMain;
 
 // The running program: the main window with its controls, the call sources wired to them,
@@ -25,8 +28,8 @@ class MainProgram : public QObject
     Q_OBJECT
 
 public:
-    MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane,
-                IMessageBox &box, ISocketControl &winsock1, ISocketControl &wsAst,
+    MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *browserPane, IMessageBox &box,
+                ISocketControl &winsock1, ISocketControl &wsAst, ISerialPort &modem,
                 QObject *parent = nullptr);
     ~MainProgram() override;
 
@@ -39,6 +42,12 @@ public:
     YacListener &Yac() { return *m_yac; }
     AsteriskClient &Asterisk() { return *m_asterisk; }
     Monitor &Monitoring() { return *m_monitor; }
+    ModemMonitor &Modem() { return *m_modem; }
+    // The Phone Dialer, made on first use; null until then.
+    frmDialer *Dialer() const { return m_frmDialer.get(); }
+
+    // Hides the main window and shows the Phone Dialer with the focus in its number field.
+    void cmdDialer_Click();
 
     // Saves the normal outer geometry in twips under "startx", "starty", "startw" and
     // "starth", then asks the program to end.
@@ -58,6 +67,8 @@ private:
     std::unique_ptr<CallerPop> m_pop;
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;
+    std::unique_ptr<ModemMonitor> m_modem;
+    std::unique_ptr<frmDialer> m_frmDialer;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;
 };

@@ -6,22 +6,19 @@
 #include "platform/TimerControl.h"
 #include "settings/Globals.h"
 #include "sources/AsteriskClient.h"
+#include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
 Monitor::Monitor(Globals &globals, TimerControl &pollTimer, YacListener &yac,
-                 AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box)
+                 AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box,
+                 ModemMonitor &modem)
     : m_globals(globals), m_timer(pollTimer), m_yac(yac), m_asterisk(asterisk), m_window(window),
-      m_box(box)
-{
-}
+      m_box(box), m_modem(modem)
+{}
 
 void Monitor::StartMonitor()
 {
-    // The modem comes first. Ringscout has no modem source yet, so it runs as with no
-    // modem configured: the poll stays off and "&Dial" disabled.
-    m_timer.SetEnabled(false);
-    m_window.SetDialerEnabled(false);
-
+    m_modem.OpenModem();
     m_asterisk.ConnectAsterisk();
     m_window.SetToggleCaption(QStringLiteral("Disable &Monitor"));
     m_globals.startupFailed = false;
@@ -32,8 +29,7 @@ void Monitor::StartMonitor()
 
 void Monitor::StopMonitor()
 {
-    m_timer.SetEnabled(false);
-    m_window.SetDialerEnabled(false);
+    m_modem.CloseModem();
     m_window.SetToggleCaption(QStringLiteral("&Enable Monitor"));
 }
 

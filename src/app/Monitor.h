@@ -6,6 +6,7 @@ struct Globals;
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
+class ModemMonitor;
 class TimerControl;
 class YacListener;
 
@@ -15,7 +16,7 @@ class Monitor : public IMonitor
 {
 public:
     Monitor(Globals &globals, TimerControl &pollTimer, YacListener &yac, AsteriskClient &asterisk,
-            IMainWindow &window, IMessageBox &box);
+            IMainWindow &window, IMessageBox &box, ModemMonitor &modem);
 
     void StartMonitor() override;
     void StopMonitor() override;
@@ -32,4 +33,5 @@ private:
     AsteriskClient &m_asterisk;
     IMainWindow &m_window;
     IMessageBox &m_box;
+    ModemMonitor &m_modem;
 };

@@ -1,12 +1,17 @@
 #include "app/MainProgram.h"
 #include "app/Monitor.h"
 #include "app/frmMain.h"
+#include "dialer/frmDialer.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
+#include "sources/ModemMonitor.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -26,6 +31,7 @@ private slots:
     void toggleWithoutModemRearmsTheListener();
     void toggleFailureIsShownNotFatal();
     void stopMonitorLeavesYacRunning();
+    void modemToggleAndDialer();
 
 private:
     void set(const QString &key, const QString &value)
@@ -40,8 +46,9 @@ private:
     static quint16 freePort() { return TestSupport::FreeSmallPort(); }
     void makeProgram()
     {
+        m_modem = std::make_unique<QtSerialPort>(m_dir->path());
         m_program = std::make_unique<MainProgram>(*m_store, m_browser, new QWidget, m_box,
-                                                  m_winsock1, m_wsAst);
+                                                  m_winsock1, m_wsAst, *m_modem);
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -50,6 +57,7 @@ private:
     FakeMessageBox m_box;
     TcpSocketControl m_winsock1;
     TcpSocketControl m_wsAst;
+    std::unique_ptr<QtSerialPort> m_modem;
     std::unique_ptr<MainProgram> m_program;
 };
 
@@ -58,6 +66,7 @@ void tst_MainProgram::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_store = std::make_unique<IniSettingsStore>(m_dir->path());
     m_box.shown.clear();
+    m_box.onShow = nullptr; // a test's hook must not outlive the locals it refers to
     m_browser.log.clear();
     set("comPort", "");
     set("startupURL", "");
@@ -135,7 +144,8 @@ void tst_MainProgram::yacPortInUseAtStartUp()
     m_program->Start();
     QCOMPARE(m_box.shown.size(), 1);
     QCOMPARE(m_box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
-    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")), qPrintable(m_box.shown[0].text));
+    QVERIFY2(m_box.shown[0].text.startsWith(QStringLiteral("YAC listener: ")),
+             qPrintable(m_box.shown[0].text));
     QVERIFY(m_box.shown[0].text.contains(QString::number(squatter.serverPort())));
     QVERIFY(hiddenDuringBox);
     QVERIFY(m_program->State().startupFailed);
@@ -197,6 +207,69 @@ void tst_MainProgram::stopMonitorLeavesYacRunning()
     m_program->Monitoring().StartMonitor();
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
     QCOMPARE(m_program->MainWindow().cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+}
+
+void tst_MainProgram::modemToggleAndDialer()
+{
+    PtyModem far;
+    QVERIFY(far.LinkAs(m_dir->path(), 3));
+    set("comPort", "3");
+    set("yacPort", "0");
+
+    // A start-up that fails before the modem opens leaves "&Dial" off: nothing would dial.
+    set("AsteriskPort", "x");
+    makeProgram();
+    m_program->Start();
+    QCOMPARE(m_box.shown.size(), 1);
+    QVERIFY(!m_program->MainWindow().cmdDialer()->isEnabled());
+    set("AsteriskPort", "5038");
+    m_program.reset();
+
+    makeProgram();
+    m_program->Modem().SetPollInterval(20);
+    m_program->Start();
+    frmMain &window = m_program->MainWindow();
+    QTRY_COMPARE(far.Received(), QByteArray("ATS0=0M0+VCID=1\r"));
+    QVERIFY(window.cmdDialer()->isEnabled());
+
+    // The monitoring button stops the modem and starts it again.
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QVERIFY(!window.cmdDialer()->isEnabled());
+    QVERIFY(!m_modem->PortOpen());
+    far.ClearReceived();
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(window.cmdDialer()->isEnabled());
+    QTRY_COMPARE(far.Received(), QByteArray("ATS0=0M0+VCID=1\r"));
+
+    // "&Dial": the main window makes way for the dialer; OK dials and brings it back.
+    far.ClearReceived();
+    QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
+    frmDialer *dialer = m_program->Dialer();
+    QVERIFY(dialer);
+    QVERIFY(!window.isVisible());
+    QVERIFY(dialer->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), dialer->txtNumber());
+    QTest::keyClicks(dialer->txtNumber(), "5551234");
+    QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
+    QVERIFY(!dialer->isVisible());
+    QVERIFY(window.isVisible());
+    QTRY_COMPARE(far.Received(), QByteArray("ATDT 5551234\r\r"));
+
+    // Made once: the number typed before is still there; the close box returns as Cancel does.
+    QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
+    QCOMPARE(m_program->Dialer(), dialer);
+    QCOMPARE(dialer->txtNumber()->text(), QStringLiteral("5551234"));
+    dialer->close();
+    QVERIFY(window.isVisible());
+    QVERIFY(m_program->State().dialNumber.isEmpty());
+
+    // The modem unplugged: monitoring shows as off and "&Dial" goes off.
+    far.Close();
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QVERIFY(!window.cmdDialer()->isEnabled());
+    QVERIFY(m_box.shown.size() == 1);
 }
 
 QTEST_MAIN(tst_MainProgram)
