@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialport-dev qt6-webengine-dev libgl-dev
           libbenchmark-dev
-          xvfb xauth socat netcat-openbsd fonts-dejavu-core)
+          xvfb xauth xdotool socat netcat-openbsd fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 #include "e2e/HttpRecorder.h"
 #include "e2e/ProgramRunner.h"
+#include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
 
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -35,6 +37,7 @@ private slots:
     void initTestCase();
     void startupPageAndYacCall();
     void asteriskDialBegin();
+    void modemCallAndDial();
 
 private:
     HttpRecorder m_web;
@@ -109,6 +112,40 @@ void tst_Program::asteriskDialBegin()
                              30000);
     QVERIFY(received.startsWith("Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n"));
     QVERIFY(received.contains("Action: events\r\nEventMask: call\r\n\r\n"));
+}
+
+// A pseudo-terminal as the modem: its caller-ID report pops the search page, and a number
+// typed into the Phone Dialer goes out to it, keys pressed as a user presses them.
+void tst_Program::modemCallAndDial()
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    QVERIFY2(!xdotool.isEmpty(), "xdotool presses the keys (tools/setup.sh installs it)");
+    const auto xdo = [&xdotool](const QStringList &arguments) {
+        return QProcess::execute(xdotool, arguments) == 0;
+    };
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    PtyModem modem;
+    QVERIFY(modem.LinkAs(program.ConfigDir(), 3));
+    program.Set("comPort", "3");
+    program.Set("yacPort", "0");
+    program.Set("startupURL", "");
+    program.Set("URL", m_web.Url("/modem?phone=*&name=+"));
+    QVERIFY(program.Start());
+    QTRY_COMPARE_WITH_TIMEOUT(modem.received, QByteArray("ATS0=0M0+VCID=1\r"), 30000);
+
+    modem.Write("RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = 8475550001\r\n"
+                "NAME = U.S.ROBOTICS\r\n");
+    // The engine sends the name's "%2E" as ".".
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_web.PageRequests().contains("/modem?phone=8475550001&name=U.S.ROBOTICS"), 10000);
+
+    // The pop brought the main window up: Alt+D opens the dialer, Enter confirms.
+    modem.received.clear();
+    QVERIFY(xdo({"key", "alt+d"}));
+    QVERIFY(xdo({"search", "--sync", "--onlyvisible", "--name", "^Phone Dialer$"}));
+    QVERIFY(xdo({"type", "--delay", "20", "555 0100"}));
+    QVERIFY(xdo({"key", "Return"}));
+    QTRY_COMPARE_WITH_TIMEOUT(modem.received, QByteArray("ATDT 555 0100\r"), 5000);
 }
 
 QTEST_GUILESS_MAIN(tst_Program)

@@ -2,38 +2,30 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QString>
 #include <QTimer>
 
 // The far end of a modem line: a pseudo-terminal whose other end the program opens as its
-// serial port, linked as port N in a settings folder as a user links a real modem.
+// serial port, linked as port N in a settings folder the way a user links a real modem.
 class PtyModem : public QObject
 {
     Q_OBJECT
 
 public:
     PtyModem();
-    ~PtyModem() override;
+    ~PtyModem() override { Close(); }
 
-    bool IsOpen() const { return m_master >= 0; }
-    QString DevicePath() const { return m_device; }
-    // Makes `<configDir>/Belvane/com<port>` point at this pseudo-terminal, replacing any link.
+    // Makes `<configDir>/Belvane/com<port>` point here, replacing any link of that name.
     bool LinkAs(const QString &configDir, int port) const;
-
     void Write(const QByteArray &bytes);
-    // Everything the program wrote so far, in order.
-    QByteArray Received() const { return m_received; }
-    void ClearReceived() { m_received.clear(); }
-    // The far end goes away, as a modem that is unplugged.
+    // The far end goes away, as an unplugged modem does.
     void Close();
 
-private:
-    void drain();
+    // Everything the program wrote, in order.
+    QByteArray received;
 
+private:
     int m_master = -1;
-    QString m_device;
-    QByteArray m_received;
-    // The master end is read by polling: it reads as an error, not as empty, while the
-    // program's end is closed, which would keep a read notifier firing.
+    // Polled: while the program's end is closed the master end reads as an error, which
+    // would keep a read notifier firing.
     QTimer m_poll;
 };

@@ -14,71 +14,52 @@ private slots:
 
 namespace {
 
-const QString kReport = QStringLiteral("RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\n"
-                                       "NMBR = 8475550001\r\nNAME = U.S.ROBOTICS\r\n");
+// reads: what arrives at ticks 1, 2, ...; ticks: how many run; pops: "tick: number|name";
+// then what the buffer and its count hold at the end.
+void row(const char *name, const QStringList &reads, int ticks, const QStringList &pops,
+         const QString &buffer, int bufferTicks,
+         const QString &numberKey = "NMBR = ", const QString &nameKey = "NAME = ")
+{
+    QTest::newRow(name) << reads << ticks << pops << buffer << bufferTicks << numberKey << nameKey;
+}
 
 } // namespace
 
 void tst_ModemPoll::readStep_data()
 {
-    QTest::addColumn<QStringList>("reads"); // what arrives at ticks 1, 2, ...
-    QTest::addColumn<int>("ticks");         // ticks run in all (empty reads after `reads`)
+    QTest::addColumn<QStringList>("reads");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QStringList>("pops");
+    QTest::addColumn<QString>("buffer");
+    QTest::addColumn<int>("bufferTicks");
     QTest::addColumn<QString>("numberKey");
     QTest::addColumn<QString>("nameKey");
-    QTest::addColumn<QStringList>("pops"); // "tick: number|name"
-    QTest::addColumn<QString>("buffer");   // left at the end
-    QTest::addColumn<int>("bufferTicks");
 
-    const QString nmbr = QStringLiteral("NMBR = ");
-    const QString name = QStringLiteral("NAME = ");
-    QTest::newRow("report in one tick pops at the third")
-        << QStringList{kReport} << 4 << nmbr << name << QStringList{"3: 8475550001|U.S.ROBOTICS"}
-        << "" << 0;
-    QTest::newRow("report in fragments: name line cut off at the pop")
-        << QStringList{"RI", "NG\r\n\r\nDATE = 10", "15\r\nTIME = 2038\r\nNMBR = 84755",
-                       "50001\r\nNAME = U.S.ROB", "OTICS\r\n"}
-        << 5 << nmbr << name << QStringList{"4: 8475550001|"} << "OTICS\r\n"
-        << 1;
-    QTest::newRow("name a tick late: kept for the next call")
-        << QStringList{"RING\r\n",        "", "", "NMBR = 5551234\r\n",
-                       "NAME = JOHN\r\n", "", "", "NMBR = 5559999\r\n"}
-        << 8 << nmbr << name << QStringList{"4: 5551234|", "8: 5559999|JOHN"} << "" << 0;
-    QTest::newRow("number without its CR waits for it")
-        << QStringList{"NMBR = 5551234", "", "", "", "\r\n"} << 5 << nmbr << name
-        << QStringList{"5: 5551234|"} << "" << 0;
-    QTest::newRow("P (private): taken, not shown")
-        << QStringList{"NMBR = P\r\nNAME = \r\n"} << 3 << nmbr << name << QStringList{} << "" << 0;
-    QTest::newRow("O (out of area): taken, not shown")
-        << QStringList{"NMBR = O\r\nNAME = O\r\n", "", "", "NMBR = 12\r"} << 6 << nmbr << name
-        << QStringList{"6: 12|"} << "" << 0;
-    QTest::newRow("first number only; the rest is emptied with it")
-        << QStringList{"NMBR = 111\rNMBR = 222\r"} << 3 << nmbr << name << QStringList{"3: 111|"}
-        << "" << 0;
-    QTest::newRow("keys match exactly, blanks included")
-        << QStringList{"NMBR = 5551234\r"} << 3 << "NMBR=" << name << QStringList{}
-        << "NMBR = 5551234\r" << 3;
-    QTest::newRow("one-character name key: no names")
-        << QStringList{kReport} << 3 << nmbr << "N" << QStringList{"3: 8475550001|"} << "" << 0;
-    QTest::newRow("empty number key: up to the first CR")
-        << QStringList{"5551234\rRING\r"} << 3 << ""
-        << "" << QStringList{"3: 5551234|"} << "" << 0;
-    QTest::newRow("key holding a CR: the line after it")
-        << QStringList{"NMBR\r5551234\r"} << 3 << "NMBR\r"
-        << "" << QStringList{"3: 5551234|"} << "" << 0;
-    QTest::newRow("chatter kept for 1000 ticks")
-        << QStringList{"RING\r\n"} << 1000 << nmbr << name << QStringList{} << "RING\r\n"
-        << 1000;
-    QTest::newRow("chatter dropped at tick 1001")
-        << QStringList{"RING\r\n"} << 1001 << nmbr << name << QStringList{} << "" << 0;
-    QTest::newRow("tick count saturates on a number never ended")
-        << QStringList{"NMBR = 555"} << 40000 << nmbr << name << QStringList{} << "NMBR = 555"
-        << 32767;
-    QTest::newRow("oversized buffer keeps its newest part")
-        << QStringList{"NMBR = 1" + QString(40000, QLatin1Char('y'))} << 1 << nmbr << name
-        << QStringList{} << QString(32767, QLatin1Char('y')) << 1;
-    QTest::newRow("and the poll goes on working")
-        << QStringList{"NMBR = 1" + QString(40000, QLatin1Char('y')), "\rNMBR = 5551234\r"} << 3
-        << nmbr << name << QStringList{"3: 5551234|"} << "" << 0;
+    const QString report = "RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = 8475550001\r\n"
+                           "NAME = U.S.ROBOTICS\r\n";
+    const QString longLine = "NMBR = 1" + QString(40000, 'y');
+    row("report in one tick pops at the third", {report}, 4, {"3: 8475550001|U.S.ROBOTICS"}, "", 0);
+    row("report in fragments: the name cut off",
+        {"RI", "NG\r\n\r\nDATE = 10", "15\r\nTIME = 2038\r\nNMBR = 84755",
+         "50001\r\nNAME = U.S.ROB", "OTICS\r\n"},
+        5, {"4: 8475550001|"}, "OTICS\r\n", 1);
+    row("name a tick late: kept for the next call",
+        {"RING\r\n", "", "", "NMBR = 5551234\r\n", "NAME = JOHN\r\n", "", "", "NMBR = 5559999\r"},
+        8, {"4: 5551234|", "8: 5559999|JOHN"}, "", 0);
+    row("number waits for its CR", {"NMBR = 5551234", "", "", "", "\r\n"}, 5, {"5: 5551234|"}, "",
+        0);
+    row("P and O: taken, not shown", {"NMBR = P\r\n", "", "", "NMBR = O\r\nNAME = O\r\n"}, 6, {},
+        "", 0);
+    row("keys match exactly", {"NMBR = 5551234\r"}, 3, {}, "NMBR = 5551234\r", 3, "NMBR=");
+    row("one-character name key: no names", {report}, 3, {"3: 8475550001|"}, "", 0, "NMBR = ", "N");
+    row("empty number key: up to the first CR", {"5551234\rRING\r"}, 3, {"3: 5551234|"}, "", 0, "");
+    row("key holding a CR: the line after it", {"NMBR\r5551234\r"}, 3, {"3: 5551234|"}, "", 0,
+        "NMBR\r");
+    row("chatter kept 1000 ticks", {"RING\r\n"}, 1000, {}, "RING\r\n", 1000);
+    row("chatter dropped at tick 1001", {"RING\r\n"}, 1001, {}, "", 0);
+    row("count saturates on a number never ended", {"NMBR = 555"}, 40000, {}, "NMBR = 555", 32767);
+    row("oversized buffer keeps its newest part", {longLine}, 1, {}, QString(32767, 'y'), 1);
+    row("and the poll goes on", {longLine, "\rNMBR = 5551234\r"}, 3, {"3: 5551234|"}, "", 0);
 }
 
 void tst_ModemPoll::readStep()
@@ -87,13 +68,12 @@ void tst_ModemPoll::readStep()
     QFETCH(int, ticks);
     QFETCH(QString, numberKey);
     QFETCH(QString, nameKey);
-
     QString buffer;
     qint16 bufferTicks = 0;
     QStringList pops;
     for (int tick = 1; tick <= ticks; ++tick) {
         const QString input = tick <= reads.size() ? reads[tick - 1] : QString();
-        if (const auto caller = ModemPoll::ReadStep(buffer, bufferTicks, input, numberKey, nameKey))
+        if (auto caller = ModemPoll::ReadStep(buffer, bufferTicks, input, numberKey, nameKey))
             pops << QStringLiteral("%1: %2|%3").arg(tick).arg(caller->number, caller->name);
     }
     QTEST(pops, "pops");
