@@ -258,10 +258,17 @@ void tst_MainProgram::modemToggleAndDialer()
     dialer->close();
     QVERIFY(window.isVisible() && m_program->State().dialNumber.isEmpty());
 
-    // The modem unplugged: monitoring shows as off and "&Dial" goes off.
+    // The modem unplugged: monitoring shows as off and "&Dial" goes off, with no box; plugged
+    // in again, both come back.
+    m_program->Modem().SetReopenInterval(50);
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
     QVERIFY(!window.cmdDialer()->isEnabled());
+    PtyModem again;
+    QVERIFY(again.LinkAs(m_dir->path(), 3));
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(window.cmdDialer()->isEnabled());
+    QCOMPARE(m_box.shown.size(), 1); // the first start's
 }
 
 QTEST_MAIN(tst_MainProgram)
