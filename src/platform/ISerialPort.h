@@ -15,15 +15,13 @@ class ISerialPort : public QObject
 public:
     using QObject::QObject;
 
-    virtual int CommPort() const = 0;
     virtual void SetCommPort(int port) = 0;
-    virtual QString Settings() const = 0;
     // "speed,parity,data bits,stop bits", e.g. "115200,N,8,1". Throws Failure, quoting the
     // text, when it is not valid; the port keeps its earlier settings then.
     virtual void SetSettings(const QString &settings) = 0;
 
     virtual bool PortOpen() const = 0;
-    // True opens port CommPort() with Settings(); throws Failure naming the port, the device
+    // True opens the port with the line settings; throws Failure naming the port, the device
     // and the reason. False closes the port; closing a closed port is quiet.
     virtual void SetPortOpen(bool open) = 0;
 

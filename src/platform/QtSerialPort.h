@@ -13,9 +13,7 @@ public:
     // `configDir` empty: the user's configuration folder, looked up at each open.
     explicit QtSerialPort(QString configDir = {}, QObject *parent = nullptr);
 
-    int CommPort() const override { return m_commPort; }
     void SetCommPort(int port) override { m_commPort = port; }
-    QString Settings() const override { return m_settings; }
     void SetSettings(const QString &settings) override;
 
     bool PortOpen() const override { return m_port.isOpen(); }

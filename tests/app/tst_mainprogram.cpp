@@ -6,6 +6,7 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
+#include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
@@ -31,7 +32,8 @@ private slots:
     void toggleWithoutModemRearmsTheListener();
     void toggleFailureIsShownNotFatal();
     void stopMonitorLeavesYacRunning();
-    void modemToggleAndDialer();
+    void modemPopsAndToggles();
+    void dialerAndUnplug();
 
 private:
     void set(const QString &key, const QString &value)
@@ -50,6 +52,16 @@ private:
         m_modem = std::make_unique<QtSerialPort>(m_dir->path());
         m_program = std::make_unique<MainProgram>(*m_store, m_browser, new QWidget, m_box,
                                                   m_winsock1, m_wsAst, *m_modem);
+    }
+    // Port 3, polled every 20 ms; a lost device is looked for every 50 ms.
+    void startWithModem()
+    {
+        set("comPort", "3");
+        set("yacPort", "0");
+        makeProgram();
+        m_program->Modem().SetPollInterval(20);
+        m_program->Modem().SetReopenInterval(50);
+        m_program->Start();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -210,30 +222,56 @@ void tst_MainProgram::stopMonitorLeavesYacRunning()
     QCOMPARE(m_program->MainWindow().cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
 }
 
-void tst_MainProgram::modemToggleAndDialer()
+// The modem through the program: a call pops, the monitoring button stops and starts it, and a
+// port that fails to open stops the poll until the next click.
+void tst_MainProgram::modemPopsAndToggles()
 {
     PtyModem far;
     QVERIFY(far.LinkAs(m_dir->path(), 3));
-    set("comPort", "3");
-    set("yacPort", "0");
+    set("URL", "http://crm/?p=*&n=+");
     // A start-up that fails before the modem opens leaves "&Dial" off: nothing would dial.
     set("AsteriskPort", "x");
-    makeProgram();
-    m_program->Start();
+    startWithModem();
     QVERIFY(!m_program->MainWindow().cmdDialer()->isEnabled());
     set("AsteriskPort", "5038");
 
-    makeProgram();
-    m_program->Modem().SetPollInterval(20);
-    m_program->Start();
+    startWithModem();
     frmMain &window = m_program->MainWindow();
     QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
-    // The monitoring button stops the modem and starts it again.
+    far.Write("RING\r\nNMBR = 8475550001\r\nNAME = U.S.ROBOTICS\r\n");
+    QTRY_VERIFY(m_browser.log.contains("pane http://crm/?p=8475550001&n=U%2ES%2EROBOTICS"));
+
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_modem->PortOpen());
     far.received.clear();
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(window.cmdDialer()->isEnabled() && m_modem->PortOpen());
+    QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
+
+    const QString missing = m_dir->filePath("ttyACM9");
+    QVERIFY(QFile::link(missing, m_dir->filePath("Belvane/com4")));
+    m_program->State().comPort = 4;
+    try {
+        m_program->Monitoring().StartMonitor();
+        QFAIL("opened a missing device");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.Text(),
+                 "Serial port 4: cannot open " + missing + ": No such file or directory");
+    }
+    QVERIFY(!m_program->Monitoring().PollEnabled() && !window.cmdDialer()->isEnabled());
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    m_program->State().comPort = 3;
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QVERIFY(m_program->Monitoring().PollEnabled() && window.cmdDialer()->isEnabled());
+}
+
+// The Phone Dialer, and a modem that is unplugged and plugged in again.
+void tst_MainProgram::dialerAndUnplug()
+{
+    PtyModem far;
+    QVERIFY(far.LinkAs(m_dir->path(), 3));
+    startWithModem();
+    frmMain &window = m_program->MainWindow();
     QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
 
     // "&Dial" hides the main window for the dialer; Enter dials and brings it back.
@@ -258,17 +296,26 @@ void tst_MainProgram::modemToggleAndDialer()
     dialer->close();
     QVERIFY(window.isVisible() && m_program->State().dialNumber.isEmpty());
 
-    // The modem unplugged: monitoring shows as off and "&Dial" goes off, with no box; plugged
-    // in again, both come back.
-    m_program->Modem().SetReopenInterval(50);
+    // Unplugged: the port is closed at once and monitoring shows as off, with no box; plugged
+    // in again, the modem is initialised and monitoring is back on.
+    QSignalSpy lost(m_modem.get(), &ISerialPort::DeviceLost);
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
-    QVERIFY(!window.cmdDialer()->isEnabled());
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled());
+    PtyModem quiet(false);
+    QVERIFY(quiet.LinkAs(m_dir->path(), 3));
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(window.cmdDialer()->isEnabled() && m_program->Monitoring().PollEnabled());
+    // This far end makes Qt report its loss again and again until the port is closed.
+    quiet.Close();
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QTest::qWait(200); // tries to reopen find no device
+    QCOMPARE(lost.size(), 2);
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir->path(), 3));
+    QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QVERIFY(window.cmdDialer()->isEnabled());
-    QCOMPARE(m_box.shown.size(), 1); // the first start's
+    QVERIFY(m_box.shown.isEmpty());
 }
 
 QTEST_MAIN(tst_MainProgram)

@@ -25,8 +25,6 @@ void tst_DialStep::script_data()
                         int ticks) { QTest::newRow(name) << script << writes << number << ticks; };
     row("dial, then a lone CR five ticks later", {"ok 5551234", "tick 7"},
         {"1:ATDT 5551234\r", "6:\r"}, "", 0);
-    row("sent exactly as typed", {"ok  555-CALL x9 ", "tick 1"}, {"1:ATDT  555-CALL x9 \r"},
-        " 555-CALL x9 ", 1);
     row("empty while idle: nothing", {"ok ", "tick 3"}, {}, "", 0);
     row("a new number before the first tick replaces it", {"ok 111", "ok 222", "tick 1"},
         {"1:ATDT 222\r"}, "222", 1);

@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-PtyModem::PtyModem()
+PtyModem::PtyModem(bool read)
 {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master >= 0 && (grantpt(m_master) != 0 || unlockpt(m_master) != 0))
@@ -17,7 +17,8 @@ PtyModem::PtyModem()
         for (ssize_t n; m_master >= 0 && (n = ::read(m_master, chunk, sizeof chunk)) > 0;)
             received.append(chunk, n);
     });
-    m_poll.start(5);
+    if (read)
+        m_poll.start(5);
 }
 
 bool PtyModem::LinkAs(const QString &configDir, int port) const

@@ -11,7 +11,9 @@ class PtyModem : public QObject
     Q_OBJECT
 
 public:
-    PtyModem();
+    // `read` false: what the program writes is never read here. Qt then reports the far end's
+    // going away again and again until the port is closed, as it does for an unplugged modem.
+    explicit PtyModem(bool read = true);
     ~PtyModem() override { Close(); }
 
     // Makes `<configDir>/Belvane/com<port>` point here, replacing any link of that name.
