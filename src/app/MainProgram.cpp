@@ -4,9 +4,11 @@
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
+#include "dialer/frmDialer.h"
 #include "pop/CallerPop.h"
 #include "settings/frmConfig.h"
 #include "sources/AsteriskClient.h"
+#include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
 #include <QPushButton>
@@ -19,8 +21,10 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_yac = std::make_unique<YacListener>(m_settings, adapters.winsock1, *m_pop);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, window,
                                                   adapters.box, *m_pop);
-    m_monitor = std::make_unique<Monitor>(m_settings, m_state, m_timer, *m_yac, *m_asterisk, window,
-                                          adapters.box);
+    m_modem = std::make_unique<ModemMonitor>(m_settings, m_state, adapters.modem, m_timer, *m_pop);
+    m_monitor =
+        std::make_unique<Monitor>(m_settings, m_state, CallSources{*m_modem, *m_asterisk, *m_yac},
+                                  m_timer, window, adapters.box);
     m_startup = std::make_unique<Startup>(m_settings, m_state, adapters.store, adapters.browser,
                                           window, adapters.box, *m_monitor);
     m_quit = std::make_unique<QuitCommand>(window, m_settings, adapters.store);
@@ -33,6 +37,31 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(m_quit.get(), &QuitCommand::quitRequested, this, &MainProgram::quitRequested);
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
+
+    // "&Dial" only while a modem port is open, also before the first start.
+    window.SetDialerEnabled(false);
+    connect(m_modem.get(), &ModemMonitor::dialerEnabled, &window, &frmMain::SetDialerEnabled);
+    connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
+            [&window] { window.SetToggleCaption(QStringLiteral("&Enable Monitor")); });
+    connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
+            [&window] { window.SetToggleCaption(QStringLiteral("Disable &Monitor")); });
+    connect(window.cmdDialer(), &QPushButton::clicked, this, &MainProgram::cmdDialer_Click);
+}
+
+void MainProgram::cmdDialer_Click()
+{
+    if (!m_frmDialer) {
+        m_frmDialer = std::make_unique<frmDialer>();
+        connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
+                [this](const QString &number) {
+                    m_modem->ConfirmDial(number);
+                    m_frmMain->ShowAndActivate();
+                });
+        connect(m_frmDialer.get(), &frmDialer::dismissed, this,
+                [this] { m_frmMain->ShowAndActivate(); });
+    }
+    m_frmMain->Hide();
+    m_frmDialer->ShowAndFocus();
 }
 
 MainProgram::~MainProgram() = default;

@@ -12,13 +12,16 @@ class CallerPop;
 class ConfigOpener;
 class IBrowser;
 class IMessageBox;
+class ISerialPort;
 class ISettingsStore;
 class ISocketControl;
+class ModemMonitor;
 class Monitor;
 class QuitCommand;
 class QWidget;
 class Startup;
 class YacListener;
+class frmDialer;
 class frmMain;
 
 // The platform the program runs on, built by main() or by a test.
@@ -30,6 +33,7 @@ struct Adapters
     IMessageBox &box;
     ISocketControl &winsock1;
     ISocketControl &wsAst;
+    ISerialPort &modem;
 };
 
 // The running program: builds the main window, the settings record and the call sources,
@@ -50,6 +54,12 @@ public:
     const RunState &State() const { return m_state; }
     Monitor &Monitoring() { return *m_monitor; }
     ConfigOpener &Options() { return *m_options; }
+    ModemMonitor &Modem() { return *m_modem; }
+    // The Phone Dialer, made on first use; null until then.
+    frmDialer *Dialer() const { return m_frmDialer.get(); }
+
+    // Hides the main window and shows the Phone Dialer with the focus in its number field.
+    void cmdDialer_Click();
 
 signals:
     // Quit, or the main window closed from its title bar.
@@ -64,6 +74,8 @@ private:
     std::unique_ptr<CallerPop> m_pop;
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;
+    std::unique_ptr<ModemMonitor> m_modem;
+    std::unique_ptr<frmDialer> m_frmDialer;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<QuitCommand> m_quit;

@@ -7,34 +7,29 @@
 #include "platform/TimerControl.h"
 #include "settings/Globals.h"
 #include "sources/AsteriskClient.h"
+#include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
-Monitor::Monitor(const Settings &settings, RunState &state, TimerControl &pollTimer,
-                 YacListener &yac, AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box)
-    : m_settings(settings), m_state(state), m_timer(pollTimer), m_yac(yac), m_asterisk(asterisk),
+Monitor::Monitor(const Settings &settings, RunState &state, const CallSources &sources,
+                 TimerControl &pollTimer, IMainWindow &window, IMessageBox &box)
+    : m_settings(settings), m_state(state), m_sources(sources), m_timer(pollTimer),
       m_window(window), m_box(box)
-{
-}
+{}
 
 void Monitor::StartMonitor()
 {
-    // The modem comes first. Ringscout has no modem source yet, so it runs as with no
-    // modem configured: the poll stays off and "&Dial" disabled.
-    m_timer.SetEnabled(false);
-    m_window.SetDialerEnabled(false);
-
-    m_asterisk.ConnectAsterisk();
+    m_sources.modem.OpenModem();
+    m_sources.asterisk.ConnectAsterisk();
     m_window.SetToggleCaption(QStringLiteral("Disable &Monitor"));
     m_state.startupFailed = false;
-    m_yac.CloseYac();
+    m_sources.yac.CloseYac();
     if (m_settings.yacPort > 0)
-        m_yac.ListenYac();
+        m_sources.yac.ListenYac();
 }
 
 void Monitor::StopMonitor()
 {
-    m_timer.SetEnabled(false);
-    m_window.SetDialerEnabled(false);
+    m_sources.modem.CloseModem();
     m_window.SetToggleCaption(QStringLiteral("&Enable Monitor"));
 }
 

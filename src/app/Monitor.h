@@ -7,16 +7,26 @@ struct Settings;
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
+class ModemMonitor;
 class TimerControl;
 class YacListener;
+
+// The three call sources, in the order monitoring starts them.
+struct CallSources
+{
+    ModemMonitor &modem;
+    AsteriskClient &asterisk;
+    YacListener &yac;
+};
 
 // Starts and stops the call sources in their fixed order, and the main window's monitoring
 // button that switches between the two.
 class Monitor : public IMonitor
 {
 public:
-    Monitor(const Settings &settings, RunState &state, TimerControl &pollTimer, YacListener &yac,
-            AsteriskClient &asterisk, IMainWindow &window, IMessageBox &box);
+    // `pollTimer` is the modem's: monitoring counts as on while it runs.
+    Monitor(const Settings &settings, RunState &state, const CallSources &sources,
+            TimerControl &pollTimer, IMainWindow &window, IMessageBox &box);
 
     void StartMonitor() override;
     void StopMonitor() override;
@@ -29,9 +39,8 @@ public:
 private:
     const Settings &m_settings;
     RunState &m_state;
+    CallSources m_sources;
     TimerControl &m_timer;
-    YacListener &m_yac;
-    AsteriskClient &m_asterisk;
     IMainWindow &m_window;
     IMessageBox &m_box;
 };

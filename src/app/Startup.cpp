@@ -23,8 +23,7 @@ Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBr
                  IMainWindow &window, IMessageBox &box, IMonitor &monitor)
     : m_settings(settings), m_state(state), m_store(store), m_browser(browser), m_window(window),
       m_box(box), m_monitor(monitor)
-{
-}
+{}
 
 bool Startup::Run()
 {
@@ -43,10 +42,14 @@ bool Startup::Run()
         if (!m_settings.startupURL.isEmpty())
             m_browser.Navigate(m_settings.startupURL);
     } catch (const Failure &failure) {
-        // With the modem poll running the sources are up enough to work; the failure is
-        // dropped and the window comes up as the earlier steps left it.
-        if (m_monitor.PollEnabled())
+        // With the modem running, start-up goes on as far as it can: the window stays and the
+        // start-up page is shown, but the source that failed must not stay down unnoticed.
+        if (m_monitor.PollEnabled()) {
+            if (!m_settings.startupURL.isEmpty())
+                m_browser.Navigate(m_settings.startupURL);
+            m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
             return true;
+        }
         m_state.startupFailed = true;
         m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
         m_window.Hide();

@@ -2,6 +2,7 @@
 #include "app/MainProgram.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMessageBox.h"
+#include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/WebEngineBrowser.h"
 
@@ -62,7 +63,8 @@ int main(int argc, char *argv[])
     WebEngineBrowser browser;
     TcpSocketControl winsock1;
     TcpSocketControl wsAst;
-    MainProgram program({store, browser, browser.Pane(), box, winsock1, wsAst});
+    QtSerialPort modem;
+    MainProgram program({store, browser, browser.Pane(), box, winsock1, wsAst, modem});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     program.Start();

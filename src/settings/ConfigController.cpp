@@ -19,7 +19,8 @@ QString ConfigControlName(const char *key)
     return name;
 }
 
-ConfigController::ConfigController(const ConfigContext &context) : m_context(context) {}
+ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
+{}
 
 QString ConfigController::Caption()
 {

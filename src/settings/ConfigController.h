@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-
 struct RunState;
 struct Settings;
 class IMainWindow;
@@ -29,7 +28,8 @@ QString ConfigControlName(const char *key);
 
 // The Options dialog's rules without its widgets: what the fields show when it opens, what OK
 // writes and restarts, and what closing it does. Field texts come in the order of
-// SettingsTable::kOptionsKeys; newwin's is the position of its entry, "0" (Pop-up) or "1" (Browser Link!).
+// SettingsTable::kOptionsKeys; newwin's is the position of its entry, "0" (Pop-up) or "1" (Browser
+// Link!).
 class ConfigController
 {
 public:

@@ -40,4 +40,6 @@ struct RunState
     qint16 modemBufferTicks = 0;
     QString dialNumber;
     qint16 dialTicks = 0;
+    // A number confirmed while a dial was under way; dialled once that dial is released.
+    QString dialNext;
 };

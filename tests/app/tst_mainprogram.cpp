@@ -1,13 +1,18 @@
 #include "app/MainProgram.h"
 #include "app/Monitor.h"
 #include "app/frmMain.h"
+#include "dialer/frmDialer.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
+#include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
+#include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
-#include "settings/frmConfig.h"
 #include "settings/LoadSettings.h"
+#include "settings/frmConfig.h"
+#include "sources/ModemMonitor.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +40,8 @@ private slots:
     void toggleWithoutModemRearmsTheListener();
     void toggleFailureIsShownNotFatal();
     void stopMonitorLeavesYacRunning();
+    void modemPopsAndToggles();
+    void dialerAndUnplug();
 
 private:
     void set(const QString &key, const QString &value)
@@ -49,8 +56,20 @@ private:
     static quint16 freePort() { return TestSupport::FreeSmallPort(); }
     void makeProgram()
     {
+        m_program.reset();
+        m_modem = std::make_unique<QtSerialPort>(m_dir->path());
         m_program = std::make_unique<MainProgram>(
-            Adapters{*m_store, m_browser, new QWidget, m_box, m_winsock1, m_wsAst});
+            Adapters{*m_store, m_browser, new QWidget, m_box, m_winsock1, m_wsAst, *m_modem});
+    }
+    // Port 3, polled every 20 ms; a lost device is looked for every 50 ms.
+    void startWithModem()
+    {
+        set("comPort", "3");
+        set("yacPort", "0");
+        makeProgram();
+        m_program->Modem().SetPollInterval(20);
+        m_program->Modem().SetReopenInterval(50);
+        m_program->Start();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -59,6 +78,7 @@ private:
     FakeMessageBox m_box;
     TcpSocketControl m_winsock1;
     TcpSocketControl m_wsAst;
+    std::unique_ptr<QtSerialPort> m_modem;
     std::unique_ptr<MainProgram> m_program;
     TestSupport::WindowManager m_openbox;
 };
@@ -73,6 +93,7 @@ void tst_MainProgram::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_store = std::make_unique<IniSettingsStore>(m_dir->path());
     m_box.shown.clear();
+    m_box.onShow = nullptr; // a test's hook must not outlive the locals it refers to
     m_browser.log.clear();
     set("comPort", "");
     set("startupURL", "");
@@ -321,6 +342,102 @@ void tst_MainProgram::stopMonitorLeavesYacRunning()
     m_program->Monitoring().StartMonitor();
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
     QCOMPARE(m_program->MainWindow().cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+}
+
+// The modem through the program: a call pops, the monitoring button stops and starts it, and a
+// port that fails to open stops the poll until the next click.
+void tst_MainProgram::modemPopsAndToggles()
+{
+    PtyModem far;
+    QVERIFY(far.LinkAs(m_dir->path(), 3));
+    set("URL", "http://crm/?p=*&n=+");
+    // A start-up that fails before the modem opens leaves "&Dial" off: nothing would dial.
+    set("AsteriskPort", "x");
+    startWithModem();
+    QVERIFY(!m_program->MainWindow().cmdDialer()->isEnabled());
+    set("AsteriskPort", "5038");
+
+    startWithModem();
+    frmMain &window = m_program->MainWindow();
+    QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
+    far.Write("RING\r\nNMBR = 8475550001\r\nNAME = U.S.ROBOTICS\r\n");
+    QTRY_VERIFY(m_browser.log.contains("pane http://crm/?p=8475550001&n=U%2ES%2EROBOTICS"));
+
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_modem->PortOpen());
+    far.received.clear();
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QVERIFY(window.cmdDialer()->isEnabled() && m_modem->PortOpen());
+    QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
+
+    const QString missing = m_dir->filePath("ttyACM9");
+    QVERIFY(QFile::link(missing, m_dir->filePath("Belvane/com4")));
+    m_program->Record().comPort = 4;
+    try {
+        m_program->Monitoring().StartMonitor();
+        QFAIL("opened a missing device");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.Text(),
+                 "Serial port 4: cannot open " + missing + ": No such file or directory");
+    }
+    QVERIFY(!m_program->Monitoring().PollEnabled() && !window.cmdDialer()->isEnabled());
+    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    m_program->Record().comPort = 3;
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QVERIFY(m_program->Monitoring().PollEnabled() && window.cmdDialer()->isEnabled());
+}
+
+// The Phone Dialer, and a modem that is unplugged and plugged in again.
+void tst_MainProgram::dialerAndUnplug()
+{
+    PtyModem far;
+    QVERIFY(far.LinkAs(m_dir->path(), 3));
+    startWithModem();
+    frmMain &window = m_program->MainWindow();
+    QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
+
+    // "&Dial" hides the main window for the dialer; Enter dials and brings it back.
+    far.received.clear();
+    QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
+    frmDialer *dialer = m_program->Dialer();
+    QVERIFY(!window.isVisible() && dialer->isVisible());
+    QCOMPARE(dialer->windowTitle(), QStringLiteral("Phone Dialer"));
+    QCOMPARE(dialer->size(), QSize(439, 34)); // 6585 x 510 twips at 15 twips a pixel
+    QCOMPARE(dialer->txtNumber()->geometry(), QRect(72, 8, 265, 19)); // 1080, 120, 3975, 285
+    QCOMPARE(dialer->OKButton()->nextInFocusChain(), dialer->cmdCancel());
+    QTRY_COMPARE(QApplication::focusWidget(), dialer->txtNumber());
+    QTest::keyClicks(dialer->txtNumber(), " 555-0100");
+    QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
+    QVERIFY(window.isVisible() && !dialer->isVisible());
+    QTRY_COMPARE(far.received, QByteArray("ATDT  555-0100\r\r"));
+
+    // Made once: the number is still there; the close box returns as Cancel does.
+    QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
+    QCOMPARE(m_program->Dialer(), dialer);
+    QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
+    dialer->close();
+    QVERIFY(window.isVisible() && m_program->State().dialNumber.isEmpty());
+
+    // Unplugged: the port is closed at once and monitoring shows as off, with no box; plugged
+    // in again, the modem is initialised and monitoring is back on.
+    QSignalSpy lost(m_modem.get(), &ISerialPort::DeviceLost);
+    far.Close();
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled());
+    PtyModem quiet(false);
+    QVERIFY(quiet.LinkAs(m_dir->path(), 3));
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(window.cmdDialer()->isEnabled() && m_program->Monitoring().PollEnabled());
+    // This far end makes Qt report its loss again and again until the port is closed.
+    quiet.Close();
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
+    QTest::qWait(200); // tries to reopen find no device
+    QCOMPARE(lost.size(), 2);
+    PtyModem again;
+    QVERIFY(again.LinkAs(m_dir->path(), 3));
+    QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
+    QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
+    QVERIFY(m_box.shown.isEmpty());
 }
 
 QTEST_MAIN(tst_MainProgram)

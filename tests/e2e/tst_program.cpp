@@ -1,9 +1,11 @@
 #include "e2e/HttpRecorder.h"
 #include "e2e/ProgramRunner.h"
+#include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -68,6 +70,7 @@ private slots:
     void setUpCheckerPops();
     void asteriskDialBegin();
     void brokenSettingIntoOptionsAndOutToAYacCall();
+    void modemCallAndDial();
 
 private:
     HttpRecorder m_web;
@@ -220,6 +223,43 @@ void tst_Program::brokenSettingIntoOptionsAndOutToAYacCall()
     QTRY_VERIFY_WITH_TIMEOUT(
         m_web.PageRequests().contains("/search?phone=5551234567&name=JOHN+SMITH"), 30000);
     QCOMPARE(program.Process().state(), QProcess::Running);
+}
+
+// A pseudo-terminal as the modem: its caller-ID report pops the search page, and a number
+// typed into the Phone Dialer goes out to it, keys pressed as a user presses them.
+void tst_Program::modemCallAndDial()
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    QVERIFY2(!xdotool.isEmpty(), "xdotool presses the keys (tools/setup.sh installs it)");
+    const auto xdo = [&xdotool](const QStringList &arguments) {
+        QProcess run;
+        run.setStandardOutputFile(QProcess::nullDevice());
+        run.start(xdotool, arguments);
+        return run.waitForFinished(10000) && run.exitCode() == 0;
+    };
+    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    PtyModem modem;
+    QVERIFY(modem.LinkAs(program.ConfigDir(), 3));
+    program.Set("comPort", "3");
+    program.Set("yacPort", "0");
+    program.Set("startupURL", "");
+    program.Set("URL", m_web.Url("/modem?phone=*&name=+"));
+    QVERIFY(program.Start());
+    QTRY_COMPARE_WITH_TIMEOUT(modem.received, QByteArray("ATS0=0M0+VCID=1\r"), 30000);
+
+    modem.Write("RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = 8475550001\r\n"
+                "NAME = U.S.ROBOTICS\r\n");
+    // The engine sends the name's "%2E" as ".".
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_web.PageRequests().contains("/modem?phone=8475550001&name=U.S.ROBOTICS"), 10000);
+
+    // The pop brought the main window up: Alt+D opens the dialer, Enter confirms.
+    modem.received.clear();
+    QVERIFY(xdo({"key", "alt+d"}));
+    QVERIFY(xdo({"search", "--sync", "--onlyvisible", "--name", "^Phone Dialer$"}));
+    QVERIFY(xdo({"type", "--delay", "20", "555 0100"}));
+    QVERIFY(xdo({"key", "Return"}));
+    QTRY_COMPARE_WITH_TIMEOUT(modem.received, QByteArray("ATDT 555 0100\r"), 5000);
 }
 
 QTEST_GUILESS_MAIN(tst_Program)

@@ -1,0 +1,34 @@
+#include "dialer/frmDialer.h"
+
+#include "forms/FormBuilder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmDialer"));
+    setWindowTitle(QStringLiteral("Phone Dialer"));
+    const QHash<QString, QWidget *> controls = BuildForm(*this, kDialerControls);
+    m_txtNumber = qobject_cast<QLineEdit *>(controls.value(QStringLiteral("txtNumber")));
+    m_OKButton = qobject_cast<QPushButton *>(controls.value(QStringLiteral("OKButton")));
+    m_cmdCancel = qobject_cast<QPushButton *>(controls.value(QStringLiteral("cmdCancel")));
+    qobject_cast<QLabel *>(controls.value(QStringLiteral("Label1")))->setBuddy(m_txtNumber);
+    m_OKButton->setDefault(true);
+    const TwipsScale scale = ScaleOf(*this);
+    setFixedSize(scale.ToPixels(kDialerClientWidth), scale.ToPixels(kDialerClientHeight));
+
+    connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::accepted, this, [this] { emit numberConfirmed(m_txtNumber->text()); });
+    connect(this, &QDialog::rejected, this, &frmDialer::dismissed);
+}
+
+void frmDialer::ShowAndFocus()
+{
+    show();
+    raise();
+    activateWindow();
+    m_txtNumber->setFocus();
+}

@@ -1,0 +1,98 @@
+#include "platform/QtSerialPort.h"
+
+#include "platform/Failure.h"
+#include "platform/SerialLine.h"
+
+#include <QStandardPaths>
+
+QtSerialPort::QtSerialPort(QString configDir, QObject *parent)
+    : ISerialPort(parent), m_configDir(std::move(configDir))
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QString QtSerialPort::source() const
+{
+    return QStringLiteral("Serial port %1").arg(m_commPort);
+}
+
+void QtSerialPort::SetSettings(const QString &settings)
+{
+    try {
+        SerialLine::Parse(settings);
+    } catch (const Failure &failure) {
+        throw Failure(source(), failure.Description());
+    }
+    m_settings = settings;
+}
+
+void QtSerialPort::SetPortOpen(bool open)
+{
+    if (!open) {
+        if (m_port.isOpen())
+            m_port.close();
+        return;
+    }
+    if (m_port.isOpen())
+        throw Failure(source(), QStringLiteral("the port is already open"));
+
+    const QString dir =
+        m_configDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            : m_configDir;
+    const QString device = SerialLine::DevicePath(dir, m_commPort);
+    const SerialLine::Settings line = SerialLine::Parse(m_settings);
+    m_port.setPortName(device);
+    m_port.setBaudRate(line.speed);
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
+    switch (line.parity) {
+    case 'E':
+        m_port.setParity(QSerialPort::EvenParity);
+        break;
+    case 'O':
+        m_port.setParity(QSerialPort::OddParity);
+        break;
+    case 'M':
+        m_port.setParity(QSerialPort::MarkParity);
+        break;
+    case 'S':
+        m_port.setParity(QSerialPort::SpaceParity);
+        break;
+    default:
+        m_port.setParity(QSerialPort::NoParity);
+    }
+    m_port.setStopBits(line.stopBits == SerialLine::StopBits::Two ? QSerialPort::TwoStop
+                       : line.stopBits == SerialLine::StopBits::OneAndHalf
+                           ? QSerialPort::OneAndHalfStop
+                           : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.clearError();
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const QString reason = m_port.errorString();
+        m_port.clearError();
+        throw Failure(source(), QStringLiteral("cannot open %1: %2").arg(device, reason));
+    }
+}
+
+void QtSerialPort::OutputBytes(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        throw Failure(source(), QStringLiteral("the port is not open"));
+    if (m_port.write(bytes) != bytes.size())
+        throw Failure(source(), QStringLiteral("cannot write: %1").arg(m_port.errorString()));
+}
+
+QByteArray QtSerialPort::InputBytes()
+{
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    // Modem control lines cannot be set on every device (a pseudo-terminal refuses DTR and
+    // RTS); only errors that mean the device is gone matter here.
+    const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                      error == QSerialPort::WriteError;
+    if (gone && m_port.isOpen())
+        emit DeviceLost(m_port.errorString());
+}

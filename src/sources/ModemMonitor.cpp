@@ -1,0 +1,133 @@
+#include "sources/ModemMonitor.h"
+
+#include "platform/Failure.h"
+#include "platform/ISerialPort.h"
+#include "platform/TimerControl.h"
+#include "pop/IShowCaller.h"
+#include "settings/Globals.h"
+#include "sources/ModemPoll.h"
+
+#include <QLoggingCategory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcModem, "ringscout.modem", QtWarningMsg)
+
+} // namespace
+
+ModemMonitor::ModemMonitor(const Settings &settings, RunState &state, ISerialPort &modem,
+                           TimerControl &timer, IShowCaller &pop, QObject *parent)
+    : QObject(parent), m_settings(settings), m_state(state), m_modem(modem), m_timer(timer),
+      m_pop(pop)
+{
+    m_reopen.setInterval(kReopenIntervalMs);
+    connect(&m_timer, &TimerControl::Tick, this, &ModemMonitor::timer_Tick);
+    connect(&m_modem, &ISerialPort::DeviceLost, this, &ModemMonitor::modem_DeviceLost);
+    connect(&m_reopen, &QTimer::timeout, this, &ModemMonitor::reopen);
+}
+
+void ModemMonitor::OpenModem()
+{
+    m_reopen.stop();
+    if (m_modem.PortOpen())
+        m_modem.SetPortOpen(false);
+    if (m_settings.comPort <= 0) {
+        stopPoll();
+        return;
+    }
+    try {
+        openAndInitialise();
+    } catch (const Failure &) {
+        stopPoll();
+        emit monitoringStopped();
+        throw;
+    }
+}
+
+void ModemMonitor::CloseModem()
+{
+    m_reopen.stop();
+    m_timer.SetEnabled(false);
+    m_modem.SetPortOpen(false);
+    emit dialerEnabled(false);
+}
+
+void ModemMonitor::ConfirmDial(const QString &typed)
+{
+    DialStep::Confirm(dialState(), typed);
+}
+
+void ModemMonitor::openAndInitialise()
+{
+    m_modem.SetCommPort(m_settings.comPort);
+    m_modem.SetSettings(m_settings.modemSettings);
+    m_modem.SetPortOpen(true);
+    try {
+        // The modem's answer is not awaited: it lies in the buffer like any other text.
+        m_modem.Output(m_settings.initString + QLatin1Char('\r'));
+    } catch (const Failure &) {
+        m_modem.SetPortOpen(false);
+        throw;
+    }
+    m_timer.SetInterval(m_pollInterval);
+    m_timer.SetEnabled(true);
+    emit dialerEnabled(true);
+}
+
+void ModemMonitor::stopPoll()
+{
+    m_timer.SetEnabled(false);
+    emit dialerEnabled(false);
+}
+
+void ModemMonitor::timer_Tick()
+{
+    // Settings reloaded without a modem while the poll ran: idle until monitoring restarts.
+    if (m_settings.comPort <= 0 || !m_modem.PortOpen())
+        return;
+    try {
+        // Within one tick the dialer writes before the parser reads.
+        for (const QString &command : DialStep::Tick(dialState()))
+            m_modem.Output(command);
+        if (auto caller =
+                ModemPoll::ReadStep(m_state.modemBuffer, m_state.modemBufferTicks, m_modem.Input(),
+                                    m_settings.cidKey, m_settings.cidnameKey))
+            m_pop.ShowCaller(caller->number, caller->name);
+    } catch (const std::exception &e) {
+        qCDebug(lcModem) << "poll tick:" << e.what();
+    }
+}
+
+// Qt reports a vanished device again and again until the port is closed, so it is closed at
+// once; the same port is then tried every few seconds.
+void ModemMonitor::modem_DeviceLost(const QString &reason)
+{
+    if (!m_modem.PortOpen())
+        return;
+    qCDebug(lcModem) << "device gone:" << reason;
+    m_modem.SetPortOpen(false);
+    stopPoll();
+    emit monitoringStopped();
+    m_reopen.start();
+}
+
+void ModemMonitor::reopen()
+{
+    if (m_settings.comPort <= 0) {
+        m_reopen.stop();
+        return;
+    }
+    try {
+        openAndInitialise();
+    } catch (const Failure &failure) {
+        qCDebug(lcModem) << "still gone:" << failure.what();
+        return;
+    }
+    m_reopen.stop();
+    emit monitoringResumed();
+}
+
+DialStep::State ModemMonitor::dialState()
+{
+    return {m_state.dialNumber, m_state.dialTicks, m_state.dialNext};
+}
