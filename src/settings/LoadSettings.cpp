@@ -19,7 +19,7 @@ void LoadSettings(Globals &g, ISettingsStore &store, IMainWindow &window)
     // An emptied Com Port box means "no modem", unlike the other numbers.
     const QString comPort = read("comPort", "2");
     g.comPort = comPort.isEmpty() ? qint16(0) : ToInt16(QStringLiteral("comPort"), comPort);
-    g.yacPort = ToInt16(QStringLiteral("yacPort"), read("yacPort", "10629"));
+    g.yacPort = ToPort(QStringLiteral("yacPort"), read("yacPort", "10629"));
     g.initString = read("initString", "ATS0=0M0+VCID=1");
     g.modemSettings = read("modemSettings", "115200,N,8,1");
     g.newwin = ToBoolean(QStringLiteral("newwin"), read("newwin", "0"));
@@ -27,7 +27,7 @@ void LoadSettings(Globals &g, ISettingsStore &store, IMainWindow &window)
     g.URL = read("URL", "https://");
     g.startupURL = read("startupURL", "https://");
     g.AsteriskServer = read("AsteriskServer", "");
-    g.AsteriskPort = ToInt16(QStringLiteral("AsteriskPort"), read("AsteriskPort", "5038"));
+    g.AsteriskPort = ToPort(QStringLiteral("AsteriskPort"), read("AsteriskPort", "5038"));
     g.AsteriskManager = read("AsteriskManager", "Manager");
     g.AsteriskPassword = read("AsteriskPassword", "");
     g.AsteriskExtension = read("AsteriskExtension", "");

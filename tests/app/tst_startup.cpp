@@ -72,7 +72,7 @@ void tst_Startup::success()
     QVERIFY(rig.g.dialNumber.isEmpty());
     QCOMPARE(rig.g.dialTicks, qint16(0));
     QVERIFY(rig.box.shown.isEmpty());
-    QCOMPARE(rig.g.yacPort, qint16(10629));
+    QCOMPARE(rig.g.yacPort, 10629);
 }
 
 void tst_Startup::emptyStartupPage()
