@@ -163,7 +163,7 @@ void BM_ClientReads(benchmark::State &state)
         AmiFramer framer;
         pops = 0;
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read);
+            const QByteArray text = framer.Feed(read).messages;
             if (text.isEmpty())
                 continue;
             largestOutput = qMax(largestOutput, text.size());
@@ -191,7 +191,7 @@ void BM_EveryMessage(benchmark::State &state)
         AmiFramer framer;
         pops.clear();
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read);
+            const QByteArray text = framer.Feed(read).messages;
             const QByteArrayView all(text);
             for (qsizetype at = 0; at < all.size();) {
                 qsizetype end = all.indexOf("\r\n\r\n", at);

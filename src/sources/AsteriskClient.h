@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 struct Globals;
 class ISocketControl;
@@ -27,6 +28,7 @@ public:
         int fail = 3000;         // down, or connected but not yet logged in
         int refusedFirst = 3000; // wait after a refused login, doubled after each refusal
         int refusedMax = 300000;
+        int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
     };
 
     AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer, IMainWindow &window,
@@ -48,7 +50,9 @@ public:
     void atimer_Tick();
 
 private:
-    void startAttempt();
+    // Closes the connection and forgets everything that belonged to it.
+    void dropLink();
+    void keepAliveUnanswered();
     void refused();
     void resetRefusals();
     void send(const QString &message);
@@ -62,6 +66,7 @@ private:
 
     Intervals m_intervals;
     AmiFramer m_framer;
+    QTimer m_replyDeadline;
     bool m_atStartInterval = true;
     // Whether ConnectAsterisk has ever set the host and port that a tick reconnects to.
     bool m_hostSet = false;
