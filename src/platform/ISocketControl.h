@@ -5,8 +5,8 @@
 #include <QObject>
 #include <QString>
 
-// One TCP socket control: it listens, accepts a waiting client on itself once it has been
-// closed as a listener, or connects to a server. Events arrive on the GUI thread.
+// One TCP socket control: it listens, takes a waiting client on itself, or connects to a
+// server. Events arrive on the GUI thread.
 class ISocketControl : public QObject
 {
     Q_OBJECT
@@ -30,15 +30,22 @@ public:
 
     virtual int State() const = 0;
     // Harmless in any state; leaves the control closed, ready for Listen, Accept or Connect.
+    // Clients still waiting for their turn on a listener are reset.
     virtual void Close() = 0;
+    // Closes the connection only: a control that also listens goes on listening, and the next
+    // client that waits raises its ConnectionRequest.
+    virtual void Disconnect() = 0;
 
     // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
     virtual int LocalPort() const = 0;
     virtual void SetLocalPort(int port) = 0;
     // Listens on every interface, IPv4 and IPv6, without blocking. Throws Failure.
     virtual void Listen() = 0;
-    // Takes the client of a ConnectionRequest on this (closed) control. Valid only while the
+    // Takes the client of a ConnectionRequest on this control, closed or still listening (it
+    // then goes on listening: clients that connect meanwhile wait, in order, and each raises
+    // its ConnectionRequest once the connection before it is closed). Valid only while the
     // ConnectionRequest event is being handled; a request not accepted then is refused.
+    // Throws Failure.
     virtual void Accept(qintptr requestId) = 0;
 
     virtual QString RemoteHost() const = 0;
