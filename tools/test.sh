@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Ringscout and runs the whole test suite: every test in a
 # virtual X display, then the logic tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then each fuzz target for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,3 +12,5 @@ tools/setup.sh build-asan -DRINGSCOUT_SANITIZE=ON -DRINGSCOUT_GUI=OFF -DRINGSCOU
     -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure --timeout 300)
+
+tools/fuzz.sh 20

@@ -1,10 +1,20 @@
 #include "sources/AmiFramer.h"
 
+#include <string_view>
+
 namespace {
 
 // The empty line that closes a message: the CR LF of its last line and a CR LF of its own.
-constexpr QByteArrayView kMessageEnd("\r\n\r\n");
-constexpr QByteArrayView kLineEnd("\r\n");
+constexpr std::string_view kMessageEnd("\r\n\r\n");
+constexpr std::string_view kLineEnd("\r\n");
+
+// std::string_view's find runs on memchr, several times quicker here than QByteArray's
+// indexOf with a needle longer than one byte.
+qsizetype find(const QByteArray &bytes, std::string_view what, qsizetype from)
+{
+    const size_t at = std::string_view(bytes.constData(), size_t(bytes.size())).find(what, from);
+    return at == std::string_view::npos ? -1 : qsizetype(at);
+}
 
 } // namespace
 
@@ -37,35 +47,38 @@ AmiFramer::Frames AmiFramer::Feed(QByteArrayView read)
 void AmiFramer::cut(Frames &frames)
 {
     // An end may straddle the bytes already searched and the new ones.
-    const auto from = [this](QByteArrayView end) {
-        return qMax<qsizetype>(0, m_searched - (end.size() - 1));
+    const auto from = [this](std::string_view end) {
+        return qMax<qsizetype>(0, m_searched - qsizetype(end.size() - 1));
     };
     for (;;) {
         if (m_mode == Mode::Greeting) {
             // "Asterisk Call Manager/11.0.0\r\n" has no empty line after it: its CR LF ends it.
-            const qsizetype at = m_buffer.indexOf(kLineEnd, from(kLineEnd));
+            const qsizetype at = find(m_buffer, kLineEnd, from(kLineEnd));
             if (at >= 0) {
-                frames.greeting = m_buffer.first(at + kLineEnd.size());
-                m_buffer.remove(0, at + kLineEnd.size());
+                const qsizetype end = at + qsizetype(kLineEnd.size());
+                frames.greeting = m_buffer.first(end);
+                m_buffer.remove(0, end);
                 m_searched = 0;
                 m_mode = Mode::Messages;
                 continue;
             }
         } else if (m_mode == Mode::Resync) {
             // Skipping the rest of an over-long message, up to its empty line.
-            const qsizetype at = m_buffer.indexOf(kMessageEnd, from(kMessageEnd));
+            const qsizetype at = find(m_buffer, kMessageEnd, from(kMessageEnd));
             if (at >= 0) {
-                m_buffer.remove(0, at + kMessageEnd.size());
+                m_buffer.remove(0, at + qsizetype(kMessageEnd.size()));
                 m_searched = 0;
                 m_mode = Mode::Messages;
                 continue;
             }
         } else {
-            // Searching backwards visits only the unfinished message at the end.
-            const qsizetype at =
-                QByteArrayView(m_buffer).sliced(from(kMessageEnd)).lastIndexOf(kMessageEnd);
-            if (at >= 0) {
-                const qsizetype end = from(kMessageEnd) + at + kMessageEnd.size();
+            // Each message ends at the first empty line after its start, so "\r\n\r\n\r\n" is
+            // one (empty) message and the start of another, however the bytes came.
+            qsizetype end = 0;
+            for (qsizetype at = find(m_buffer, kMessageEnd, from(kMessageEnd)); at >= 0;
+                 at = find(m_buffer, kMessageEnd, end))
+                end = at + qsizetype(kMessageEnd.size());
+            if (end > 0) {
                 if (frames.messages.isEmpty() && end == m_buffer.size()) {
                     frames.messages.swap(m_buffer);
                 } else {
@@ -81,7 +94,7 @@ void AmiFramer::cut(Frames &frames)
     if (m_buffer.size() <= m_maxTail)
         return;
     // Over-long: drop it, keeping the last bytes in case an end straddles into the next read.
-    m_buffer = m_buffer.last(kMessageEnd.size() - 1);
+    m_buffer = m_buffer.last(qsizetype(kMessageEnd.size() - 1));
     m_searched = m_buffer.size();
     m_mode = Mode::Resync;
 }

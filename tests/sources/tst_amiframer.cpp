@@ -86,6 +86,9 @@ private slots:
         QTest::newRow("over-long also when completed in one read")
             << QByteArrayList{kGreeting, big + "\r\n\r\n" + next}
             << QByteArrayList{kGreeting, next};
+        // An end is the first empty line after a message's start, never one overlapping it.
+        QTest::newRow("blank lines") << QByteArrayList{kGreeting, "\r\n\r\n\r\n", "\r\n" + next}
+                                     << QByteArrayList{kGreeting, "\r\n\r\n", "\r\n\r\n" + next};
         QTest::newRow("greeting") << QByteArrayList{QByteArray(100, 'g'), "\r\n" + next, next}
                                   << QByteArrayList{"", "", next};
     }
