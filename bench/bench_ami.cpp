@@ -6,8 +6,6 @@
 // The stream comes from gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
 // RINGSCOUT_AMI_CHUNKS override the default paths.
 
-#include "fakes/FakeMainWindow.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
@@ -295,10 +293,8 @@ void BM_LoopbackClient(benchmark::State &state)
         g.AsteriskPassword = QStringLiteral("bench");
         TcpSocketControl wsAst;
         TimerControl atimer;
-        FakeMainWindow window;
-        FakeMessageBox box;
         RecordingShowCaller pop;
-        AsteriskClient client(g, wsAst, atimer, window, box, pop);
+        AsteriskClient client(g, wsAst, atimer, pop);
         qint64 received = 0;
         QEventLoop loop;
         QObject::connect(&wsAst, &ISocketControl::DataArrival, &loop, [&](qint64 bytes) {

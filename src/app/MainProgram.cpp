@@ -1,5 +1,6 @@
 #include "app/MainProgram.h"
 
+#include "app/AsteriskNotices.h"
 #include "app/Monitor.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
@@ -23,7 +24,8 @@ MainProgram::MainProgram(ISettingsStore &store, IBrowser &browser, QWidget *brow
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_globals, browser, window);
     m_yac = std::make_unique<YacListener>(m_globals, winsock1, *m_pop);
-    m_asterisk = std::make_unique<AsteriskClient>(m_globals, wsAst, m_atimer, window, box, *m_pop);
+    m_asterisk = std::make_unique<AsteriskClient>(m_globals, wsAst, m_atimer, *m_pop);
+    new AsteriskNotices(*m_asterisk, window, box, this);
     m_monitor = std::make_unique<Monitor>(m_globals, m_timer, *m_yac, *m_asterisk, window, box);
     m_startup = std::make_unique<Startup>(m_globals, store, browser, window, box, *m_monitor);
 

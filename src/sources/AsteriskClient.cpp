@@ -1,9 +1,6 @@
 #include "sources/AsteriskClient.h"
 
-#include "Version.h"
 #include "platform/Failure.h"
-#include "platform/IMainWindow.h"
-#include "platform/IMessageBox.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
@@ -39,10 +36,8 @@ bool containsLine(QByteArrayView text, QByteArrayView line)
 } // namespace
 
 AsteriskClient::AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer,
-                               IMainWindow &window, IMessageBox &box, IShowCaller &pop,
-                               QObject *parent)
-    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_window(window), m_box(box),
-      m_pop(pop)
+                               IShowCaller &pop, QObject *parent)
+    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -84,14 +79,14 @@ void AsteriskClient::ConnectAsterisk()
 
 void AsteriskClient::ShowNetOk()
 {
-    m_window.SetNetFailVisible(false);
+    emit linkDown(false);
     m_atStartInterval = false;
     m_atimer.SetInterval(m_intervals.ok);
 }
 
 void AsteriskClient::ShowNetFail()
 {
-    m_window.SetNetFailVisible(true);
+    emit linkDown(true);
     m_atStartInterval = false;
     m_atimer.SetInterval(m_intervals.fail);
 }
@@ -184,7 +179,7 @@ void AsteriskClient::keepAliveUnanswered()
 }
 
 // Asterisk closes the connection itself after a refusal; the same secret will be refused
-// again, so each retry waits twice as long, and one box at a time is enough to tell.
+// again, so each retry waits twice as long.
 void AsteriskClient::refused()
 {
     qCDebug(lcAmi) << "login refused";
@@ -193,12 +188,7 @@ void AsteriskClient::refused()
     m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
                                        : qMin(m_refusedWait * 2, m_intervals.refusedMax);
     m_atimer.SetInterval(m_refusedWait);
-    if (m_boxOpen)
-        return;
-    m_boxOpen = true;
-    m_box.Information(QString::fromUtf8(Version::Title),
-                      QStringLiteral("Authentication Failed to Asterisk Server"));
-    m_boxOpen = false;
+    emit loginRefused();
 }
 
 void AsteriskClient::resetRefusals()

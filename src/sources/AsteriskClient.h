@@ -9,12 +9,10 @@
 struct Globals;
 class ISocketControl;
 class TimerControl;
-class IMainWindow;
-class IMessageBox;
 class IShowCaller;
 
 // Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
-// each dial to a configured extension, and shows the network mark while the link is down.
+// each dial to a configured extension, and says when the link goes down or comes up.
 class AsteriskClient : public QObject
 {
     Q_OBJECT
@@ -31,8 +29,8 @@ public:
         int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
     };
 
-    AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer, IMainWindow &window,
-                   IMessageBox &box, IShowCaller &pop, QObject *parent = nullptr);
+    AsteriskClient(Globals &g, ISocketControl &wsAst, TimerControl &atimer, IShowCaller &pop,
+                   QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -49,6 +47,13 @@ public:
     void wsAst_PeerClosed();
     void atimer_Tick();
 
+signals:
+    // True from the first attempt until a login is accepted, and whenever the link drops;
+    // false once logged in or when no connection is configured.
+    void linkDown(bool down);
+    // The PBX refused the login; the client tries again later with the same settings.
+    void loginRefused();
+
 private:
     // Closes the connection and forgets everything that belonged to it.
     void dropLink();
@@ -60,8 +65,6 @@ private:
     Globals &m_g;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
-    IMainWindow &m_window;
-    IMessageBox &m_box;
     IShowCaller &m_pop;
 
     Intervals m_intervals;
@@ -72,6 +75,5 @@ private:
     bool m_hostSet = false;
     // A keep-alive went out and nothing at all has come back since.
     bool m_awaitingReply = false;
-    bool m_boxOpen = false;
     int m_refusedWait = 0;
 };

@@ -1,5 +1,6 @@
 #include "sources/AsteriskClient.h"
 
+#include "app/AsteriskNotices.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
@@ -69,7 +70,8 @@ struct Rig
     FakeMainWindow window;
     FakeMessageBox box;
     RecordingShowCaller pop;
-    AsteriskClient client{g, wsAst, atimer, window, box, pop};
+    AsteriskClient client{g, wsAst, atimer, pop};
+    AsteriskNotices notices{client, window, box};
     qint64 bytesIn = 0;
 };
 
