@@ -6,13 +6,14 @@
 #include <QString>
 
 // One TCP socket control: it listens, takes a waiting client on itself, or connects to a
-// server. Events arrive on the GUI thread.
+// server. Events arrive on the GUI thread. Listen, Accept and SendData throw Failure; no
+// other call throws (Connect reports its failures as an Error event).
 class ISocketControl : public QObject
 {
     Q_OBJECT
 
 public:
-    // The control's numeric state codes; callers compare State() with these numbers.
+    // The control's numeric state codes.
     enum StateCode {
         sckClosed = 0,
         sckOpen = 1,
@@ -28,7 +29,7 @@ public:
 
     using QObject::QObject;
 
-    virtual int State() const = 0;
+    virtual StateCode State() const = 0;
     // Harmless in any state; leaves the control closed, ready for Listen, Accept or Connect.
     // Clients still waiting for their turn on a listener are reset.
     virtual void Close() = 0;
@@ -52,15 +53,13 @@ public:
     virtual void SetRemoteHost(const QString &host) = 0;
     virtual int RemotePort() const = 0;
     virtual void SetRemotePort(int port) = 0;
-    // Starts a connection attempt without blocking: success shows as State() 7 and
-    // incoming data, failure as an Error event.
+    // Starts a connection attempt without blocking: success shows as State() sckConnected
+    // and incoming data, failure as an Error event.
     virtual void Connect() = 0;
 
     // All bytes received and not yet read.
     virtual QByteArray GetBytes() = 0;
-    // The same as text (UTF-8 where valid, Windows-1252 otherwise).
-    QString GetData() { return WireText::Decode(GetBytes()); }
-    // Sends the text unchanged and in order. Throws Failure when not connected.
+    // Sends the bytes unchanged and in order. Throws Failure when not connected.
     virtual void SendData(const QByteArray &bytes) = 0;
     void SendData(const QString &text) { SendData(WireText::Encode(text)); }
 

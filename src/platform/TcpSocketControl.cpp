@@ -19,7 +19,7 @@ TcpSocketControl::TcpSocketControl(QObject *parent) : ISocketControl(parent)
     m_server.setMaxPendingConnections(kMaxWaiting);
 }
 
-int TcpSocketControl::State() const
+ISocketControl::StateCode TcpSocketControl::State() const
 {
     if (!m_socket) {
         if (m_server.isListening())

@@ -18,7 +18,7 @@ public:
     // control takes no more from the system, whose own queue then holds them.
     static constexpr int kMaxWaiting = 32;
 
-    int State() const override;
+    StateCode State() const override;
     void Close() override;
     void Disconnect() override;
 
