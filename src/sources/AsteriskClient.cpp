@@ -136,8 +136,7 @@ void AsteriskClient::wsAst_Error()
 void AsteriskClient::wsAst_PeerClosed()
 {
     qCDebug(lcAmi) << "closed by the PBX";
-    m_awaitingReply = false;
-    m_replyDeadline.stop();
+    dropLink();
     ShowNetFail();
 }
 
