@@ -33,5 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(messages == once.messages);
     FUZZ_CHECK(greeting.isEmpty() || greeting.indexOf("\r\n") == greeting.size() - 2);
     FUZZ_CHECK(whole.PeakTailSize() <= bound + 1 && cut.PeakTailSize() <= bound + 1);
+
+    // Below the bound, the plain reading: the first line, then each message up to the first
+    // empty line after its start.
+    if (stream.size() <= bound) {
+        const qsizetype line = stream.indexOf("\r\n");
+        FUZZ_CHECK(once.greeting == (line < 0 ? QByteArrayView() : stream.first(line + 2)));
+        qsizetype end = line < 0 ? 0 : line + 2;
+        for (qsizetype at = stream.indexOf("\r\n\r\n", end); line >= 0 && at >= 0;
+             at = stream.indexOf("\r\n\r\n", end))
+            end = at + 4;
+        FUZZ_CHECK(once.messages == stream.sliced(0, end).sliced(line < 0 ? 0 : line + 2));
+    }
     return 0;
 }

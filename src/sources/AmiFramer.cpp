@@ -16,6 +16,24 @@ qsizetype find(const QByteArray &bytes, std::string_view what, qsizetype from)
     return at == std::string_view::npos ? -1 : qsizetype(at);
 }
 
+// Just past the last whole message in `bytes`, which starts with a message, or 0; no end
+// starts before `from`. Searching backwards visits only the unfinished message at the end.
+qsizetype lastMessageEnd(const QByteArray &bytes, qsizetype from)
+{
+    const std::string_view text(bytes.constData(), size_t(bytes.size()));
+    const size_t at = text.substr(size_t(from)).rfind(kMessageEnd);
+    if (at == std::string_view::npos)
+        return 0;
+    // Each message ends at the first empty line after its start, so in a run of line ends
+    // ("a\r\n\r\n\r\n") the ends pair up from the run's start: "a\r\n\r\n" is a message and
+    // the last "\r\n" begins the next, however the bytes came.
+    qsizetype runStart = from + qsizetype(at);
+    while (runStart >= 2 && text.substr(size_t(runStart) - 2, 2) == kLineEnd)
+        runStart -= 2;
+    const qsizetype lineEnds = (from + qsizetype(at) + 4 - runStart) / 2;
+    return runStart + 4 * (lineEnds / 2);
+}
+
 } // namespace
 
 AmiFramer::AmiFramer(qsizetype maxTail) : m_maxTail(maxTail)
@@ -72,12 +90,7 @@ void AmiFramer::cut(Frames &frames)
                 continue;
             }
         } else {
-            // Each message ends at the first empty line after its start, so "\r\n\r\n\r\n" is
-            // one (empty) message and the start of another, however the bytes came.
-            qsizetype end = 0;
-            for (qsizetype at = find(m_buffer, kMessageEnd, from(kMessageEnd)); at >= 0;
-                 at = find(m_buffer, kMessageEnd, end))
-                end = at + qsizetype(kMessageEnd.size());
+            const qsizetype end = lastMessageEnd(m_buffer, from(kMessageEnd));
             if (end > 0) {
                 if (frames.messages.isEmpty() && end == m_buffer.size()) {
                     frames.messages.swap(m_buffer);
