@@ -6,8 +6,6 @@
 // The stream comes from gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
 // RINGSCOUT_AMI_CHUNKS override the default paths.
 
-#include "fakes/FakeMainWindow.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
@@ -163,7 +161,7 @@ void BM_ClientReads(benchmark::State &state)
         AmiFramer framer;
         pops = 0;
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read);
+            const QByteArray text = framer.Feed(read).messages;
             if (text.isEmpty())
                 continue;
             largestOutput = qMax(largestOutput, text.size());
@@ -191,7 +189,7 @@ void BM_EveryMessage(benchmark::State &state)
         AmiFramer framer;
         pops.clear();
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read);
+            const QByteArray text = framer.Feed(read).messages;
             const QByteArrayView all(text);
             for (qsizetype at = 0; at < all.size();) {
                 qsizetype end = all.indexOf("\r\n\r\n", at);
@@ -295,10 +293,8 @@ void BM_LoopbackClient(benchmark::State &state)
         g.AsteriskPassword = QStringLiteral("bench");
         TcpSocketControl wsAst;
         TimerControl atimer;
-        FakeMainWindow window;
-        FakeMessageBox box;
         RecordingShowCaller pop;
-        AsteriskClient client(g, wsAst, atimer, window, box, pop);
+        AsteriskClient client(g, wsAst, atimer, pop);
         qint64 received = 0;
         QEventLoop loop;
         QObject::connect(&wsAst, &ISocketControl::DataArrival, &loop, [&](qint64 bytes) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Ringscout and runs the whole test suite: every test in a
 # virtual X display, then the Debian package (built, unpacked and checked), then the logic
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target
+# for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,5 @@ tools/setup.sh build-asan -DRINGSCOUT_SANITIZE=ON -DRINGSCOUT_GUI=OFF -DRINGSCOU
     -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure --timeout 300)
+
+tools/fuzz.sh 20

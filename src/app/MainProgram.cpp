@@ -1,5 +1,6 @@
 #include "app/MainProgram.h"
 
+#include "app/AsteriskNotices.h"
 #include "app/Monitor.h"
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
@@ -19,8 +20,8 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
     m_yac = std::make_unique<YacListener>(m_settings, adapters.winsock1, *m_pop);
-    m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, window,
-                                                  adapters.box, *m_pop);
+    m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
+    new AsteriskNotices(*m_asterisk, window, adapters.box, this);
     m_modem = std::make_unique<ModemMonitor>(m_settings, m_state, adapters.modem, m_timer, *m_pop);
     m_monitor =
         std::make_unique<Monitor>(m_settings, m_state, CallSources{*m_modem, *m_asterisk, *m_yac},

@@ -5,14 +5,15 @@
 #include <QObject>
 #include <QString>
 
-// One TCP socket control: it listens, accepts a waiting client on itself once it has been
-// closed as a listener, or connects to a server. Events arrive on the GUI thread.
+// One TCP socket control: it listens, takes a waiting client on itself, or connects to a
+// server. Events arrive on the GUI thread. Listen, Accept and SendData throw Failure; no
+// other call throws (Connect reports its failures as an Error event).
 class ISocketControl : public QObject
 {
     Q_OBJECT
 
 public:
-    // The control's numeric state codes; callers compare State() with these numbers.
+    // The control's numeric state codes.
     enum StateCode {
         sckClosed = 0,
         sckOpen = 1,
@@ -28,32 +29,37 @@ public:
 
     using QObject::QObject;
 
-    virtual int State() const = 0;
+    virtual StateCode State() const = 0;
     // Harmless in any state; leaves the control closed, ready for Listen, Accept or Connect.
+    // Clients still waiting for their turn on a listener are reset.
     virtual void Close() = 0;
+    // Closes the connection only: a control that also listens goes on listening, and the next
+    // client that waits raises its ConnectionRequest.
+    virtual void Disconnect() = 0;
 
     // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
     virtual int LocalPort() const = 0;
     virtual void SetLocalPort(int port) = 0;
     // Listens on every interface, IPv4 and IPv6, without blocking. Throws Failure.
     virtual void Listen() = 0;
-    // Takes the client of a ConnectionRequest on this (closed) control. Valid only while the
+    // Takes the client of a ConnectionRequest on this control, closed or still listening (it
+    // then goes on listening: clients that connect meanwhile wait, in order, and each raises
+    // its ConnectionRequest once the connection before it is closed). Valid only while the
     // ConnectionRequest event is being handled; a request not accepted then is refused.
+    // Throws Failure.
     virtual void Accept(qintptr requestId) = 0;
 
     virtual QString RemoteHost() const = 0;
     virtual void SetRemoteHost(const QString &host) = 0;
     virtual int RemotePort() const = 0;
     virtual void SetRemotePort(int port) = 0;
-    // Starts a connection attempt without blocking: success shows as State() 7 and
-    // incoming data, failure as an Error event.
+    // Starts a connection attempt without blocking: success shows as State() sckConnected
+    // and incoming data, failure as an Error event.
     virtual void Connect() = 0;
 
     // All bytes received and not yet read.
     virtual QByteArray GetBytes() = 0;
-    // The same as text (UTF-8 where valid, Windows-1252 otherwise).
-    QString GetData() { return WireText::Decode(GetBytes()); }
-    // Sends the text unchanged and in order. Throws Failure when not connected.
+    // Sends the bytes unchanged and in order. Throws Failure when not connected.
     virtual void SendData(const QByteArray &bytes) = 0;
     void SendData(const QString &text) { SendData(WireText::Encode(text)); }
 

@@ -15,17 +15,19 @@ QString source()
 
 TcpSocketControl::TcpSocketControl(QObject *parent) : ISocketControl(parent)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &TcpSocketControl::takeIncoming);
+    connect(&m_server, &QTcpServer::newConnection, this, &TcpSocketControl::announce);
+    m_server.setMaxPendingConnections(kMaxWaiting);
 }
 
-int TcpSocketControl::State() const
+ISocketControl::StateCode TcpSocketControl::State() const
 {
-    if (m_server.isListening())
-        return sckListening;
+    if (!m_socket) {
+        if (m_server.isListening())
+            return sckListening;
+        return m_failed ? sckError : sckClosed;
+    }
     if (m_failed)
         return sckError;
-    if (!m_socket)
-        return sckClosed;
     if (m_peerClosed)
         return sckClosing;
     switch (m_socket->state()) {
@@ -44,8 +46,13 @@ int TcpSocketControl::State() const
 
 void TcpSocketControl::Close()
 {
-    ++m_generation;
     m_server.close();
+    Disconnect();
+}
+
+void TcpSocketControl::Disconnect()
+{
+    ++m_generation;
     if (m_socket) {
         // Unhooked first, so that tearing the socket down raises no event of ours; the
         // flush hands what SendData queued to the system instead of dropping it.
@@ -58,6 +65,15 @@ void TcpSocketControl::Close()
     }
     m_peerClosed = false;
     m_failed = false;
+    if (m_server.hasPendingConnections()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation = m_generation] {
+                if (generation == m_generation)
+                    announce();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 int TcpSocketControl::LocalPort() const
@@ -77,6 +93,8 @@ void TcpSocketControl::Listen()
         throw Failure(
             source(),
             QStringLiteral("cannot listen on port %1: the socket is not closed").arg(port));
+    // The system's queue holds those that connect while the control's own is full.
+    m_server.setListenBacklogSize(kMaxWaiting);
     if (m_localPort < 0 || m_localPort > 65535)
         throw Failure(source(), QStringLiteral("port %1 is not a valid TCP port").arg(port));
     if (!m_server.listen(QHostAddress::Any, quint16(m_localPort))) {
@@ -88,9 +106,11 @@ void TcpSocketControl::Listen()
     }
 }
 
-void TcpSocketControl::takeIncoming()
+// One ConnectionRequest at a time, oldest client first, while no connection is served; the
+// others wait in the server's queue, which stops taking from the system when it is full.
+void TcpSocketControl::announce()
 {
-    while (m_server.isListening() && m_server.hasPendingConnections()) {
+    while (!m_socket && m_server.isListening() && m_server.hasPendingConnections()) {
         QTcpSocket *client = m_server.nextPendingConnection();
         m_pending = client;
         m_pendingId = ++m_lastRequestId;
@@ -108,13 +128,31 @@ void TcpSocketControl::Accept(qintptr requestId)
     if (!m_pending || requestId != m_pendingId)
         throw Failure(source(),
                       QStringLiteral("no connection request %1 is waiting").arg(requestId));
-    if (State() != sckClosed)
-        throw Failure(source(), QStringLiteral(
-                                    "cannot accept connection request %1: the socket is not closed")
-                                    .arg(requestId));
+    if (m_socket)
+        throw Failure(source(),
+                      QStringLiteral("cannot accept connection request %1: a connection is open")
+                          .arg(requestId));
     QTcpSocket *client = std::exchange(m_pending, nullptr);
     client->setParent(this);
+    m_failed = false;
     attach(client);
+    // A client that waited may have sent, or even hung up, before it was taken.
+    if (client->bytesAvailable() > 0 || client->state() != QAbstractSocket::ConnectedState) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, client, generation = m_generation] {
+                if (generation != m_generation || m_socket != client)
+                    return;
+                if (client->bytesAvailable() > 0)
+                    emit DataArrival(client->bytesAvailable());
+                if (generation == m_generation && m_socket == client &&
+                    client->state() != QAbstractSocket::ConnectedState && !m_peerClosed) {
+                    m_peerClosed = true;
+                    emit PeerClosed();
+                }
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void TcpSocketControl::attach(QTcpSocket *socket)

@@ -14,14 +14,19 @@ class TcpSocketControl : public ISocketControl
 public:
     explicit TcpSocketControl(QObject *parent = nullptr);
 
-    int State() const override;
+    // Clients that wait on a listener while a connection is served, in order; past this the
+    // control takes no more from the system, whose own queue then holds them.
+    static constexpr int kMaxWaiting = 32;
+
+    StateCode State() const override;
     void Close() override;
+    void Disconnect() override;
 
     int LocalPort() const override;
     void SetLocalPort(int port) override;
     // Throws Failure naming the port and the reason, e.g. "port 10629 is already in use".
     void Listen() override;
-    // Throws Failure when the control is not closed or no such request is waiting.
+    // Throws Failure when the control holds a connection or no such request is waiting.
     void Accept(qintptr requestId) override;
 
     QString RemoteHost() const override { return m_remoteHost; }
@@ -38,7 +43,7 @@ public:
     void SendData(const QByteArray &bytes) override;
 
 private:
-    void takeIncoming();
+    void announce();
     void attach(QTcpSocket *socket);
     void failLater(const QString &description, bool enterErrorState);
 

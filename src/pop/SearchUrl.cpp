@@ -82,8 +82,19 @@ QString TrimSpaces(const QString &text)
 QString FillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
                      CodePage codePage)
 {
-    QString url = urlTemplate;
-    url.replace(QLatin1Char('*'), UrlEncode(number, codePage));
-    url.replace(QLatin1Char('+'), UrlEncode(name, codePage));
+    // One pass over the template alone: a "+" that the encoded number brings (from a blank)
+    // must not be taken for the name's placeholder.
+    const QString encodedNumber = UrlEncode(number, codePage);
+    const QString encodedName = UrlEncode(name, codePage);
+    QString url;
+    url.reserve(urlTemplate.size() + encodedNumber.size() + encodedName.size());
+    for (const QChar c : urlTemplate) {
+        if (c == u'*')
+            url.append(encodedNumber);
+        else if (c == u'+')
+            url.append(encodedName);
+        else
+            url.append(c);
+    }
     return url;
 }

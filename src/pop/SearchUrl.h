@@ -21,7 +21,7 @@ QString UrlEncode(const QString &text, CodePage codePage = SystemCodePage());
 // Removes blanks (spaces only, not tabs) at both ends.
 QString TrimSpaces(const QString &text);
 
-// Every "*" of the template becomes the encoded number, then every "+" the encoded name;
-// inserted text is not scanned again, so the "+" of an encoded blank stays.
+// Every "*" of the template becomes the encoded number and every "+" the encoded name, in one
+// pass: inserted text is never scanned again, so the "+" of an encoded blank stays.
 QString FillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
                      CodePage codePage = SystemCodePage());

@@ -9,7 +9,7 @@
 struct Settings
 {
     qint16 comPort = 0;
-    qint16 yacPort = 0;
+    qint32 yacPort = 0;
     QString modemSettings;
     QString initString;
     QString cidKey;
@@ -19,7 +19,7 @@ struct Settings
     QString Target;
     bool newwin = false;
     QString AsteriskServer;
-    qint16 AsteriskPort = 0;
+    qint32 AsteriskPort = 0;
     QString AsteriskManager;
     QString AsteriskPassword;
     QString AsteriskExtension;

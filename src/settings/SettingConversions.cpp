@@ -45,6 +45,14 @@ qint32 ToInt32(const QString &key, const QString &text)
                                              std::numeric_limits<qint32>::max()));
 }
 
+qint32 ToPort(const QString &key, const QString &text)
+{
+    const qint32 port = ToInt32(key, text);
+    if (port < std::numeric_limits<qint16>::min() || port > 65535)
+        fail(key, text, QStringLiteral("which is not a TCP port (1 to 65535, or 0 for off)"));
+    return port;
+}
+
 bool ToBoolean(const QString &key, const QString &text)
 {
     bool ok = false;

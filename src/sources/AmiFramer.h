@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// Cuts the Manager Interface byte stream into whole messages: the unfinished end of a read
-// is kept and completed by the reads that follow, so every message is judged whole.
+// Cuts the Manager Interface byte stream into whole messages: each read is appended to one
+// buffer, and whatever it completes is cut off the front, so every message is judged whole.
 //
 // A connection opens with the one-line greeting "Asterisk Call Manager/11.0.0\r\n"; every
 // later message is "Key: Value\r\n" lines closed by an empty line:
@@ -17,28 +17,31 @@ public:
 
     explicit AmiFramer(qsizetype maxTail = DefaultMaxTail);
 
-    // The bytes this read completes, concatenated exactly as received: the greeting and
-    // every message whose empty line has now arrived. Empty when it completes none.
-    QByteArray Feed(QByteArrayView read);
+    struct Frames
+    {
+        // The connection's first line, once it is complete; empty in every later read.
+        QByteArray greeting;
+        // Every message whose empty line has now arrived, concatenated exactly as received.
+        QByteArray messages;
+    };
+    Frames Feed(QByteArrayView read);
 
     // A new connection: forget the kept bytes and expect the greeting again.
     void Reset();
 
-    qsizetype MaxTail() const { return m_maxTail; }
-    qsizetype TailSize() const { return m_tail.size(); }
-    // The most bytes ever kept at once, and the bytes dropped as over-long.
+    qsizetype TailSize() const { return m_buffer.size(); }
+    // The most bytes ever kept at once.
     qsizetype PeakTailSize() const { return m_peakTail; }
-    qint64 DroppedBytes() const { return m_dropped; }
 
 private:
     enum class Mode { Greeting, Messages, Resync };
 
-    QByteArray feedMessages(QByteArrayView read);
-    void keep(QByteArrayView read);
+    void cut(Frames &frames);
 
-    QByteArray m_tail;
+    QByteArray m_buffer;
+    // Bytes at the front of the buffer already searched without finding an end.
+    qsizetype m_searched = 0;
     qsizetype m_maxTail;
     qsizetype m_peakTail = 0;
-    qint64 m_dropped = 0;
     Mode m_mode = Mode::Greeting;
 };

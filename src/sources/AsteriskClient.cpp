@@ -1,9 +1,6 @@
 #include "sources/AsteriskClient.h"
 
-#include "Version.h"
 #include "platform/Failure.h"
-#include "platform/IMainWindow.h"
-#include "platform/IMessageBox.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
@@ -30,7 +27,7 @@ constexpr QByteArrayView kRefused("Message: Authentication failed\r\n");
 bool containsLine(QByteArrayView text, QByteArrayView line)
 {
     for (qsizetype at = text.indexOf(line); at >= 0; at = text.indexOf(line, at + 1)) {
-        if (at == 0 || text[at - 1] == '\n')
+        if (at == 0 || (at >= 2 && text.sliced(at - 2, 2) == "\r\n"))
             return true;
     }
     return false;
@@ -39,13 +36,14 @@ bool containsLine(QByteArrayView text, QByteArrayView line)
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer,
-                               IMainWindow &window, IMessageBox &box, IShowCaller &pop,
-                               QObject *parent)
-    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_window(window), m_box(box),
-      m_pop(pop)
+                               IShowCaller &pop, QObject *parent)
+    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
+    m_replyDeadline.setSingleShot(true);
+    m_replyDeadline.setInterval(m_intervals.keepAliveReply);
+    connect(&m_replyDeadline, &QTimer::timeout, this, &AsteriskClient::keepAliveUnanswered);
     connect(&m_wsAst, &ISocketControl::DataArrival, this, &AsteriskClient::wsAst_DataArrival);
     connect(&m_wsAst, &ISocketControl::Error, this, &AsteriskClient::wsAst_Error);
     connect(&m_wsAst, &ISocketControl::PeerClosed, this, &AsteriskClient::wsAst_PeerClosed);
@@ -55,6 +53,7 @@ AsteriskClient::AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerCo
 void AsteriskClient::SetIntervals(const Intervals &intervals)
 {
     m_intervals = intervals;
+    m_replyDeadline.setInterval(m_intervals.keepAliveReply);
     if (m_atStartInterval)
         m_atimer.SetInterval(m_intervals.start);
 }
@@ -68,26 +67,26 @@ void AsteriskClient::ConnectAsterisk()
         ShowNetOk();
         return;
     }
-    m_wsAst.Close();
+    dropLink();
     ShowNetFail();
     m_wsAst.SetLocalPort(0);
     m_wsAst.SetRemotePort(m_g.AsteriskPort);
     m_wsAst.SetRemoteHost(m_g.AsteriskServer);
     m_hostSet = true;
     qCDebug(lcAmi) << "connecting to" << m_g.AsteriskServer << m_g.AsteriskPort;
-    startAttempt();
+    m_wsAst.Connect();
 }
 
 void AsteriskClient::ShowNetOk()
 {
-    m_window.SetNetFailVisible(false);
+    emit linkDown(false);
     m_atStartInterval = false;
     m_atimer.SetInterval(m_intervals.ok);
 }
 
 void AsteriskClient::ShowNetFail()
 {
-    m_window.SetNetFailVisible(true);
+    emit linkDown(true);
     m_atStartInterval = false;
     m_atimer.SetInterval(m_intervals.fail);
 }
@@ -100,15 +99,18 @@ void AsteriskClient::wsAst_DataArrival()
     if (bytes.isEmpty())
         return;
     m_awaitingReply = false;
+    m_replyDeadline.stop();
     // Each test below sees whole messages only, however the PBX's writes were cut.
-    const QByteArray text = m_framer.Feed(bytes);
-    if (text.isEmpty())
-        return;
-
-    if (text.contains(kGreeting)) {
+    const AmiFramer::Frames frames = m_framer.Feed(bytes);
+    // Only the connection's first line is the greeting: a caller named "Asterisk Call
+    // Manager" must not make us send the secret again.
+    if (frames.greeting.contains(kGreeting)) {
         send(QStringLiteral("Action: login\r\nUsername: ") + m_g.AsteriskManager +
              QStringLiteral("\r\nSecret: ") + m_g.AsteriskPassword + QStringLiteral("\r\n\r\n"));
     }
+    const QByteArray &text = frames.messages;
+    if (text.isEmpty())
+        return;
     if (containsLine(text, kAccepted)) {
         qCDebug(lcAmi) << "logged in";
         ShowNetOk();
@@ -134,7 +136,7 @@ void AsteriskClient::wsAst_Error()
 void AsteriskClient::wsAst_PeerClosed()
 {
     qCDebug(lcAmi) << "closed by the PBX";
-    m_awaitingReply = false;
+    dropLink();
     ShowNetFail();
 }
 
@@ -143,48 +145,49 @@ void AsteriskClient::atimer_Tick()
     if (m_wsAst.State() == ISocketControl::sckConnected) {
         if (!m_awaitingReply) {
             m_awaitingReply = true;
+            m_replyDeadline.start();
             send(kKeepAlive);
             return;
         }
-        // Not a byte since the last keep-alive: the PBX or the path to it is gone without
-        // a word (a pulled cable, a crashed host), so treat it like a closed connection.
-        qCDebug(lcAmi) << "no answer to the keep-alive";
-        m_wsAst.Close();
-        m_awaitingReply = false;
+        keepAliveUnanswered();
     }
     // Without a host of our own the socket would try whatever it last held, or nothing.
     if (!m_hostSet || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort == 0)
         return;
-    m_wsAst.Close();
+    dropLink();
     ShowNetFail();
-    startAttempt();
-}
-
-void AsteriskClient::startAttempt()
-{
-    m_framer.Reset();
-    m_awaitingReply = false;
     m_wsAst.Connect();
 }
 
-// Asterisk closes the connection itself after a refusal; the same secret will be refused
-// again, so each retry waits twice as long, and one box at a time is enough to tell.
-void AsteriskClient::refused()
+void AsteriskClient::dropLink()
 {
-    qCDebug(lcAmi) << "login refused";
     m_wsAst.Close();
     m_framer.Reset();
     m_awaitingReply = false;
+    m_replyDeadline.stop();
+}
+
+// Not a byte since the keep-alive: the PBX or the path to it is gone without a word (a
+// pulled cable, a crashed host), so treat it like a closed connection; the next tick
+// reconnects.
+void AsteriskClient::keepAliveUnanswered()
+{
+    qCDebug(lcAmi) << "no answer to the keep-alive";
+    dropLink();
+    ShowNetFail();
+}
+
+// Asterisk closes the connection itself after a refusal; the same secret will be refused
+// again, so each retry waits twice as long.
+void AsteriskClient::refused()
+{
+    qCDebug(lcAmi) << "login refused";
+    dropLink();
     ShowNetFail();
     m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
                                        : qMin(m_refusedWait * 2, m_intervals.refusedMax);
     m_atimer.SetInterval(m_refusedWait);
-    if (m_boxOpen)
-        return;
-    m_boxOpen = true;
-    m_box.Message(QString::fromUtf8(Version::Title),
-                  QStringLiteral("Authentication Failed to Asterisk Server"));
-    m_boxOpen = false;
+    emit loginRefused();
 }
 
 void AsteriskClient::resetRefusals()

@@ -4,16 +4,15 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 struct Settings;
 class ISocketControl;
 class TimerControl;
-class IMainWindow;
-class IMessageBox;
 class IShowCaller;
 
 // Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
-// each dial to a configured extension, and shows the network mark while the link is down.
+// each dial to a configured extension, and says when the link goes down or comes up.
 class AsteriskClient : public QObject
 {
     Q_OBJECT
@@ -27,10 +26,10 @@ public:
         int fail = 3000;         // down, or connected but not yet logged in
         int refusedFirst = 3000; // wait after a refused login, doubled after each refusal
         int refusedMax = 300000;
+        int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
     };
 
-    AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer,
-                   IMainWindow &window, IMessageBox &box, IShowCaller &pop,
+    AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer, IShowCaller &pop,
                    QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
@@ -48,8 +47,17 @@ public:
     void wsAst_PeerClosed();
     void atimer_Tick();
 
+signals:
+    // True from the first attempt until a login is accepted, and whenever the link drops;
+    // false once logged in or when no connection is configured.
+    void linkDown(bool down);
+    // The PBX refused the login; the client tries again later with the same settings.
+    void loginRefused();
+
 private:
-    void startAttempt();
+    // Closes the connection and forgets everything that belonged to it.
+    void dropLink();
+    void keepAliveUnanswered();
     void refused();
     void resetRefusals();
     void send(const QString &message);
@@ -57,17 +65,15 @@ private:
     const Settings &m_g;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
-    IMainWindow &m_window;
-    IMessageBox &m_box;
     IShowCaller &m_pop;
 
     Intervals m_intervals;
     AmiFramer m_framer;
+    QTimer m_replyDeadline;
     bool m_atStartInterval = true;
     // Whether ConnectAsterisk has ever set the host and port that a tick reconnects to.
     bool m_hostSet = false;
     // A keep-alive went out and nothing at all has come back since.
     bool m_awaitingReply = false;
-    bool m_boxOpen = false;
     int m_refusedWait = 0;
 };

@@ -23,20 +23,17 @@ YacListener::YacListener(const Settings &g, ISocketControl &winsock1, IShowCalle
     m_deadline.setInterval(kConnectionTimeoutMs);
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(kQuietGapMs);
-    m_retry.setInterval(kRelistenRetryMs);
 
     connect(&m_Winsock1, &ISocketControl::ConnectionRequest, this,
             &YacListener::Winsock1_ConnectionRequest);
     connect(&m_Winsock1, &ISocketControl::DataArrival, this, &YacListener::Winsock1_DataArrival);
     connect(&m_Winsock1, &ISocketControl::PeerClosed, this, &YacListener::Winsock1_PeerClosed);
-    connect(&m_deadline, &QTimer::timeout, this, &YacListener::finishConnection);
+    connect(&m_deadline, &QTimer::timeout, this, &YacListener::deadlinePassed);
     connect(&m_quiet, &QTimer::timeout, this, &YacListener::finishConnection);
-    connect(&m_retry, &QTimer::timeout, this, &YacListener::relisten);
 }
 
 void YacListener::CloseYac()
 {
-    m_retry.stop();
     m_deadline.stop();
     m_quiet.stop();
     m_serving = false;
@@ -58,34 +55,26 @@ void YacListener::ListenYac()
     }
 }
 
-// The listening socket is closed and the same control takes the client, so a second
-// server that connects while this one is served is refused.
+// The control goes on listening while it serves this server: one that connects meanwhile
+// waits its turn instead of being dropped from the system's queue unseen.
 void YacListener::Winsock1_ConnectionRequest(qintptr requestId)
 {
     try {
-        if (m_Winsock1.State() != ISocketControl::sckClosed)
-            m_Winsock1.Close();
         m_Winsock1.Accept(requestId);
-        m_received.clear();
-        m_serving = true;
-        m_deadline.start();
-    } catch (const std::exception &e) {
-        qCDebug(lcYac) << "cannot take a connection:" << e.what();
-        relisten();
+    } catch (const Failure &failure) {
+        qCDebug(lcYac) << "cannot take a connection:" << failure.Text();
+        return;
     }
+    m_received.clear();
+    m_serving = true;
+    m_deadline.start();
 }
 
 void YacListener::Winsock1_DataArrival(qint64 bytesTotal)
 {
     Q_UNUSED(bytesTotal)
-    if (!m_serving)
-        return;
-    try {
+    if (m_serving)
         collect();
-    } catch (const std::exception &e) {
-        qCDebug(lcYac) << "cannot read:" << e.what();
-        finishConnection();
-    }
 }
 
 // A server that closes right after connecting, before sending anything, also ends here.
@@ -93,12 +82,8 @@ void YacListener::Winsock1_PeerClosed()
 {
     if (!m_serving)
         return;
-    try {
-        m_received += m_Winsock1.GetBytes();
-        m_received.truncate(kMaxMessageBytes);
-    } catch (const std::exception &e) {
-        qCDebug(lcYac) << "cannot read:" << e.what();
-    }
+    m_received += m_Winsock1.GetBytes();
+    m_received.truncate(kMaxMessageBytes);
     finishConnection();
 }
 
@@ -121,24 +106,27 @@ void YacListener::finishConnection()
         return;
     // Decoded whole, as a UTF-8 character may straddle two pieces.
     const QString text = YacMessage::FirstMessage(WireText::Decode(m_received));
-    // Listening again before the pop keeps the time in which other servers are refused
-    // short, and holds whatever the pop does.
-    relisten();
-    if (auto call = YacMessage::Parse(text)) {
-        try {
-            m_pop.ShowCaller(call->number, call->name);
-        } catch (const std::exception &e) {
-            qCDebug(lcYac) << "showing the caller failed:" << e.what();
-        }
-    }
+    endConnection();
+    if (auto call = YacMessage::Parse(text))
+        m_pop.ShowCaller(call->number, call->name);
 }
 
-void YacListener::relisten()
+// A server still sending when its time is up (one byte every 50 ms, say) would pop a
+// number cut short: "@CALLX~5550003333444" read as far as "@CALLX~5550003".
+void YacListener::deadlinePassed()
 {
-    try {
-        ListenYac();
-    } catch (const std::exception &e) {
-        qCDebug(lcYac) << e.what() << "- trying again in" << m_retry.interval() << "ms";
-        m_retry.start();
-    }
+    if (!m_serving)
+        return;
+    qCWarning(lcYac) << "a YAC message was still arriving after" << m_deadline.interval()
+                     << "ms and is dropped:" << m_received.left(80);
+    endConnection();
+}
+
+void YacListener::endConnection()
+{
+    m_deadline.stop();
+    m_quiet.stop();
+    m_serving = false;
+    m_received.clear();
+    m_Winsock1.Disconnect();
 }

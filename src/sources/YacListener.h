@@ -8,29 +8,27 @@ class IShowCaller;
 class ISocketControl;
 struct Settings;
 
-// Waits for YAC servers on yacPort, serves one connection at a time and hands each call
-// message to ShowCaller; after every connection it listens again.
+// Waits for YAC servers on yacPort and serves them one connection at a time, in the order
+// they came, handing each call message to ShowCaller.
 class YacListener : public QObject
 {
     Q_OBJECT
 
 public:
-    // A YAC server sends its message as soon as it connects; while a connection is served
-    // nobody else can connect, so none is kept longer than this.
+    // A YAC server sends its message as soon as it connects, and others wait while one is
+    // served, so none is kept longer than this. A message still coming in then is cut, and
+    // dropped rather than popped with a shortened number.
     static constexpr int kConnectionTimeoutMs = 3000;
     // A message may arrive in pieces: it is complete when the server closes or stays quiet
     // this long.
     static constexpr int kQuietGapMs = 300;
     // A message is well under 100 bytes; what comes past this is not read.
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
-    // When the port cannot be listened on again after a connection (another program took
-    // it meanwhile), try again this often until it can.
-    static constexpr int kRelistenRetryMs = 5000;
 
     YacListener(const Settings &g, ISocketControl &Winsock1, IShowCaller &pop,
                 QObject *parent = nullptr);
 
-    // Also drops a connection being served and stops retrying to listen.
+    // Also drops the connection being served and the servers waiting.
     void CloseYac();
     // Listens on yacPort; with yacPort 0 or less the listener stays closed. Throws Failure,
     // e.g. "YAC listener: port 10629 is already in use".
@@ -38,7 +36,6 @@ public:
 
     void SetConnectionTimeout(int milliseconds) { m_deadline.setInterval(milliseconds); }
     void SetQuietGap(int milliseconds) { m_quiet.setInterval(milliseconds); }
-    void SetRelistenRetryInterval(int milliseconds) { m_retry.setInterval(milliseconds); }
 
 private:
     void Winsock1_ConnectionRequest(qintptr requestId);
@@ -46,14 +43,15 @@ private:
     void Winsock1_PeerClosed();
     void collect();
     void finishConnection();
-    void relisten();
+    void deadlinePassed();
+    // Ends the connection being served; the next server waiting comes next.
+    void endConnection();
 
     const Settings &m_g;
     ISocketControl &m_Winsock1;
     IShowCaller &m_pop;
     QTimer m_deadline;
     QTimer m_quiet;
-    QTimer m_retry;
     QByteArray m_received;
     bool m_serving = false;
 };

@@ -48,7 +48,7 @@ void tst_Startup::success()
     QVERIFY(rig.state.dialNumber.isEmpty());
     QCOMPARE(rig.state.dialTicks, qint16(0));
     QVERIFY(rig.box.shown.isEmpty());
-    QCOMPARE(rig.g.yacPort, qint16(10629));
+    QCOMPARE(rig.g.yacPort, 10629);
 }
 
 void tst_Startup::emptyStartupPage()

@@ -23,6 +23,8 @@ void tst_WireText::decode_data()
     QTest::newRow("1252 euro") << QByteArray("\x80") << QString(QChar(0x20AC));
     QTest::newRow("cut utf-8 falls back") << QByteArray("A\xc3") << QString::fromUtf8("A\xc3\x83");
     QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("byte-order mark kept")
+        << QByteArray("\xef\xbb\xbf\x41") << (QString(QChar(0xFEFF)) + u'A');
 }
 
 void tst_WireText::decode()

@@ -79,6 +79,10 @@ void tst_SearchUrl::fillTemplate_data()
     QTest::newRow("no placeholders") << "https://example.test/" << "12" << "X"
                                      << "https://example.test/";
     QTest::newRow("several numbers") << "*-*" << "12" << "" << "12-12";
+    QTest::newRow("plus from the number is not the name") << "a=*&b=+"
+                                                          << "1 2"
+                                                          << "X"
+                                                          << "a=1+2&b=X";
 }
 
 void tst_SearchUrl::fillTemplate()

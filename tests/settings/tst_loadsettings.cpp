@@ -98,7 +98,7 @@ void tst_LoadSettings::storedValues_data()
     QTest::newRow("comPort 3") << "comPort" << "3" << "3";
     QTest::newRow("empty URL stays empty") << "URL" << "" << "";
     QTest::newRow("empty manager stays empty") << "AsteriskManager" << "" << "";
-    QTest::newRow("AsteriskPort 32767") << "AsteriskPort" << "32767" << "32767";
+    QTest::newRow("AsteriskPort 65535") << "AsteriskPort" << "65535" << "65535";
     QTest::newRow("newwin 1") << "newwin" << "1" << "1";
     QTest::newRow("newwin -1") << "newwin" << "-1" << "1";
     QTest::newRow("newwin 0") << "newwin" << "0" << "0";
@@ -121,7 +121,7 @@ void tst_LoadSettings::failureStopsAtItsKey_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("yacPort empty") << "yacPort" << "";
     QTest::newRow("comPort letters") << "comPort" << "COM2";
-    QTest::newRow("AsteriskPort above 32767") << "AsteriskPort" << "32768";
+    QTest::newRow("AsteriskPort above 65535") << "AsteriskPort" << "65536";
     QTest::newRow("newwin word") << "newwin" << "yes";
     QTest::newRow("startx beyond 32 bits") << "startx" << "2147483648";
     QTest::newRow("starth fraction") << "starth" << "7350.5";

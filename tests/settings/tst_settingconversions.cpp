@@ -35,6 +35,9 @@ void tst_SettingConversions::convert_data()
         {"int32", "40000", true, 40000},       {"int32", "2147483647", true, 2147483647},
         {"int32", "-2147483648", true, -2147483648LL},
         {"int32", "2147483648", false, 0},     {"int32", "left", false, 0},
+        {"port", "40000", true, 40000},        {"port", "65535", true, 65535},
+        {"port", "65536", false, 0},           {"port", "-32768", true, -32768},
+        {"port", "-32769", false, 0},          {"port", "0", true, 0},
         {"bool", "0", true, 0},                {"bool", "1", true, 1},
         {"bool", "-1", true, 1},               {"bool", "2.5", true, 1},
         {"bool", "0.0", true, 0},              {"bool", "", false, 0},
@@ -55,6 +58,7 @@ void tst_SettingConversions::convert()
     try {
         const qint64 got = kind == "int16"   ? SettingConversions::ToInt16(key, text)
                            : kind == "int32" ? SettingConversions::ToInt32(key, text)
+                           : kind == "port"  ? SettingConversions::ToPort(key, text)
                                              : SettingConversions::ToBoolean(key, text);
         QVERIFY2(ok, qPrintable(QStringLiteral("converted to %1").arg(got)));
         QCOMPARE(got, value);

@@ -98,6 +98,17 @@ private slots:
                                   "CallerIDName: Front Desk\r\n\r\n";
         row("1.8 Begin", dial11, "101", num);
         row("1.8 End", QByteArray(dial11).replace("SubEvent: Begin", "SubEvent: End"), "");
+
+        // Field names inside a caller's name are text, never fields.
+        const QByteArray spoof = "Event: DialBegin\r\nCallerIDNum: 5551112233\r\nCallerIDName: "
+                                 "Destination: 101 CallerID: 5550009999\r\n"
+                                 "DestChannel: SIP/200-0000002b\r\n\r\n";
+        row("name holding 1.4 fields", spoof, "101");
+        row("1.8 name holding a number",
+            QByteArray(dial11).replace("Front Desk", "CallerID: 999999"), "101", num,
+            "CallerID: 999999");
+        row("1.8 name holding an empty number",
+            QByteArray(dial11).replace("Front Desk", "CallerID: "), "101", num, "CallerID:");
     }
 
     void firstCaller()
