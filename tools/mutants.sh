@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Breaks the code on purpose, one breakage at a time, and checks that the test suite notices.
+#   tools/mutants.sh [pattern]     only the breakages whose line matches the pattern
+# The breakages are listed in tools/mutants.txt, one per line, fields separated by tabs:
+#   file <TAB> text to change <TAB> what it becomes <TAB> tests to run (ctest -R) <TAB> what it breaks
+# Each text must occur exactly once in its file. The work happens in a scratch copy of the
+# tree (build-mutants/), never in the checkout. Not part of CI: it rebuilds once per breakage.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+list=tools/mutants.txt
+pattern=${1:-}
+scratch=$root/build-mutants/tree
+build=$root/build-mutants/build
+
+mkdir -p "$scratch"
+# The tree as it is now, without build folders.
+tar --exclude='./build*' --exclude='./.git' -cf - . | tar -xf - -C "$scratch"
+cmake -S "$scratch" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINGSCOUT_BENCH=OFF \
+    > /dev/null
+cmake --build "$build" -j "$(nproc)" > /dev/null
+
+tried=0 caught=0 survived=()
+while IFS=$'\t' read -r file from to tests why; do
+    [[ -z "$file" || "$file" == \#* ]] && continue
+    [[ -n "$pattern" && "$file $from $to $why" != *$pattern* ]] && continue
+    tried=$((tried + 1))
+    target="$scratch/$file"
+    cp "$target" "$target.orig"
+    if ! python3 - "$target" "$from" "$to" <<'PY'
+import sys
+path, old, new = sys.argv[1:4]
+text = open(path, encoding="utf-8").read()
+if text.count(old) != 1:
+    sys.exit(f"{path}: the text occurs {text.count(old)} times: {old!r}")
+open(path, "w", encoding="utf-8").write(text.replace(old, new))
+PY
+    then
+        survived+=("NOT APPLIED  $file: $why")
+        mv "$target.orig" "$target"
+        continue
+    fi
+    verdict=survived
+    if ! cmake --build "$build" -j "$(nproc)" > "$build/mutant.log" 2>&1; then
+        verdict="caught (does not build)"
+    elif ! (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+            ctest -R "$tests" --timeout 300 >> "$build/mutant.log" 2>&1); then
+        verdict=caught
+    fi
+    mv "$target.orig" "$target"
+    touch "$target"
+    if [[ "$verdict" == survived ]]; then
+        survived+=("SURVIVED  $file: $why")
+    else
+        caught=$((caught + 1))
+    fi
+    printf '%-28s %s: %s\n' "$verdict" "$file" "$why"
+done < "$list"
+
+cmake --build "$build" -j "$(nproc)" > /dev/null
+echo
+echo "$tried breakages tried, $caught caught by the tests."
+for line in "${survived[@]+"${survived[@]}"}"; do echo "$line"; done
+[[ $caught -eq $tried ]]
