@@ -30,14 +30,15 @@ bool asksForInformation(int argc, char *argv[])
 int showInformation(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Ringscout"));
+    QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     QCoreApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows your search page for the caller while the telephone rings. "
-                       "Settings: $XDG_CONFIG_HOME/Belvane.ini (usually ~/.config/Belvane.ini). "
-                       "To check the call sources without a real call, see ringscout-sim --help."));
+                       "Settings: $XDG_CONFIG_HOME/%1.ini (usually ~/.config/%1.ini). "
+                       "To check the call sources without a real call, see ringscout-sim --help.")
+            .arg(QLatin1String(Version::SettingsApplication)));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.parse(app.arguments());

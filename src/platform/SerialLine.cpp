@@ -1,5 +1,6 @@
 #include "platform/SerialLine.h"
 
+#include "Version.h"
 #include "platform/Failure.h"
 
 #include <QDir>
@@ -45,6 +46,12 @@ Settings Parse(const QString &text)
     return settings;
 }
 
+QString LinkPath(const QString &configDir, int port)
+{
+    return QDir(configDir).filePath(
+        QStringLiteral("%1/com%2").arg(QLatin1String(Version::SettingsApplication)).arg(port));
+}
+
 QString DevicePath(const QString &configDir, int port)
 {
 #ifdef Q_OS_WIN
@@ -52,7 +59,7 @@ QString DevicePath(const QString &configDir, int port)
     return QStringLiteral("COM%1").arg(port);
 #else
     // A link lets a user give any device a number: ln -s /dev/ttyACM0 ~/.config/Belvane/com3.
-    const QFileInfo link(QDir(configDir).filePath(QStringLiteral("Belvane/com%1").arg(port)));
+    const QFileInfo link(LinkPath(configDir, port));
     if (link.isSymLink())
         return link.symLinkTarget();
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);

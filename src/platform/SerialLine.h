@@ -20,6 +20,9 @@ struct Settings
 // Throws Failure with the source "Serial port" and a description that quotes the text.
 Settings Parse(const QString &text);
 
+// Where a user links a device as port N: `<configDir>/Belvane/com`N.
+QString LinkPath(const QString &configDir, int port);
+
 // The device of port N: `<configDir>/Belvane/com`N where that link exists, resolved to what it
 // points to, else /dev/ttyS(N-1); "COM"N on Windows.
 QString DevicePath(const QString &configDir, int port);

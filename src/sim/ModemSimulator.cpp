@@ -1,5 +1,6 @@
 #include "sim/ModemSimulator.h"
 
+#include "platform/SerialLine.h"
 #include "platform/WireText.h"
 #include "sim/Console.h"
 
@@ -46,8 +47,8 @@ ModemSimulator::~ModemSimulator()
 
 QString ModemSimulator::LinkPathFor(int port)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Belvane/com") + QString::number(port);
+    return SerialLine::LinkPath(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), port);
 }
 
 bool ModemSimulator::Start(QString *error)

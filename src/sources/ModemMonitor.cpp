@@ -93,8 +93,8 @@ void ModemMonitor::timer_Tick()
                 ModemPoll::ReadStep(m_state.modemBuffer, m_state.modemBufferTicks, m_modem.Input(),
                                     m_settings.cidKey, m_settings.cidnameKey))
             m_pop.ShowCaller(caller->number, caller->name);
-    } catch (const std::exception &e) {
-        qCDebug(lcModem) << "poll tick:" << e.what();
+    } catch (const Failure &failure) {
+        qCDebug(lcModem) << "poll tick:" << failure.what();
     }
 }
 
