@@ -66,6 +66,9 @@ signals:
     void quitRequested();
 
 private:
+    // A page's "tel:" link: the Phone Dialer with its number, or why there is none.
+    void dialFromPage(const QString &number, IMessageBox &box);
+
     Settings m_settings;
     RunState m_state;
     std::unique_ptr<frmMain> m_frmMain;

@@ -31,6 +31,22 @@ protected:
         return m_browser ? m_browser->OpenPageWindow() : nullptr;
     }
 
+    // A "tel:" link would otherwise go to whatever the desktop opens for it.
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        const std::optional<QString> number = WebEngineBrowser::DialNumber(url);
+        if (!number)
+            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+        // Announced once the engine's call has returned: the answer may be a modal box.
+        if (m_browser && !number->isEmpty()) {
+            WebEngineBrowser *browser = m_browser;
+            QMetaObject::invokeMethod(
+                browser, [browser, dial = *number] { emit browser->dialRequested(dial); },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
 private:
     QPointer<WebEngineBrowser> m_browser;
 };
@@ -38,7 +54,7 @@ private:
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser(QObject *parent)
-    : QObject(parent), m_profile(new QWebEngineProfile(QString::fromUtf8(Version::Title), this)),
+    : IBrowser(parent), m_profile(new QWebEngineProfile(QString::fromUtf8(Version::Title), this)),
       m_pane(new QWebEngineView)
 {
     m_pane->setObjectName(QStringLiteral("browser"));
@@ -74,6 +90,21 @@ std::optional<QUrl> WebEngineBrowser::ToUrl(const QString &text)
         return std::nullopt;
     }
     return url;
+}
+
+std::optional<QString> WebEngineBrowser::DialNumber(const QUrl &url)
+{
+    if (url.scheme().compare(QLatin1String("tel"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    // "tel:+1-555-0100;ext=22": the number ends where its parameters start.
+    QByteArray encoded = url.toEncoded(QUrl::RemoveScheme);
+    if (const qsizetype parameters = encoded.indexOf(';'); parameters >= 0)
+        encoded.truncate(parameters);
+    QString number = QUrl::fromPercentEncoding(encoded);
+    // The number follows "ATDT " on the modem's command line: a "%0D" in it would end the
+    // dial and start a command of the page's choosing.
+    number.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return number.trimmed();
 }
 
 void WebEngineBrowser::show(QWebEngineView *view, const QString &text)

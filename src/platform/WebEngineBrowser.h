@@ -3,7 +3,6 @@
 #include "platform/IBrowser.h"
 
 #include <QHash>
-#include <QObject>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
@@ -16,8 +15,9 @@ class QWebEngineProfile;
 
 // The browser on Qt WebEngine: the main window's pane and named top-level windows, all on
 // one persistent profile so that users stay signed in to their web application. A call
-// shown in a named window brings that window to the front.
-class WebEngineBrowser : public QObject, public IBrowser
+// shown in a named window brings that window to the front; a page's "tel:" link asks for a
+// dial instead of leaving the page.
+class WebEngineBrowser : public IBrowser
 {
     Q_OBJECT
 
@@ -36,6 +36,8 @@ public:
     // "about:clear" and empty text are an empty page; text without a scheme is taken as an
     // address bar takes it. Nothing for text that is no usable URL.
     static std::optional<QUrl> ToUrl(const QString &text);
+    // The number a "tel:" URL calls, "" when it names none; nothing for other URLs.
+    static std::optional<QString> DialNumber(const QUrl &url);
 
     // A window opened for a page's own request (a link with a target, window.open).
     QWebEnginePage *OpenPageWindow();

@@ -44,7 +44,8 @@ void HttpRecorder::serve(QTcpSocket *socket)
     const QString target = parts.size() >= 2 ? QString::fromLatin1(parts[1]) : QString();
     m_requests.append(target);
     const QByteArray body = "<html><head><title>Ringscout test page</title></head><body><h1>" +
-                            target.toHtmlEscaped().toUtf8() + "</h1></body></html>";
+                            target.toHtmlEscaped().toUtf8() + "</h1>" + extraBody +
+                            "</body></html>";
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();

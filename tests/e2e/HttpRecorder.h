@@ -20,6 +20,9 @@ public:
     // Requests other than the browser's own favicon look-ups.
     QStringList PageRequests() const;
 
+    // Added to every page's body, e.g. a link for the test to click.
+    QByteArray extraBody;
+
 signals:
     void requested(const QString &target);
 

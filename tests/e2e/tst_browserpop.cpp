@@ -20,6 +20,8 @@ private slots:
     void popInThePane_data();
     void popInThePane();
     void popInANamedWindow();
+    void dialNumber_data();
+    void dialNumber();
     void refusedUrlsDoNotEndTheProgram();
     void cleanupTestCase();
 
@@ -112,6 +114,29 @@ void tst_BrowserPop::popInANamedWindow()
     pop.ShowCaller(number, name);
     QTRY_COMPARE_WITH_TIMEOUT(m_server.PageRequests().size(), before + 3, 20000);
     QVERIFY(m_browser->NamedWindow(QStringLiteral("CallerID")));
+}
+
+// What a page's link asks to dial; a click on one in the real program is in tst_program.
+void tst_BrowserPop::dialNumber_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("number"); // null: a page like any other
+    QTest::newRow("tel:") << "tel:+1-555-0100"
+                          << "+1-555-0100";
+    QTest::newRow("escapes, parameters") << "TEL:555%200100;ext=22"
+                                         << "555 0100";
+    QTest::newRow("a line end cannot reach the modem") << "tel:555%0D%0AATH0"
+                                                       << "555ATH0";
+    QTest::newRow("other links") << "http://crm/tel:555" << QString();
+}
+
+void tst_BrowserPop::dialNumber()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, number);
+    const std::optional<QString> dial = WebEngineBrowser::DialNumber(QUrl(url));
+    QCOMPARE(dial.has_value(), !number.isNull());
+    QCOMPARE(dial.value_or(QString()), number);
 }
 
 void tst_BrowserPop::refusedUrlsDoNotEndTheProgram()
