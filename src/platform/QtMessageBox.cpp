@@ -2,13 +2,25 @@
 
 #include <QMessageBox>
 
+namespace {
+
+// Failure texts carry what peers and pages sent (an AMI message, a setting's text): shown as
+// plain text, so no markup in them is ever rendered.
+void show(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace
+
 void QtMessageBox::Critical(const QString &title, const QString &text)
 {
-    QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+    show(QMessageBox::Critical, title, text);
 }
 
 void QtMessageBox::Message(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
-    box.exec();
+    show(QMessageBox::NoIcon, title, text);
 }
