@@ -32,8 +32,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -316,7 +318,8 @@ public:
     // Waits for the server to finish; the clock of its first event byte, or 0.
     Clock::rep FirstEventAt()
     {
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
         return m_firstEventAt;
     }
 
