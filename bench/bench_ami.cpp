@@ -1,10 +1,14 @@
-// Throughput of the Asterisk Manager Interface path on a busy PBX's event stream: framing and
-// the Dial scan in memory, and the whole client over a loopback socket.
+// Throughput of the Asterisk Manager Interface path on a busy PBX's event stream, in memory and
+// over a loopback socket that a replaying server feeds in the generator's write sizes:
+//   ClientReads, LoopbackClient   what AsteriskClient does: frame, then one scan per read
+//   EveryMessage[Loopback]        frame, then judge every message as a dial
+//   FrameCount[Loopback]          frame and count the messages, nothing else
 //
 //   bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]
+//   bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]   the server alone, for bench/node
 //
 // The stream comes from gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
-// RINGSCOUT_AMI_CHUNKS override the default paths.
+// RINGSCOUT_AMI_CHUNKS override the default paths. bench/README.md has the figures.
 
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
@@ -28,12 +32,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <future>
+#include <cstdlib>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -219,22 +224,23 @@ bool sendAll(int fd, QByteArrayView bytes)
     return true;
 }
 
-bool readMessage(int fd)
+// One message from the client, or nothing when it hangs up first.
+QByteArray readMessage(int fd)
 {
     QByteArray got;
     char buffer[512];
     while (!got.contains("\r\n\r\n")) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0)
-            return false;
+            return {};
         got.append(buffer, n);
     }
-    return true;
+    return got;
 }
 
-// A replaying PBX on its own thread: greeting, login reply, then the events in the
-// generator's write sizes as fast as the socket takes them, then it hangs up.
-void servePbx(std::promise<int> portReady, std::atomic<Clock::rep> *firstEventAt)
+// A listening socket on 127.0.0.1, or -1. AsteriskPort is 16-bit signed, so the port stays
+// below 32768.
+int listenLoopback(int *port)
 {
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
@@ -242,30 +248,184 @@ void servePbx(std::promise<int> portReady, std::atomic<Clock::rep> *firstEventAt
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int port = 0;
-    // AsteriskPort is 16-bit signed.
-    for (int candidate = 23500; candidate < 32000 && port == 0; candidate += 7) {
+    *port = 0;
+    for (int candidate = 23500; candidate < 32000 && *port == 0; candidate += 7) {
         address.sin_port = htons(uint16_t(candidate));
         if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
-            port = candidate;
+            *port = candidate;
     }
-    if (port == 0 || ::listen(listener, 1) != 0) {
+    if (*port == 0 || ::listen(listener, 1) != 0) {
         ::close(listener);
-        portReady.set_value(0);
-        return;
+        return -1;
     }
-    portReady.set_value(port);
+    return listener;
+}
+
+// A replaying PBX for one client: greeting, the login reply (with the client's ActionID, if
+// it sent one, as Asterisk does), then at once the events in the generator's write sizes as
+// fast as the socket takes them. Returns the steady clock when the first event byte went out,
+// or 0. Whatever the client sends meanwhile is read before closing, so that the close is a
+// plain end of stream and never a reset that could discard bytes the client has not read.
+Clock::rep servePbx(int listener)
+{
     const int client = ::accept(listener, nullptr, nullptr);
-    ::close(listener);
+    if (client < 0)
+        return 0;
     const auto &reads = g_stream.reads;
-    if (client >= 0 && sendAll(client, reads[0]) && readMessage(client) &&
-        sendAll(client, reads[1]) && readMessage(client)) {
-        firstEventAt->store(Clock::now().time_since_epoch().count());
-        for (qsizetype i = 2; i < reads.size() && sendAll(client, reads[i]); ++i) {
+    Clock::rep firstEventAt = 0;
+    if (sendAll(client, reads[0])) {
+        const QByteArray login = readMessage(client);
+        QByteArray reply = reads[1].toByteArray();
+        const qsizetype id = login.indexOf("ActionID: ");
+        if (id >= 0) {
+            const qsizetype line = login.indexOf("\r\n", id) + 2;
+            reply.insert(reply.indexOf("\r\n") + 2, login.mid(id, line - id));
+        }
+        if (!login.isEmpty() && sendAll(client, reply)) {
+            firstEventAt = Clock::now().time_since_epoch().count();
+            for (qsizetype i = 2; i < reads.size() && sendAll(client, reads[i]); ++i) {
+            }
         }
     }
-    if (client >= 0)
-        ::close(client);
+    ::shutdown(client, SHUT_WR);
+    const timeval wait{10, 0};
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char sink[4096];
+    while (::recv(client, sink, sizeof sink, 0) > 0) {
+    }
+    ::close(client);
+    return firstEventAt;
+}
+
+// servePbx on its own thread, for a client in this process.
+class PbxThread
+{
+public:
+    PbxThread()
+    {
+        m_listener = listenLoopback(&m_port);
+        if (m_listener >= 0)
+            m_thread = std::thread([this] { m_firstEventAt = servePbx(m_listener); });
+    }
+    ~PbxThread()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_listener >= 0)
+            ::close(m_listener);
+    }
+    int Port() const { return m_port; }
+    // Waits for the server to finish; the clock of its first event byte, or 0.
+    Clock::rep FirstEventAt()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_firstEventAt;
+    }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    Clock::rep m_firstEventAt = 0;
+    std::thread m_thread;
+};
+
+qsizetype findEnd(QByteArrayView text, qsizetype from)
+{
+    const size_t at =
+        std::string_view(text.data(), size_t(text.size())).find("\r\n\r\n", size_t(from));
+    return at == std::string_view::npos ? text.size() : qsizetype(at) + 4;
+}
+
+// The same framing, and then every message counted, nothing read from it: the least work any
+// client must do.
+void BM_FrameCount(benchmark::State &state)
+{
+    int messages = 0;
+    for (auto _ : state) {
+        AmiFramer framer;
+        messages = 0;
+        for (const QByteArrayView read : g_stream.reads) {
+            const QByteArray text = framer.Feed(read).messages;
+            for (qsizetype at = 0; at < text.size(); at = findEnd(text, at))
+                ++messages;
+        }
+    }
+    if (messages != g_stream.events + 1)
+        state.SkipWithError("the message count differs from the reference");
+    setRates(state);
+    state.counters["messages"] = messages;
+}
+
+// A reader on a real socket (TcpSocketControl, event loop) that logs in, frames the stream and
+// then either judges every message as a dial (`judge`) or only counts it. Timed from the
+// server's first event byte to the last message handled.
+void loopbackReader(benchmark::State &state, bool judge)
+{
+    QList<DialScan::Caller> pops;
+    int messages = 0;
+    for (auto _ : state) {
+        PbxThread server;
+        if (server.Port() == 0) {
+            state.SkipWithError("no free port below 32768");
+            return;
+        }
+        TcpSocketControl socket;
+        AmiFramer framer;
+        pops.clear();
+        messages = 0;
+        Clock::rep done = 0;
+        QEventLoop loop;
+        QObject::connect(&socket, &ISocketControl::DataArrival, &loop, [&] {
+            const AmiFramer::Frames frames = framer.Feed(socket.GetBytes());
+            if (!frames.greeting.isEmpty())
+                socket.SendData(QByteArrayLiteral("Action: login\r\nUsername: bench\r\n"
+                                                  "Secret: bench\r\n\r\n"));
+            const QByteArrayView text(frames.messages);
+            for (qsizetype at = 0, end = 0; at < text.size(); at = end, ++messages) {
+                end = findEnd(text, at);
+                if (!judge)
+                    continue;
+                if (auto caller = DialScan::FirstCaller(text.sliced(at, end - at), QString()))
+                    pops.append(std::move(*caller));
+            }
+            if (messages == g_stream.events + 1) {
+                done = Clock::now().time_since_epoch().count();
+                loop.quit();
+            }
+        });
+        QObject::connect(&socket, &ISocketControl::PeerClosed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+        socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
+        socket.SetRemotePort(server.Port());
+        socket.Connect();
+        loop.exec();
+        socket.Close();
+        const Clock::rep firstEventAt = server.FirstEventAt();
+        if (done == 0 || firstEventAt == 0) {
+            state.SkipWithError("the reader did not get every message");
+            return;
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(Clock::duration(done - firstEventAt)).count());
+    }
+    if (judge &&
+        (pops.size() != g_stream.expectedPops || popDigest(pops) != g_stream.expectedDigest))
+        state.SkipWithError("the pops differ from the reference");
+    setRates(state);
+    state.counters["messages"] = messages;
+    if (judge)
+        state.counters["pops"] = double(pops.size());
+}
+
+void BM_EveryMessageLoopback(benchmark::State &state)
+{
+    loopbackReader(state, true);
+}
+
+void BM_FrameCountLoopback(benchmark::State &state)
+{
+    loopbackReader(state, false);
 }
 
 // The whole client, as the program runs it: TcpSocketControl, AsteriskClient, event loop.
@@ -275,20 +435,15 @@ void BM_LoopbackClient(benchmark::State &state)
     int pops = 0;
     qint64 largestRead = 0;
     for (auto _ : state) {
-        std::promise<int> portReady;
-        std::future<int> portFuture = portReady.get_future();
-        std::atomic<Clock::rep> firstEventAt{0};
-        std::thread server(servePbx, std::move(portReady), &firstEventAt);
-        const int port = portFuture.get();
-        if (port == 0) {
-            server.join();
+        PbxThread server;
+        if (server.Port() == 0) {
             state.SkipWithError("no free port below 32768");
             return;
         }
 
         Settings g;
         g.AsteriskServer = QStringLiteral("127.0.0.1");
-        g.AsteriskPort = qint16(port);
+        g.AsteriskPort = qint16(server.Port());
         g.AsteriskManager = QStringLiteral("bench");
         g.AsteriskPassword = QStringLiteral("bench");
         TcpSocketControl wsAst;
@@ -306,13 +461,14 @@ void BM_LoopbackClient(benchmark::State &state)
         client.ConnectAsterisk();
         loop.exec();
         const auto done = Clock::now().time_since_epoch().count();
-        server.join();
+        wsAst.Close();
+        const Clock::rep firstEventAt = server.FirstEventAt();
         if (received != g_stream.bytes.size()) {
             state.SkipWithError("the client did not read the whole stream");
             return;
         }
         state.SetIterationTime(
-            std::chrono::duration<double>(Clock::duration(done - firstEventAt.load())).count());
+            std::chrono::duration<double>(Clock::duration(done - firstEventAt)).count());
         pops = int(pop.calls.size());
     }
     setRates(state);
@@ -331,8 +487,20 @@ long peakRssKiB()
 
 int main(int argc, char **argv)
 {
+    // Five repetitions unless the command line says otherwise: later flags win.
+    std::vector<char *> args(argv, argv + argc);
+    char repetitions[] = "--benchmark_repetitions=5";
+    args.insert(args.begin() + 1, repetitions);
+    argc = int(args.size());
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     QCoreApplication app(argc, argv);
+    int serve = 0;
+    if (argc > 2 && std::string_view(argv[1]) == "--serve") {
+        serve = std::max(1, std::atoi(argv[2]));
+        argv += 2;
+        argc -= 2;
+    }
 
     const QString defaultStream =
         qEnvironmentVariable("RINGSCOUT_AMI_STREAM", QStringLiteral(RINGSCOUT_AMI_STREAM_DEFAULT));
@@ -348,10 +516,30 @@ int main(int argc, char **argv)
         std::fprintf(stderr,
                      "bench_ami: %s\n"
                      "usage: bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]\n"
+                     "       bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]\n"
                      "Make the stream with: cmake --build <build dir> --target ami_stream\n"
                      "or: node gen-ami-stream.js STREAM.bin --chunks STREAM.chunks.txt\n",
                      qPrintable(error));
         return 2;
+    }
+    if (serve > 0) {
+        // The same server for a client in another process (bench/node): one JSON line with
+        // the port and the reference, then one per client with its first event byte's time
+        // on the monotonic clock.
+        int port = 0;
+        const int listener = listenLoopback(&port);
+        if (listener < 0)
+            return 1;
+        std::printf("{\"port\":%d,\"bytes\":%lld,\"events\":%d,\"pops\":%d,\"digest\":\"%s\"}\n",
+                    port, qlonglong(g_stream.bytes.size()), g_stream.events, g_stream.expectedPops,
+                    g_stream.expectedDigest.constData());
+        std::fflush(stdout);
+        for (int i = 0; i < serve; ++i) {
+            std::printf("{\"firstEventNs\":%lld}\n", qlonglong(servePbx(listener)));
+            std::fflush(stdout);
+        }
+        ::close(listener);
+        return 0;
     }
     const long rssLoaded = peakRssKiB();
     const bool documented =
@@ -365,22 +553,26 @@ int main(int argc, char **argv)
                 qlonglong(g_stream.writes.size()), g_stream.events, g_stream.dialBegins,
                 g_stream.expectedPops);
 
-    benchmark::RegisterBenchmark("ClientReads", BM_ClientReads)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("EveryMessage", BM_EveryMessage)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("LoopbackClient", BM_LoopbackClient)
-        ->Unit(benchmark::kMillisecond)
-        ->UseManualTime()
-        ->Iterations(1)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
+    const auto inMemory = [](const char *name, void (*run)(benchmark::State &)) {
+        benchmark::RegisterBenchmark(name, run)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3)
+            ->UseRealTime() // rates by the wall clock, as over loopback and in bench/node
+            ->ReportAggregatesOnly(true);
+    };
+    const auto loopback = [](const char *name, void (*run)(benchmark::State &)) {
+        benchmark::RegisterBenchmark(name, run)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->ReportAggregatesOnly(true);
+    };
+    inMemory("ClientReads", BM_ClientReads);
+    inMemory("EveryMessage", BM_EveryMessage);
+    inMemory("FrameCount", BM_FrameCount);
+    loopback("LoopbackClient", BM_LoopbackClient);
+    loopback("EveryMessageLoopback", BM_EveryMessageLoopback);
+    loopback("FrameCountLoopback", BM_FrameCountLoopback);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
