@@ -1,22 +1,18 @@
 #include "app/MainProgram.h"
 
-#include "Version.h"
-
 #include "app/AsteriskNotices.h"
 #include "app/Monitor.h"
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
-#include "dialer/frmDialer.h"
+#include "dialer/DialerOpener.h"
 #include "platform/IBrowser.h"
-#include "platform/IMessageBox.h"
 #include "pop/CallerPop.h"
 #include "settings/frmConfig.h"
 #include "sources/AsteriskClient.h"
 #include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
 MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
@@ -51,41 +47,19 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             [&window] { window.SetToggleCaption(QStringLiteral("&Enable Monitor")); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
             [&window] { window.SetToggleCaption(QStringLiteral("Disable &Monitor")); });
-    connect(window.cmdDialer(), &QPushButton::clicked, this, &MainProgram::cmdDialer_Click);
-    connect(&adapters.browser, &IBrowser::dialRequested, this,
-            [this, &box = adapters.box](const QString &number) { dialFromPage(number, box); });
-}
-
-void MainProgram::dialFromPage(const QString &number, IMessageBox &box)
-{
-    // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
-    if (!m_frmMain->cmdDialer()->isEnabled()) {
-        // Without the page's number: the box would take a tag in it as rich text.
-        box.Message(QString::fromUtf8(Version::Title),
-                    QStringLiteral("No modem is open to dial the number with."));
-        return;
-    }
-    cmdDialer_Click();
-    m_frmDialer->txtNumber()->setText(number);
-}
-
-void MainProgram::cmdDialer_Click()
-{
-    if (!m_frmDialer) {
-        m_frmDialer = std::make_unique<frmDialer>();
-        connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
-                [this](const QString &number) {
-                    m_modem->ConfirmDial(number);
-                    m_frmMain->ShowAndActivate();
-                });
-        connect(m_frmDialer.get(), &frmDialer::dismissed, this,
-                [this] { m_frmMain->ShowAndActivate(); });
-    }
-    m_frmMain->Hide();
-    m_frmDialer->ShowAndFocus();
+    m_dialer = std::make_unique<DialerOpener>(window, *m_modem, adapters.box);
+    connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
+            &DialerOpener::cmdDialer_Click);
+    connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
+            &DialerOpener::DialFromPage);
 }
 
 MainProgram::~MainProgram() = default;
+
+frmDialer *MainProgram::Dialer() const
+{
+    return m_dialer->Dialer();
+}
 
 void MainProgram::Start()
 {

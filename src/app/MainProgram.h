@@ -21,6 +21,7 @@ class QuitCommand;
 class QWidget;
 class Startup;
 class YacListener;
+class DialerOpener;
 class frmDialer;
 class frmMain;
 
@@ -56,19 +57,13 @@ public:
     ConfigOpener &Options() { return *m_options; }
     ModemMonitor &Modem() { return *m_modem; }
     // The Phone Dialer, made on first use; null until then.
-    frmDialer *Dialer() const { return m_frmDialer.get(); }
-
-    // Hides the main window and shows the Phone Dialer with the focus in its number field.
-    void cmdDialer_Click();
+    frmDialer *Dialer() const;
 
 signals:
     // Quit, or the main window closed from its title bar.
     void quitRequested();
 
 private:
-    // A page's "tel:" link: the Phone Dialer with its number, or why there is none.
-    void dialFromPage(const QString &number, IMessageBox &box);
-
     Settings m_settings;
     RunState m_state;
     std::unique_ptr<frmMain> m_frmMain;
@@ -78,7 +73,7 @@ private:
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;
     std::unique_ptr<ModemMonitor> m_modem;
-    std::unique_ptr<frmDialer> m_frmDialer;
+    std::unique_ptr<DialerOpener> m_dialer;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<QuitCommand> m_quit;

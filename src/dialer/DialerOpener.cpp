@@ -1,0 +1,45 @@
+#include "dialer/DialerOpener.h"
+
+#include "Version.h"
+#include "app/frmMain.h"
+#include "dialer/frmDialer.h"
+#include "platform/IMessageBox.h"
+#include "sources/ModemMonitor.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+DialerOpener::DialerOpener(frmMain &window, ModemMonitor &modem, IMessageBox &box, QObject *parent)
+    : QObject(parent), m_window(window), m_modem(modem), m_box(box)
+{}
+
+DialerOpener::~DialerOpener() = default;
+
+void DialerOpener::cmdDialer_Click()
+{
+    if (!m_frmDialer) {
+        m_frmDialer = std::make_unique<frmDialer>();
+        connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
+                [this](const QString &number) {
+                    m_modem.ConfirmDial(number);
+                    m_window.ShowAndActivate();
+                });
+        connect(m_frmDialer.get(), &frmDialer::dismissed, this,
+                [this] { m_window.ShowAndActivate(); });
+    }
+    m_window.Hide();
+    m_frmDialer->ShowAndFocus();
+}
+
+void DialerOpener::DialFromPage(const QString &number)
+{
+    // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
+    if (!m_window.cmdDialer()->isEnabled()) {
+        // Without the page's number, which is the page's text, not ours.
+        m_box.Message(QString::fromUtf8(Version::Title),
+                      QStringLiteral("No modem is open to dial the number with."));
+        return;
+    }
+    cmdDialer_Click();
+    m_frmDialer->txtNumber()->setText(number);
+}

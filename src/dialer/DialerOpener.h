@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class IMessageBox;
+class ModemMonitor;
+class frmDialer;
+class frmMain;
+
+// Keeps the one Phone Dialer: made on first use, then only hidden and shown. The main window
+// goes while the dialer is up and comes back when it is left; a confirmed number goes to the
+// modem's dial step. A page's tel: link opens it the same way.
+class DialerOpener : public QObject
+{
+    Q_OBJECT
+
+public:
+    DialerOpener(frmMain &window, ModemMonitor &modem, IMessageBox &box, QObject *parent = nullptr);
+    ~DialerOpener() override;
+
+    // "&Dial": hides the main window and shows the dialer with the focus in its number field.
+    void cmdDialer_Click();
+    // A tel: link: the dialer with the number, for the user to confirm, or a message when
+    // there is no modem to dial with.
+    void DialFromPage(const QString &number);
+
+    frmDialer *Dialer() const { return m_frmDialer.get(); }
+
+private:
+    frmMain &m_window;
+    ModemMonitor &m_modem;
+    IMessageBox &m_box;
+    std::unique_ptr<frmDialer> m_frmDialer;
+};
