@@ -21,7 +21,10 @@ cmake -S "$scratch" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIN
 cmake --build "$build" -j "$(nproc)" > /dev/null
 
 tried=0 caught=0 survived=()
-while IFS=$'\t' read -r file from to tests why; do
+while IFS= read -r line; do
+    # A tab is white space to read, which would merge an empty field with the next: split on
+    # a separator that is not.
+    IFS=$'\x1f' read -r file from to tests why <<< "${line//$'\t'/$'\x1f'}"
     [[ -z "$file" || "$file" == \#* ]] && continue
     [[ -n "$pattern" && "$file $from $to $why" != *$pattern* ]] && continue
     tried=$((tried + 1))
