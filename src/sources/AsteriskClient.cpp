@@ -151,8 +151,9 @@ void AsteriskClient::atimer_Tick()
         }
         keepAliveUnanswered();
     }
-    // Without a host of our own the socket would try whatever it last held, or nothing.
-    if (!m_hostSet || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort == 0)
+    // Without a host of our own the socket would try whatever it last held, or nothing; a
+    // port of 0 or less is off, as it is for ConnectAsterisk.
+    if (!m_hostSet || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort <= 0)
         return;
     dropLink();
     ShowNetFail();

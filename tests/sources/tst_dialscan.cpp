@@ -29,7 +29,8 @@ QByteArray dialBegin(const QByteArray &name)
 void row(const char *tag, const QByteArray &text, const QString &extensions,
          const QString &number = {}, const QString &name = QStringLiteral("Front Desk"))
 {
-    QTest::newRow(tag) << text << extensions << number << (number.isEmpty() ? QString() : name);
+    QTest::newRow(tag) << text << extensions
+                       << (number.isEmpty() ? QString() : number + u'|' + name);
 }
 
 } // namespace
@@ -43,8 +44,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("extensions");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caller"); // number|name
 
         const QString num = QStringLiteral("5551234567");
         const QByteArray frontDesk = dial14("SIP/101-2a", "5551234567");
@@ -69,9 +69,12 @@ private slots:
         // The extension list: substrings, letter case ignored, elements kept as written.
         row("substring", dial14("SIP/2101-2a", "5551234567"), "101", num);
         row("letter case", dial14("sip/102-2a", "5551234567"), "101,SIP/102", num);
+        row("field names and event in any case", dial14("SIP/101", "5551234567").toLower(), "101",
+            num, "front desk");
+        row("DialBegin in any case", dialBegin("X").replace("DialBegin", "dIALbEGIN"), "", num,
+            "X");
         row("blank after the comma", dial14("SIP/102-2a", "5551234567"), "101, 102");
         row("blank kept in the element", dial14("Local/ 102-2a", "5551234567"), "101, 102", num);
-        row("empty elements passed over", frontDesk, ",,101,", num);
         row("a lone comma", frontDesk, ",");
 
         // Asterisk 12 and later, from a real Asterisk 22 session: the originated call's
@@ -80,8 +83,6 @@ private slots:
         row("capture, only the originate's destination", kCapture, "test");
         row("capture, DialBegin as DialEnd",
             QByteArray(kCapture).replace("Event: DialBegin", "Event: DialEnd"), "");
-        row("capture, DialBegin as DialState",
-            QByteArray(kCapture).replace("Event: DialBegin", "Event: DialState"), "");
         // Up to the dialplan's DialBegin, with numbers in Dest... fields that are no caller's.
         const qsizetype dialplan =
             kCapture.indexOf("Event: DialBegin\r\nPrivilege: call,all\r\nChannel:");
@@ -115,15 +116,9 @@ private slots:
     {
         QFETCH(QByteArray, text);
         QFETCH(QString, extensions);
-        QFETCH(QString, number);
-        QFETCH(QString, name);
         QVERIFY(!text.isEmpty());
         const auto caller = DialScan::FirstCaller(text, extensions);
-        QCOMPARE(caller.has_value(), !number.isEmpty());
-        if (caller) {
-            QCOMPARE(caller->number, number);
-            QCOMPARE(caller->name, name);
-        }
+        QTEST(caller ? caller->number + u'|' + caller->name : QString(), "caller");
     }
 };
 

@@ -20,7 +20,9 @@ void row(const char *name, const QStringList &reads, int ticks, const QStringLis
          const QString &buffer, int bufferTicks,
          const QString &numberKey = "NMBR = ", const QString &nameKey = "NAME = ")
 {
-    QTest::newRow(name) << reads << ticks << pops << buffer << bufferTicks << numberKey << nameKey;
+    QTest::newRow(name) << reads << ticks << pops
+                        << QStringList{buffer, QString::number(bufferTicks)}
+                        << QStringList{numberKey, nameKey};
 }
 
 } // namespace
@@ -30,10 +32,8 @@ void tst_ModemPoll::readStep_data()
     QTest::addColumn<QStringList>("reads");
     QTest::addColumn<int>("ticks");
     QTest::addColumn<QStringList>("pops");
-    QTest::addColumn<QString>("buffer");
-    QTest::addColumn<int>("bufferTicks");
-    QTest::addColumn<QString>("numberKey");
-    QTest::addColumn<QString>("nameKey");
+    QTest::addColumn<QStringList>("left"); // buffer, count
+    QTest::addColumn<QStringList>("keys"); // number, name
 
     const QString report = "RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = 8475550001\r\n"
                            "NAME = U.S.ROBOTICS\r\n";
@@ -66,19 +66,17 @@ void tst_ModemPoll::readStep()
 {
     QFETCH(QStringList, reads);
     QFETCH(int, ticks);
-    QFETCH(QString, numberKey);
-    QFETCH(QString, nameKey);
+    QFETCH(QStringList, keys);
     QString buffer;
     qint16 bufferTicks = 0;
     QStringList pops;
     for (int tick = 1; tick <= ticks; ++tick) {
         const QString input = tick <= reads.size() ? reads[tick - 1] : QString();
-        if (auto caller = ModemPoll::ReadStep(buffer, bufferTicks, input, numberKey, nameKey))
+        if (auto caller = ModemPoll::ReadStep(buffer, bufferTicks, input, keys[0], keys[1]))
             pops << QStringLiteral("%1: %2|%3").arg(tick).arg(caller->number, caller->name);
     }
     QTEST(pops, "pops");
-    QTEST(buffer, "buffer");
-    QTEST(int(bufferTicks), "bufferTicks");
+    QTEST((QStringList{buffer, QString::number(bufferTicks)}), "left");
 }
 
 QTEST_APPLESS_MAIN(tst_ModemPoll)
