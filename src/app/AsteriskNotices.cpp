@@ -25,6 +25,6 @@ void AsteriskNotices::showRefusal()
         return;
     m_boxOpen = true;
     m_box.Message(QString::fromUtf8(Version::Title),
-                      QStringLiteral("Authentication Failed to Asterisk Server"));
+                  QStringLiteral("Authentication Failed to Asterisk Server"));
     m_boxOpen = false;
 }

@@ -12,8 +12,7 @@ public:
     Failure(QString source, QString description)
         : m_source(std::move(source)), m_description(std::move(description)),
           m_utf8(Text().toUtf8())
-    {
-    }
+    {}
 
     const QString &Source() const { return m_source; }
     const QString &Description() const { return m_description; }

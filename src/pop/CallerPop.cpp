@@ -12,8 +12,7 @@ const QString kClear = QStringLiteral("about:clear");
 CallerPop::CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &window,
                      CodePage codePage)
     : m_settings(settings), m_browser(browser), m_window(window), m_codePage(codePage)
-{
-}
+{}
 
 void CallerPop::ShowCaller(QString &number, QString &name)
 {

@@ -141,9 +141,11 @@ void tst_BrowserPop::dialNumber()
 
 void tst_BrowserPop::refusedUrlsDoNotEndTheProgram()
 {
-    const QStringList urls{QStringLiteral("https://"), QStringLiteral("::not a url::"),
+    const QStringList urls{QStringLiteral("https://"),
+                           QStringLiteral("::not a url::"),
                            QStringLiteral("http://127.0.0.1:1/nothing-listens-here"),
-                           QStringLiteral("javascript:alert(1)"), QString(),
+                           QStringLiteral("javascript:alert(1)"),
+                           QString(),
                            QStringLiteral("about:clear")};
     for (const QString &url : urls) {
         m_browser->Navigate(url);
