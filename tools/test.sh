@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, builds Ringscout and runs the whole test suite: every test in a
+# Sets everything up, builds Ringscout and runs the whole test suite: the format check, every
+# test in a
 # virtual X display, then the Debian package (built, unpacked and checked), then the logic
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target
 # for 20 seconds.
@@ -7,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup.sh build
+tools/check-format.sh
 (cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300)
 tools/check-package.sh build
 
