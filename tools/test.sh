@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Ringscout and runs the whole test suite: the format check, every
-# test in a
-# virtual X display, then the Debian package (built, unpacked and checked), then the logic
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target
-# for 20 seconds.
+# test in a virtual X display, then the Debian package (built, unpacked and checked), then the
+# logic tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
+# target for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
