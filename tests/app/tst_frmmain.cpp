@@ -19,7 +19,6 @@ private slots:
     void controlsFollowResize();
     void netFailMark_data();
     void netFailMark();
-    void hideMinimises();
     void messageBoxIcons_data();
     void messageBoxIcons();
 };
@@ -72,6 +71,11 @@ void tst_frmMain::controlsFollowResize()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
     }
+    QTest::mouseClick(window.cmdHide(), Qt::LeftButton);
+    QTRY_VERIFY(window.isMinimized());
+    QVERIFY(window.isVisible()); // Hide minimises: still on the task bar
+    window.RestoreNormal();
+    QTRY_VERIFY(!window.isMinimized());
 }
 
 // Red: the bold 15.75 pt Webdings "~" where that font exists, else a drawn sign. Without the
@@ -133,17 +137,6 @@ void tst_frmMain::netFailMark()
         }
     }
     QVERIFY2(solid > 8, qPrintable(QString::number(solid)));
-}
-
-void tst_frmMain::hideMinimises()
-{
-    frmMain window(new QWidget);
-    window.show();
-    QTest::mouseClick(window.cmdHide(), Qt::LeftButton);
-    QTRY_VERIFY(window.isMinimized());
-    QVERIFY(window.isVisible()); // still on the task bar
-    window.RestoreNormal();
-    QTRY_VERIFY(!window.isMinimized());
 }
 
 // The boxes have one OK button; only failures carry the stop icon.
