@@ -4,114 +4,83 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
-#include "platform/Failure.h"
 #include "settings/Globals.h"
 
 #include <QtTest>
 
+// The start-up sequence against fakes: what it shows, starts and reports, and in which order.
 class tst_Startup : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void success();
-    void emptyStartupPage();
-    void failureReported_data();
-    void failureReported();
-    void failureWhilePollRunsIsReported();
+    void run_data();
+    void run();
 };
 
-struct Rig
+void tst_Startup::run_data()
 {
+    // "no page": an empty startupURL; "bad port": yacPort stored empty; "source fails": the
+    // monitor throws; "poll runs": the modem was started before that.
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("starts");
+    QTest::addColumn<QString>("box"); // the failure shown, empty for none
+    QTest::addColumn<bool>("failed"); // the window hidden, the start-up page not shown
+    const QString inUse = "YAC listener: port 10629 is already in use";
+    QTest::newRow("success") << "" << 1 << "" << false;
+    QTest::newRow("no start-up page") << "no page" << 1 << "" << false;
+    QTest::newRow("settings fail: no monitor")
+        << "bad port" << 0 << "Settings: \"yacPort\" holds \"\", which is not a whole number"
+        << true;
+    QTest::newRow("source fails") << "source fails" << 1 << inUse << true;
+    QTest::newRow("source fails while the modem runs: reported, window and page stay")
+        << "source fails, poll runs" << 1 << inUse << false;
+}
+
+void tst_Startup::run()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, starts);
+    QFETCH(QString, box);
+    QFETCH(bool, failed);
     Settings g;
     RunState state;
+    state.modemBufferTicks = state.dialTicks = 3;
+    state.dialNumber = QStringLiteral("555");
     MemorySettingsStore store;
     FakeBrowser browser;
     FakeMainWindow window;
-    FakeMessageBox box;
+    FakeMessageBox boxes;
     FakeMonitor monitor;
-    Startup startup{g, state, store, browser, window, box, monitor};
-};
-
-void tst_Startup::success()
-{
-    Rig rig;
-    rig.state.dialNumber = QStringLiteral("555");
-    rig.state.dialTicks = 3;
-    rig.store.set(QStringLiteral("startupURL"), QStringLiteral("http://127.0.0.1:1/start"));
-    rig.startup.Run();
-    QCOMPARE(rig.g.appName, QStringLiteral("Belvane"));
-    QCOMPARE(rig.g.sectionName, QStringLiteral("settings"));
-    QCOMPARE(rig.window.caption, QStringLiteral("Ringscout v1.2.17 - Belvane"));
-    QCOMPARE(rig.browser.log, (QStringList{"pane about:blank", "pane http://127.0.0.1:1/start"}));
-    QCOMPARE(rig.monitor.starts, 1);
-    QVERIFY(rig.state.dialNumber.isEmpty());
-    QCOMPARE(rig.state.dialTicks, qint16(0));
-    QVERIFY(rig.box.shown.isEmpty());
-    QCOMPARE(rig.g.yacPort, 10629);
-}
-
-void tst_Startup::emptyStartupPage()
-{
-    Rig rig;
-    rig.store.set(QStringLiteral("startupURL"), QString());
-    rig.startup.Run();
-    QCOMPARE(rig.browser.log, QStringList{"pane about:blank"});
-}
-
-void tst_Startup::failureReported_data()
-{
-    QTest::addColumn<QString>("badKey");
-    QTest::addColumn<int>("starts");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("settings fail: no monitor, no page")
-        << "yacPort" << 0 << "Settings: \"yacPort\" holds \"\", which is not a whole number";
-    QTest::newRow("source fails: no page")
-        << "" << 1 << "YAC listener: port 10629 is already in use";
-}
-
-void tst_Startup::failureReported()
-{
-    QFETCH(QString, badKey);
-    QFETCH(int, starts);
-    QFETCH(QString, text);
-
-    Rig rig;
-    if (!badKey.isEmpty())
-        rig.store.set(badKey, QString());
-    else
-        rig.monitor.failWith = QStringLiteral("port 10629 is already in use");
+    const QString page = setup.contains("no page") ? "" : "http://127.0.0.1:1/start";
+    store.set(QStringLiteral("startupURL"), page);
+    if (setup.contains("bad port"))
+        store.set(QStringLiteral("yacPort"), QString());
+    if (setup.contains("source fails"))
+        monitor.failWith = QStringLiteral("port 10629 is already in use");
+    monitor.pollEnabled = setup.contains("poll runs");
     QStringList windowAtBox;
-    rig.box.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = rig.window.log; };
+    boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
-    QVERIFY(!rig.startup.Run());
-    QCOMPARE(rig.monitor.starts, starts);
-    QVERIFY(rig.state.startupFailed);
-    QCOMPARE(rig.box.shown.size(), 1);
-    QCOMPARE(rig.box.shown[0].kind, QStringLiteral("critical"));
-    QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
-    QCOMPARE(rig.box.shown[0].text, text);
-    QCOMPARE(rig.browser.log, QStringList{"pane about:blank"});
-    // The box comes first, over the window as the failed step left it; then the window is
-    // hidden and stays hidden: the Options dialog, which the caller opens, brings it back.
-    QCOMPARE(windowAtBox + QStringList({"hide"}), rig.window.log);
-}
-
-// With the modem running, a source that failed is reported, but the window stays up and the
-// start-up page is still shown.
-void tst_Startup::failureWhilePollRunsIsReported()
-{
-    Rig rig;
-    rig.monitor.pollEnabled = true;
-    rig.monitor.failWith = QStringLiteral("port 10629 is already in use");
-    rig.store.set(QStringLiteral("startupURL"), QStringLiteral("http://127.0.0.1:1/start"));
-    rig.startup.Run();
-    QCOMPARE(rig.box.shown.size(), 1);
-    QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem Initialization Failure"));
-    QCOMPARE(rig.box.shown[0].text, QStringLiteral("YAC listener: port 10629 is already in use"));
-    QVERIFY(!rig.state.startupFailed);
-    QCOMPARE(rig.browser.log, (QStringList{"pane about:blank", "pane http://127.0.0.1:1/start"}));
-    QVERIFY(!rig.window.log.contains("hide"));
+    QCOMPARE(Startup(g, state, store, browser, window, boxes, monitor).Run(), !failed);
+    QCOMPARE(g.appName + '/' + g.sectionName, QStringLiteral("Belvane/settings"));
+    QCOMPARE(window.caption, QStringLiteral("Ringscout v1.2.17 - Belvane"));
+    QCOMPARE(monitor.starts, starts);
+    QCOMPARE(state.startupFailed, failed);
+    QVERIFY(state.dialNumber.isEmpty() && state.dialTicks == 0 && state.modemBufferTicks == 0);
+    QCOMPARE(browser.log.join(' '),
+             "pane about:blank" + (failed || page.isEmpty() ? "" : " pane " + page));
+    QStringList shown;
+    for (const FakeMessageBox::Shown &one : boxes.shown)
+        shown << one.kind + '|' + one.title + '|' + one.text;
+    QCOMPARE(shown, box.isEmpty() ? QStringList()
+                                  : QStringList{"critical|Modem Initialization Failure|" + box});
+    // The box comes over the window as the failed step left it; only then is the window hidden,
+    // until the Options dialog, which the caller opens, brings it back.
+    QVERIFY(!windowAtBox.contains("hide"));
+    QCOMPARE(window.log.count("hide"), int(failed));
+    if (failed)
+        QCOMPARE(window.log, windowAtBox + QStringList{"hide"});
 }
 
 QTEST_APPLESS_MAIN(tst_Startup)
