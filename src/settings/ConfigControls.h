@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/FormSpec.h"
+#include "forms/ControlTable.h"
 
 #include <array>
 
