@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,10 +34,10 @@ struct Rig
         opener.Open();
     }
     frmConfig &dialog() const { return *opener.Current(); }
-    // "control=text" into a field (newwin takes an entry's position), or "ok", "cancel", "close".
+    // "key=text" into its field (newwin takes an entry's position), or "ok", "cancel", "close".
     void step(const QString &step)
     {
-        QWidget *control = dialog().Control(step.section('=', 0, 0).toLatin1());
+        QWidget *control = field(step);
         if (auto *list = qobject_cast<QComboBox *>(control))
             list->setCurrentIndex(step.section('=', 1).toInt());
         else if (auto *box = qobject_cast<QLineEdit *>(control))
@@ -48,6 +47,11 @@ struct Rig
         else
             (step == "ok" ? dialog().cmdOK() : dialog().cmdCancel())->click();
         QTest::qWait(0);
+    }
+    QWidget *field(const QString &keyAndText) const
+    {
+        return dialog().Control(
+            ConfigControlName(keyAndText.section('=', 0, 0).toLatin1()).toLatin1());
     }
 
     Settings g;
@@ -67,43 +71,10 @@ class tst_frmConfig : public QObject
     Q_OBJECT
 
 private slots:
-    void controls_data();
-    void controls();
     void opens();
     void buttons_data();
     void buttons();
 };
-
-void tst_frmConfig::controls_data()
-{
-    // Parent, left, top, width, height in twips, bold ("b") or not, then the text as Qt gets it:
-    // buttons and frames read "&&" as one "&" themselves, labels are given it so.
-    QTest::addColumn<QString>("row");
-    for (const char *row : {
-             "Frame3 frmConfig 120 3960 7215 1575 - Modem Call Notification && Dialer Settings",
-             "Label14 Frame1 2640 1080 2655 255 b Extensions (Comma Separated)",
-             "Label16 Frame4 120 720 6855 255 - Search Format: * - Caller ID, + - Caller Name "
-             "(ex. http://crm/search.htm?phone=*&name=+)",
-             "cmdCancel frmConfig 6240 8040 1095 375 - &Cancel",
-         })
-        QTest::newRow(QByteArray(row).split(' ')[0].constData())
-            << QString::fromLatin1(row).section(' ', 1);
-}
-
-void tst_frmConfig::controls()
-{
-    QFETCH(QString, row);
-    const QStringList field = row.split(' ');
-    auto px = [&](int i) { return qRound(field[i].toInt() / 15.0); };
-    Rig rig;
-    QWidget *control = rig.dialog().findChild<QWidget *>(QTest::currentDataTag());
-    QVERIFY(control);
-    QCOMPARE(control->parentWidget()->objectName(), field[0]);
-    QCOMPARE(control->geometry(), QRect(px(1), px(2), px(3), px(4)));
-    QCOMPARE(control->font().bold(), field[5] == "b");
-    const char *property = qobject_cast<QGroupBox *>(control) ? "title" : "text";
-    QCOMPARE(control->property(property).toString(), field.mid(6).join(' '));
-}
 
 void tst_frmConfig::opens()
 {
@@ -139,64 +110,63 @@ void tst_frmConfig::opens()
     QCOMPARE(dialog.Texts()[8], QStringLiteral("typed"));
 }
 
-// Each row: the setup (see Rig), fields as shown at opening, the steps (see Rig::step), how
-// the box's text starts (none: no box), and the end: the dialog "open", "closed" (the main
-// window back) or "ended" (the program ends). Lists are separated by "|".
+// Each row: the setup (see Rig); the steps: "key?text" the field shows text, else see
+// Rig::step; how the box's text starts (none: no box); and the end: the dialog "open",
+// "closed" (the main window back) or "ended" (the program ends). Lists are separated by "|".
 void tst_frmConfig::buttons_data()
 {
     QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("after");
-    const char *rows[][6] = {
+    const char *rows[][5] = {
         {"defaults shown; OK writes as typed, nothing trimmed", "",
-         "comPort=2|cidKey=NMBR = |newwin=Pop-up|startupURL=https://|txtAPort=5038|"
-         "txtAManager=Manager|txtAExtension=",
-         "cidKey= NMBR = |txtAPassword=p&ss;w\"d|comPort=|newwin=1|ok", "", "closed"},
+         "comPort?2|cidKey?NMBR = |newwin?Pop-up|AsteriskPort?5038|cidKey= NMBR = |"
+         "AsteriskPassword=p&ss;w\"d|comPort=|newwin=1|ok",
+         "", "closed"},
         {"stored values shown; OK: a source cannot start",
          "newwin=1|yacPort= 10630|comPort=|fail:port 10629 is in use",
-         "newwin=Browser Link!|yacPort=10630|comPort=0", "newwin=0|ok",
+         "newwin?Browser Link!|yacPort?10630|comPort?0|newwin=0|ok",
          "YAC listener: port 10629 is in use", "open"},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
          "yacPort=|newwin=x|AsteriskPort=99999|AsteriskManager=admin",
-         "yacPort=|newwin=Pop-up|txtAPort=99999|txtAManager=admin", "Target=crm|cancel", "",
+         "yacPort?|newwin?Pop-up|AsteriskPort?99999|AsteriskManager?admin|Target=crm|cancel", "",
          "closed"},
-        {"failed start-up: Cancel does nothing, the close box ends", "startupFailed", "",
+        {"failed start-up: Cancel does nothing, the close box ends", "startupFailed",
          "Target=crm|cancel|close", "", "ended"},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
-        {"failed start-up, OK fails late, close box", "startupFailed|fail:port 10629 is in use", "",
+        {"failed start-up, OK fails late, close box", "startupFailed|fail:port 10629 is in use",
          "ok|cancel|close", "YAC listener: ", "closed"},
     };
-    const auto list = [](const char *text) {
-        return QString::fromUtf8(text).split('|', Qt::SkipEmptyParts);
-    };
     for (const auto &row : rows)
-        QTest::newRow(row[0]) << list(row[1]) << list(row[2]) << list(row[3]) << row[4] << row[5];
+        QTest::newRow(row[0]) << QString(row[1]).split('|', Qt::SkipEmptyParts)
+                              << QString(row[2]).split('|') << row[3] << row[4];
 }
 
 void tst_frmConfig::buttons()
 {
     QFETCH(QStringList, setup);
-    QFETCH(QStringList, shown);
     QFETCH(QStringList, steps);
     QFETCH(QString, box);
     QFETCH(QString, after);
     Rig rig(setup);
     QPointer<frmConfig> dialog = &rig.dialog();
-    for (const QString &row : shown) {
-        QWidget *control = dialog->Control(row.section('=', 0, 0).toLatin1());
-        const auto *list = qobject_cast<QComboBox *>(control);
-        QCOMPARE(list ? list->currentText() : control->property("text").toString(),
-                 row.section('=', 1));
-    }
     QSignalSpy end(&rig.opener, &ConfigOpener::endProgram);
-    QStringList typed;
+    QStringList typed, entered;
     for (const QString &step : steps) {
         QVERIFY(dialog && !rig.window.visible);
         QCOMPARE(dialog->cmdCancel()->isEnabled(), !setup.contains("startupFailed"));
-        if (!step.contains('=') && typed.isEmpty())
+        if (step.section('=', 0, 0).contains('?')) {
+            QWidget *field = rig.field(step.section('?', 0, 0));
+            const auto *list = qobject_cast<QComboBox *>(field);
+            QCOMPARE(list ? list->currentText() : field->property("text").toString(),
+                     step.section('?', 1));
+            continue;
+        }
+        if (step.contains('='))
+            entered.append(step);
+        else if (typed.isEmpty())
             typed = dialog->Texts();
         rig.step(step);
     }
@@ -206,18 +176,14 @@ void tst_frmConfig::buttons()
     const bool wrote = steps.contains("ok");
     QCOMPARE(rig.memory.replacements.size(), int(wrote));
     QCOMPARE(rig.memory.values.size(), wrote ? 15 : setup.filter("=").size());
-    for (const QString &step : steps) {
-        const QString control = step.section('=', 0, 0);
-        if (wrote && step.contains('='))
-            QCOMPARE(
-                rig.memory.get(control.startsWith("txtA") ? "Asterisk" + control.mid(4) : control),
-                step.section('=', 1));
+    for (const QString &entry : entered) {
+        if (wrote)
+            QCOMPARE(rig.memory.get(entry.section('=', 0, 0)), entry.section('=', 1));
     }
     QCOMPARE(rig.box.shown.size(), int(!box.isEmpty()));
-    if (!box.isEmpty()) {
-        QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
-        QVERIFY2(rig.box.shown[0].text.startsWith(box), qPrintable(rig.box.shown[0].text));
-    }
+    for (const FakeMessageBox::Shown &shown : rig.box.shown)
+        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(box),
+                 qPrintable(shown.title + ": " + shown.text));
     QCOMPARE(end.size(), int(after == "ended"));
     QCOMPARE(rig.window.visible, after == "closed"); // the main window comes back
     QCOMPARE(!dialog, after != "open");

@@ -63,8 +63,6 @@ void tst_Sim::ends_data()
         // The YAC listener ends the name at the first "~": this name would arrive cut.
         {"yac --port 1 ANN~X 555", "", "2", "must not contain \"~\""},
         {"yac --port 70000 ANN 555", "", "2", "is not a TCP port"},
-        {"pbx --user u", "", "2", "give --user and --secret"},
-        {"modem --port 0", "", "2", "from 1 to 32767"},
         {"modem --port 3", "/dev/ttyACM0", "1", "already exists"}, // a real modem: untouched
         // A killed simulator's, its pseudo-terminal gone: replaced, and removed at Ctrl+C.
         {"modem --port 3", "/dev/pts/987654", "0", ""},

@@ -1,14 +1,18 @@
+#include "fakes/FakeMainWindow.h"
 #include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "settings/Globals.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsTable.h"
 
 #include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
 
-// The settings file itself: where it lives, who may read it, exact text round-trips, and
-// writes that change their own lines and nothing else.
-class tst_IniSettingsStore : public QObject
+// The settings file and the record read from it: who may read the file, texts that read back
+// exactly, each setting's default and conversion, and writes that change their own lines only.
+class tst_Settings : public QObject
 {
     Q_OBJECT
 
@@ -18,8 +22,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
     }
-    void reads_data();
-    void reads();
+    void loads_data();
+    void loads();
     void writes_data();
     void writes();
 
@@ -38,22 +42,22 @@ private:
     }
     // Neither group nor others may read or write it: it holds the Asterisk secret.
     bool ownerOnly() const { return !(QFileInfo(path()).permissions() & 0x77); }
-    // What QSettings itself reads, with a file it has never seen (no cached copy).
-    QString qsettingsValue(const QString &key)
+    // The URL as QSettings reads it, from a file it has never seen (no cached copy).
+    QString qsettingsUrl()
     {
         const QString copy = m_dir->filePath(QStringLiteral("copy%1.ini").arg(++m_copies));
         QFile::copy(path(), copy);
-        return QSettings(copy, QSettings::IniFormat).value("settings/" + key, "-").toString();
+        return QSettings(copy, QSettings::IniFormat).value("settings/URL", "https://").toString();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_copies = 0;
 };
 
-void tst_IniSettingsStore::reads_data()
+void tst_Settings::loads_data()
 {
-    QTest::addColumn<QByteArray>("lines"); // typed by hand; empty: the store writes `text`
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("lines"); // typed by hand; null: the store writes the URL
+    QTest::addColumn<QString>("loaded");   // the setting's text once loaded; "!": load fails
     // Written: blanks at the ends, commas, quotes, escapes, "@", control characters.
     const QString texts = QString::fromUtf8(
         "NMBR = |  NAME =  |115200,N,8,1|101, 102,|,|pa\"ss'wo\\rd|a;b#c=*&+|@Variant(x)|@|"
@@ -63,39 +67,81 @@ void tst_IniSettingsStore::reads_data()
         QTest::addRow("%s", text.toUtf8().toPercentEncoding(" =,;@\"\x27\\[]#*&+:/?").constData())
             << QByteArray() << text;
     QTest::addRow("NUL then a digit") << QByteArray() << QString::fromUtf8("a\0001b", 4);
-    // Typed by hand: read as QSettings reads them, except that a list (an unquoted comma)
-    // reads as its text.
+    // Typed by hand: texts as QSettings reads them, except that a list (an unquoted comma)
+    // reads as its text; numbers of 16 bits, ports, geometry of 32 bits, on/off values.
+    QTest::newRow("URLs=1") // none of ours, not even the URL: every default
+        << QByteArray("URLs=1")
+        << "cidKey=NMBR = |cidnameKey=NAME = |comPort=2|yacPort=10629|initString=ATS0=0M0+VCID=1|"
+           "modemSettings=115200,N,8,1|newwin=0|Target=CallerID|URL=https://|"
+           "startupURL=https://|AsteriskServer=|AsteriskPort=5038|AsteriskManager=Manager|"
+           "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0";
     const char *rows[][2] = {
-        {"value = 101, 102 ; desk", "101, 102"},
-        {" value =  abc   ; note", "abc"},
-        {"value=\"a;b\" ; c", "a;b"},
-        {"value=a\\tb\\x41\\\"", "a\tbA\""},
-        {"value=1\nvalue=2", "2"},
-        {"value=\"a\nb\"", "a\nb"},
-        {"values=1", "-"},
+        {"URL = 101, 102 ; desk", "101, 102"},
+        {"URL=\"a;b\" ; c", "a;b"},
+        {"URL=a\\tb\\x41\\\"", "a\tbA\""},
+        {"URL=\"a\nb\"", "a\nb"},
+        {"URL=", ""},
+        {"cidKey=\" NMBR = \"", " NMBR = "},
+        {"comPort=", "0"}, // no modem
+        {"comPort = +3", "3"},
+        {"comPort=32768", "!"},
+        {"yacPort=", "!"},
+        {"yacPort=40000", "40000"},
+        {"AsteriskPort=65536", "!"},
+        {"newwin=-1", "1"},
+        {"newwin=yes", "!"},
+        {"startw=40000", "40000"},
+        {"starty=2147483648", "!"},
+        {"starth=7350.5", "!"},
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QByteArray(row[0]) << QString::fromUtf8(row[1]);
 }
 
-// Our reader and QSettings both read back what was written, character for character.
-void tst_IniSettingsStore::reads()
+// Read by us as by QSettings; a failure names the setting and its text and moves no window.
+void tst_Settings::loads()
 {
     QFETCH(QByteArray, lines);
-    QFETCH(QString, text);
+    QFETCH(QString, loaded);
     IniSettingsStore store(m_dir->path());
-    if (lines.isEmpty())
-        store.WriteSetting("Belvane", "settings", "value", text);
+    const QString key = lines.isNull() ? "URL" : QString(lines).section('=', 0, 0).trimmed();
+    if (lines.isNull())
+        store.WriteSetting("Belvane", "settings", "URL", loaded);
     else // as an editor leaves it, readable by everyone: the first read keeps it to its owner
-        put("; typed by hand\n[settings]\n" + lines + "\n[more]\nvalue=other\n",
+        put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
             QFile::ReadGroup | QFile::ReadOther);
-    QCOMPARE(store.ReadSetting("Belvane", "settings", "value", "-"), text);
+    QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
+    Settings g;
+    g.appName = QStringLiteral("Belvane");
+    g.sectionName = QStringLiteral("settings");
+    FakeMainWindow window;
+    QString failure;
+    try {
+        LoadSettings(g, store, window);
+    } catch (const Failure &f) {
+        failure = f.Text();
+    }
     QVERIFY(ownerOnly());
-    if (lines.isEmpty() || !text.contains(','))
-        QCOMPARE(qsettingsValue("value"), text);
+    if (loaded == "!") {
+        const QString text = QString(lines).section('=', 1);
+        QVERIFY2(failure.startsWith("Settings: \"" + key + "\" holds \"" + text + '"'),
+                 qPrintable(failure));
+        QVERIFY(window.log.isEmpty());
+        return;
+    }
+    QCOMPARE(failure, QString());
+    QStringList record;
+    for (const SettingsTable::Row &each : SettingsTable::Rows())
+        record.append(each.key + ('=' + each.text(g)));
+    const SettingsTable::Row *row = SettingsTable::Find(key);
+    QCOMPARE(row ? row->text(g) : record.join('|'), loaded);
+    QCOMPARE(QList<int>({window.left, window.top, window.width, window.height}),
+             QList<int>({g.startx, g.starty, g.startw, g.starth}));
+    if (key == "URL" && (lines.isNull() || !loaded.contains(',')))
+        QCOMPARE(qsettingsUrl(), loaded);
 }
 
-void tst_IniSettingsStore::writes_data()
+void tst_Settings::writes_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
@@ -121,7 +167,7 @@ void tst_IniSettingsStore::writes_data()
 
 // A write changes its own lines and nothing else, and replaces the file in one step: a
 // failure names the file and leaves it as it was, with no half-written copy beside it.
-void tst_IniSettingsStore::writes()
+void tst_Settings::writes()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
@@ -152,9 +198,9 @@ void tst_IniSettingsStore::writes()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), qsizetype(before != "(a folder)"));
     if (reason.isEmpty()) {
         QVERIFY(ownerOnly());
-        QCOMPARE(qsettingsValue("URL"), QStringLiteral("http://h/?a=*,b"));
+        QCOMPARE(qsettingsUrl(), QStringLiteral("http://h/?a=*,b"));
     }
 }
 
-QTEST_GUILESS_MAIN(tst_IniSettingsStore)
-#include "tst_inisettingsstore.moc"
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
