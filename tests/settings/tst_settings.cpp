@@ -77,11 +77,9 @@ void tst_Settings::loads_data()
            "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0";
     const char *rows[][2] = {
         {"URL = 101, 102 ; desk", "101, 102"},
-        {"URL=\"a;b\" ; c", "a;b"},
         {"URL=a\\tb\\x41\\\"", "a\tbA\""},
         {"URL=\"a\nb\"", "a\nb"},
         {"URL=", ""},
-        {"cidKey=\" NMBR = \"", " NMBR = "},
         {"comPort=", "0"}, // no modem
         {"comPort = +3", "3"},
         {"comPort=32768", "!"},

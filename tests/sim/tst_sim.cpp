@@ -4,8 +4,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-
 namespace {
 
 // ringscout-sim as a user runs it, with a settings folder of its own.
@@ -26,16 +24,11 @@ struct Sim : QProcess
         kill();
         waitForFinished(5000);
     }
-    bool waitFor(QByteArrayView text)
-    {
-        return QTest::qWaitFor([&] { return (out += readAllStandardOutput()).contains(text); });
-    }
     // The exit code once it ends by itself; -1 when it does not end or crashes.
     int code() { return waitForFinished(5000) && exitStatus() == NormalExit ? exitCode() : -1; }
 
     QTemporaryDir home;
     QString link = home.filePath(QStringLiteral("Belvane/com3"));
-    QByteArray out;
 };
 
 } // namespace
@@ -64,7 +57,7 @@ void tst_Sim::ends_data()
         {"yac --port 1 ANN~X 555", "", "2", "must not contain \"~\""},
         {"yac --port 70000 ANN 555", "", "2", "is not a TCP port"},
         {"modem --port 3", "/dev/ttyACM0", "1", "already exists"}, // a real modem: untouched
-        // A killed simulator's, its pseudo-terminal gone: replaced, and removed at Ctrl+C.
+        // A killed simulator's, its pseudo-terminal gone: replaced, and removed at the end.
         {"modem --port 3", "/dev/pts/987654", "0", ""},
     };
     for (const auto &row : rows)
@@ -79,10 +72,10 @@ void tst_Sim::ends()
     QFETCH(QString, complaint);
     Sim sim(arguments.split(' '), linkBefore);
     if (code == 0) {
-        QVERIFY(sim.waitFor("Type NUMBER NAME"));
+        QVERIFY(sim.waitForReadyRead(5000)); // its first line comes once the link is made
         QVERIFY(QFileInfo(sim.link).symLinkTarget().startsWith("/dev/pts/"));
         QCOMPARE_NE(QFileInfo(sim.link).symLinkTarget(), linkBefore);
-        ::kill(pid_t(sim.processId()), SIGINT);
+        sim.closeWriteChannel();
     }
     QCOMPARE(sim.code(), code);
     const QString errors = sim.readAllStandardError();
@@ -115,14 +108,16 @@ void tst_Sim::pbxAnswers()
     const quint16 port = TestSupport::FreeSmallPort();
     Sim sim({"pbx", "--listen", "127.0.0.1:" + QString::number(port), "--user", "ringscout",
              "--secret", "test123"});
-    QVERIFY(sim.waitFor("Listening on "));
+    QVERIFY(sim.waitForReadyRead(5000)); // its first line comes once it listens
     QTcpSocket client;
     QByteArray received;
-    QObject::connect(&client, &QTcpSocket::readyRead, [&] { received += client.readAll(); });
+    const auto receives = [&](QByteArrayView text) {
+        return QTest::qWaitFor([&] { return (received += client.readAll()).contains(text); });
+    };
     client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(QTest::qWaitFor([&] { return received.contains("Call Manager/"); }));
+    QVERIFY(receives("Call Manager/"));
     client.write(sent);
-    QVERIFY2(QTest::qWaitFor([&] { return received.contains(answer); }), received.constData());
+    QVERIFY2(receives(answer), received.constData());
     QCOMPARE(QTest::qWaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; },
                              hangsUp ? 5000 : 300),
              hangsUp);
