@@ -2,12 +2,10 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
-#include "platform/IniSettingsStore.h"
 #include "settings/frmConfig.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,16 +14,12 @@
 
 namespace {
 
-// A dialog with a store in memory, or one that cannot be written, and fakes around it.
+// The dialog open over a store in memory, with fakes around it.
 struct Rig
 {
-    // "key=text" stored settings; "startupFailed"; "fail:<why>" for StartMonitor; "unwritable".
+    // "key=text" stored settings; "startupFailed"; "fail:<why>" for StartMonitor.
     explicit Rig(const QStringList &setup = {})
-        : unwritable((blocker.open(), blocker.fileName()) + "/config"), // a file as its folder
-          opener(ConfigContext{
-              g, state,
-              setup.contains("unwritable") ? static_cast<ISettingsStore &>(unwritable) : memory,
-              window, monitor, box})
+        : opener(ConfigContext{g, state, memory, window, monitor, box})
     {
         g.appName = QStringLiteral("Belvane");
         g.sectionName = QStringLiteral("settings");
@@ -37,30 +31,29 @@ struct Rig
             else if (row.contains('='))
                 memory.set(row.section('=', 0, 0), row.section('=', 1));
         }
-    }
-    frmConfig &open()
-    {
         opener.Open();
-        return *opener.Current();
     }
-    // "control=text" into a field (newwin takes an entry's position), or "ok", "cancel", "close".
+    frmConfig &dialog() const { return *opener.Current(); }
+    // "key=text" into its field (newwin takes an entry's position), or "ok", "cancel", "close".
     void step(const QString &step)
     {
-        frmConfig &dialog = *opener.Current();
-        QWidget *control = dialog.Control(step.section('=', 0, 0).toLatin1());
+        QWidget *control = field(step);
         if (auto *list = qobject_cast<QComboBox *>(control))
             list->setCurrentIndex(step.section('=', 1).toInt());
         else if (auto *box = qobject_cast<QLineEdit *>(control))
             box->setText(step.section('=', 1));
         else if (step == "close")
-            dialog.close();
+            dialog().close();
         else
-            (step == "ok" ? dialog.cmdOK() : dialog.cmdCancel())->click();
+            (step == "ok" ? dialog().cmdOK() : dialog().cmdCancel())->click();
         QTest::qWait(0);
     }
+    QWidget *field(const QString &keyAndText) const
+    {
+        return dialog().Control(
+            ConfigControlName(keyAndText.section('=', 0, 0).toLatin1()).toLatin1());
+    }
 
-    QTemporaryFile blocker;
-    IniSettingsStore unwritable;
     Settings g;
     RunState state;
     MemorySettingsStore memory;
@@ -78,54 +71,16 @@ class tst_frmConfig : public QObject
     Q_OBJECT
 
 private slots:
-    void controls_data();
-    void controls();
     void opens();
     void buttons_data();
     void buttons();
 };
 
-void tst_frmConfig::controls_data()
-{
-    // Parent, left, top, width, height in twips, bold ("b") or not, then the text as Qt gets it:
-    // buttons and frames read "&&" as one "&" themselves, labels are given it so.
-    QTest::addColumn<QString>("row");
-    for (const char *row : {
-             "Frame1 frmConfig 120 1320 7215 1575 - Asterisk Call Notification",
-             "Frame3 frmConfig 120 3960 7215 1575 - Modem Call Notification && Dialer Settings",
-             "Frame4 frmConfig 120 5640 7215 2295 - Browser Ringscout Options",
-             "Label14 Frame1 2640 1080 2655 255 b Extensions (Comma Separated)",
-             "txtAPort Frame1 5400 720 975 285 - 5038",
-             "Label16 Frame4 120 720 6855 255 - Search Format: * - Caller ID, + - Caller Name "
-             "(ex. http://crm/search.htm?phone=*&name=+)",
-             "cmdCancel frmConfig 6240 8040 1095 375 - &Cancel",
-         })
-        QTest::newRow(QByteArray(row).split(' ')[0].constData())
-            << QString::fromLatin1(row).section(' ', 1);
-}
-
-void tst_frmConfig::controls()
-{
-    QFETCH(QString, row);
-    const QStringList field = row.split(' ');
-    auto px = [&](int i) { return qRound(field[i].toInt() / 15.0); };
-    Rig rig;
-    QWidget *control = rig.open().findChild<QWidget *>(QTest::currentDataTag());
-    QVERIFY(control);
-    QCOMPARE(control->parentWidget()->objectName(), field[0]);
-    QCOMPARE(control->geometry(), QRect(px(1), px(2), px(3), px(4)));
-    QCOMPARE(control->font().bold(), field[5] == "b");
-    const char *property = qobject_cast<QGroupBox *>(control) ? "title" : "text";
-    QCOMPARE(control->property(property).toString(), field.mid(6).join(' '));
-}
-
 void tst_frmConfig::opens()
 {
     Rig rig;
-    frmConfig &dialog = rig.open();
-    rig.step("URL=typed");
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Options - Ringscout v1.2.17"));
-    QCOMPARE(dialog.size(), QSize(502, 568)); // 7530 x 8520 twips
+    frmConfig &dialog = rig.dialog();
+    QCOMPARE(dialog.size(), QSize(502, 568)); // 7530 x 8520 twips, and no other
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
@@ -136,10 +91,10 @@ void tst_frmConfig::opens()
                  qPrintable(label->text()));
 
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 17; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QStringList order;
+    for (int i = 0; i < 18; ++i) {
         order.append(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(order.join(' '), "txtAPort txtAManager txtAPassword txtAServer txtAExtension yacPort "
                               "modemSettings comPort initString cidKey cidnameKey URL startupURL "
@@ -147,98 +102,88 @@ void tst_frmConfig::opens()
 
     // Opening it again (a call showed the main window meanwhile) hides the main window and
     // brings up the same dialog, not loaded anew.
+    rig.step("URL=typed");
     rig.window.ShowAndActivate();
-    QCOMPARE(&rig.open(), &dialog);
+    rig.opener.Open();
+    QCOMPARE(&rig.dialog(), &dialog);
     QCOMPARE(rig.window.log, (QStringList{"hide", "show", "hide"}));
     QCOMPARE(dialog.Texts()[8], QStringLiteral("typed"));
 }
 
-// Each row: the setup (see Rig), the fields shown at opening, the steps (see Rig::step),
-// how the box's text starts (none: no box), and the end: the dialog "open", "closed" (the main
-// window back) or "ended" (the program ends). Lists are separated by "|".
+// Each row: the setup (see Rig); the steps: "key?text" the field shows text, else see
+// Rig::step; how the box's text starts (none: no box); and the end: the dialog "open",
+// "closed" (the main window back) or "ended" (the program ends). Lists are separated by "|".
 void tst_frmConfig::buttons_data()
 {
     QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("after");
-    const char *rows[][6] = {
+    const char *rows[][5] = {
         {"defaults shown; OK writes as typed, nothing trimmed", "",
-         "comPort=2|yacPort=10629|cidKey=NMBR = |cidnameKey=NAME = |initString=ATS0=0M0+VCID=1|"
-         "modemSettings=115200,N,8,1|newwin=Pop-up|Target=CallerID|URL=https://|"
-         "startupURL=https://|txtAServer=|txtAPort=5038|txtAManager=Manager|txtAPassword=|"
-         "txtAExtension=",
-         "cidKey= NMBR = |txtAPassword=p&ss;w\"d|comPort=|newwin=1|ok", "", "closed"},
+         "comPort?2|cidKey?NMBR = |newwin?Pop-up|AsteriskPort?5038|cidKey= NMBR = |"
+         "AsteriskPassword=p&ss;w\"d|comPort=|newwin=1|ok",
+         "", "closed"},
         {"stored values shown; OK: a source cannot start",
          "newwin=1|yacPort= 10630|comPort=|fail:port 10629 is in use",
-         "newwin=Browser Link!|yacPort=10630|comPort=0", "newwin=0|ok",
+         "newwin?Browser Link!|yacPort?10630|comPort?0|newwin=0|ok",
          "YAC listener: port 10629 is in use", "open"},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
          "yacPort=|newwin=x|AsteriskPort=99999|AsteriskManager=admin",
-         "yacPort=|newwin=Pop-up|txtAPort=99999|txtAManager=admin", "Target=crm|cancel", "",
+         "yacPort?|newwin?Pop-up|AsteriskPort?99999|AsteriskManager?admin|Target=crm|cancel", "",
          "closed"},
-        {"OK: the store cannot be written", "unwritable", "", "Target=crm|ok",
-         "Settings: cannot write ", "open"},
-        {"failed start-up: Cancel does nothing, the close box ends", "startupFailed", "",
+        {"failed start-up: Cancel does nothing, the close box ends", "startupFailed",
          "Target=crm|cancel|close", "", "ended"},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
-        {"failed start-up, OK fails late, close box", "startupFailed|fail:port 10629 is in use", "",
+        {"failed start-up, OK fails late, close box", "startupFailed|fail:port 10629 is in use",
          "ok|cancel|close", "YAC listener: ", "closed"},
     };
-    const auto list = [](const char *text) {
-        return QString::fromUtf8(text).split('|', Qt::SkipEmptyParts);
-    };
     for (const auto &row : rows)
-        QTest::newRow(row[0]) << list(row[1]) << list(row[2]) << list(row[3]) << row[4] << row[5];
+        QTest::newRow(row[0]) << QString(row[1]).split('|', Qt::SkipEmptyParts)
+                              << QString(row[2]).split('|') << row[3] << row[4];
 }
 
 void tst_frmConfig::buttons()
 {
     QFETCH(QStringList, setup);
-    QFETCH(QStringList, shown);
     QFETCH(QStringList, steps);
     QFETCH(QString, box);
     QFETCH(QString, after);
     Rig rig(setup);
-    QPointer<frmConfig> dialog = &rig.open();
-    for (const QString &row : shown) {
-        QWidget *control = dialog->Control(row.section('=', 0, 0).toLatin1());
-        const auto *list = qobject_cast<QComboBox *>(control);
-        QCOMPARE(list ? list->currentText() : control->property("text").toString(),
-                 row.section('=', 1));
-    }
+    QPointer<frmConfig> dialog = &rig.dialog();
     QSignalSpy end(&rig.opener, &ConfigOpener::endProgram);
-    QStringList typed;
+    QStringList typed, entered;
     for (const QString &step : steps) {
         QVERIFY(dialog && !rig.window.visible);
         QCOMPARE(dialog->cmdCancel()->isEnabled(), !setup.contains("startupFailed"));
-        if (!step.contains('=') && typed.isEmpty())
+        if (step.section('=', 0, 0).contains('?')) {
+            QWidget *field = rig.field(step.section('?', 0, 0));
+            const auto *list = qobject_cast<QComboBox *>(field);
+            QCOMPARE(list ? list->currentText() : field->property("text").toString(),
+                     step.section('?', 1));
+            continue;
+        }
+        if (step.contains('='))
+            entered.append(step);
+        else if (typed.isEmpty())
             typed = dialog->Texts();
         rig.step(step);
     }
 
-    // OK writes all fifteen keys, in one replacement of the store; nothing else writes.
-    const bool wrote = steps.contains("ok") && !setup.contains("unwritable");
+    // OK writes all fifteen fields, as typed, in one replacement of the store; nothing else
+    // writes.
+    const bool wrote = steps.contains("ok");
     QCOMPARE(rig.memory.replacements.size(), int(wrote));
-    if (wrote)
-        QCOMPARE(rig.memory.replacements[0].join(','),
-                 "comPort,yacPort,cidKey,cidnameKey,initString,modemSettings,newwin,Target,URL,"
-                 "startupURL,AsteriskServer,AsteriskPort,AsteriskManager,AsteriskPassword,"
-                 "AsteriskExtension");
-    for (const QString &step : steps) { // as typed
-        const QString control = step.section('=', 0, 0);
-        if (wrote && step.contains('='))
-            QCOMPARE(
-                rig.memory.get(control.startsWith("txtA") ? "Asterisk" + control.mid(4) : control),
-                step.section('=', 1));
+    QCOMPARE(rig.memory.values.size(), wrote ? 15 : setup.filter("=").size());
+    for (const QString &entry : entered) {
+        if (wrote)
+            QCOMPARE(rig.memory.get(entry.section('=', 0, 0)), entry.section('=', 1));
     }
     QCOMPARE(rig.box.shown.size(), int(!box.isEmpty()));
-    if (!box.isEmpty()) {
-        QCOMPARE(rig.box.shown[0].title, QStringLiteral("Modem configuration error"));
-        QVERIFY2(rig.box.shown[0].text.startsWith(box), qPrintable(rig.box.shown[0].text));
-    }
+    for (const FakeMessageBox::Shown &shown : rig.box.shown)
+        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(box),
+                 qPrintable(shown.title + ": " + shown.text));
     QCOMPARE(end.size(), int(after == "ended"));
     QCOMPARE(rig.window.visible, after == "closed"); // the main window comes back
     QCOMPARE(!dialog, after != "open");

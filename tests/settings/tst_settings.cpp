@@ -1,0 +1,192 @@
+#include "fakes/FakeMainWindow.h"
+#include "platform/Failure.h"
+#include "platform/IniSettingsStore.h"
+#include "settings/Globals.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsTable.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// The settings file and the record read from it: who may read the file, texts that read back
+// exactly, each setting's default and conversion, and writes that change their own lines only.
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_dir.emplace().isValid()); } // a new path for each row
+    void loads_data();
+    void loads();
+    void writes_data();
+    void writes();
+
+private:
+    QString path() const { return m_dir->filePath(QStringLiteral("Belvane.ini")); }
+    void put(const QByteArray &content, QFile::Permissions others = {})
+    {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | others));
+    }
+    // Neither group nor others may read or write it: it holds the Asterisk secret.
+    bool ownerOnly() const { return !(QFileInfo(path()).permissions() & 0x77); }
+    QString qsettingsUrl() const
+    {
+        return QSettings(path(), QSettings::IniFormat).value("settings/URL", "https://").toString();
+    }
+
+    std::optional<QTemporaryDir> m_dir;
+};
+
+void tst_Settings::loads_data()
+{
+    QTest::addColumn<QByteArray>("lines"); // typed by hand; null: the store writes the URL
+    QTest::addColumn<QString>("loaded");   // the setting's text once loaded; "!": load fails
+    // Written: blanks at the ends, commas, quotes, escapes, "@", control characters.
+    const QString texts = QString::fromUtf8(
+        "NMBR = |  NAME =  |115200,N,8,1|101, 102,|,|pa\"ss'wo\\rd|a;b#c=*&+|@Variant(x)|@|"
+        "AT[S0=0]||\ttab\t|line\nbreak\r\n|\001a|\x7f|\\x41|Caf\xc3\xa9 \xe2\x82\xac "
+        "\xf0\x9f\x93\x9e");
+    for (const QString &text : texts.split('|'))
+        QTest::addRow("%s", text.toUtf8().toPercentEncoding(" =,;@\"\x27\\[]#*&+:/?").constData())
+            << QByteArray() << text;
+    QTest::addRow("NUL then a digit") << QByteArray() << QString::fromUtf8("a\0001b", 4);
+    // Typed by hand: texts as QSettings reads them, except that a list (an unquoted comma)
+    // reads as its text; numbers of 16 bits, ports, geometry of 32 bits, on/off values.
+    QTest::newRow("URLs=1") // none of ours, not even the URL: every default
+        << QByteArray("URLs=1")
+        << "cidKey=NMBR = |cidnameKey=NAME = |comPort=2|yacPort=10629|initString=ATS0=0M0+VCID=1|"
+           "modemSettings=115200,N,8,1|newwin=0|Target=CallerID|URL=https://|"
+           "startupURL=https://|AsteriskServer=|AsteriskPort=5038|AsteriskManager=Manager|"
+           "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0";
+    const char *rows[][2] = {
+        {"URL = 101, 102 ; desk", "101, 102"},
+        {"URL=a\\tb\\x41\\\"", "a\tbA\""},
+        {"URL=\"a\nb\"", "a\nb"},
+        {"URL=", ""},
+        {"comPort=", "0"}, // no modem
+        {"comPort = +3", "3"},
+        {"comPort=32768", "!"},
+        {"yacPort=", "!"},
+        {"yacPort=40000", "40000"},
+        {"AsteriskPort=65536", "!"},
+        {"newwin=-1", "1"},
+        {"newwin=yes", "!"},
+        {"startw=40000", "40000"},
+        {"starty=2147483648", "!"},
+        {"starth=7350.5", "!"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QByteArray(row[0]) << QString::fromUtf8(row[1]);
+}
+
+// Read by us as by QSettings; a failure names the setting and its text and moves no window.
+void tst_Settings::loads()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, loaded);
+    IniSettingsStore store(m_dir->path());
+    const QString key = lines.isNull() ? "URL" : QString(lines).section('=', 0, 0).trimmed();
+    if (lines.isNull())
+        store.WriteSetting("Belvane", "settings", "URL", loaded);
+    else // as an editor leaves it, readable by everyone: the first read keeps it to its owner
+        put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
+            QFile::ReadGroup | QFile::ReadOther);
+    QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
+    Settings g;
+    g.appName = QStringLiteral("Belvane");
+    g.sectionName = QStringLiteral("settings");
+    FakeMainWindow window;
+    QString failure;
+    try {
+        LoadSettings(g, store, window);
+    } catch (const Failure &f) {
+        failure = f.Text();
+    }
+    QVERIFY(ownerOnly());
+    if (loaded == "!") {
+        const QString text = QString(lines).section('=', 1);
+        QVERIFY2(failure.startsWith("Settings: \"" + key + "\" holds \"" + text + '"'),
+                 qPrintable(failure));
+        QVERIFY(window.log.isEmpty());
+        return;
+    }
+    QCOMPARE(failure, QString());
+    QStringList record;
+    for (const SettingsTable::Row &each : SettingsTable::Rows())
+        record.append(each.key + ('=' + each.text(g)));
+    const SettingsTable::Row *row = SettingsTable::Find(key);
+    QCOMPARE(row ? row->text(g) : record.join('|'), loaded);
+    QCOMPARE(QList<int>({window.left, window.top, window.width, window.height}),
+             QList<int>({g.startx, g.starty, g.startw, g.starth}));
+    if (key == "URL" && (lines.isNull() || !loaded.contains(',')))
+        QCOMPARE(qsettingsUrl(), loaded);
+}
+
+void tst_Settings::writes_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("reason"); // why the write fails; empty: it does not
+    // Each row writes startx=1920 and URL=http://h/?a=*,b (which needs quotes).
+    QTest::newRow("in place and added, CR LF, blanks and comments kept")
+        << QByteArray("[settings]\r\nstartx = 100 ; left\r\n\r\n[z]\r\nk=v")
+        << QByteArray("[settings]\r\nstartx = 1920 ; left\r\nURL=\"http://h/?a=*,b\"\r\n\r\n"
+                      "[z]\r\nk=v")
+        << "";
+    QTest::newRow("no section yet, no final line end")
+        << QByteArray("[z]\nk=v")
+        << QByteArray("[z]\nk=v\n\n[settings]\nstartx=1920\nURL=\"http://h/?a=*,b\"\n") << "";
+    QTest::newRow("value over two lines")
+        << QByteArray("[settings]\nURL=\"a\nb\"\nk=v\n")
+        << QByteArray("[settings]\nURL=\"http://h/?a=*,b\"\nk=v\nstartx=1920\n") << "";
+    // Root is stopped by none of the file modes, but by these.
+    QTest::newRow("a folder in its place") << QByteArray("(a folder)") << QByteArray("(unreadable)")
+                                           << "read %1: file to open is a directory";
+    const QByteArray large = "[settings]\nk=" + QByteArray(200, 'x') + "\n";
+    QTest::newRow("larger than the disk allows") << large << large << "write %1: File too large";
+}
+
+// A write changes its own lines and nothing else, and replaces the file in one step: a
+// failure names the file and leaves it as it was, with no half-written copy beside it.
+void tst_Settings::writes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, reason);
+    if (before == "(a folder)")
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Belvane.ini")));
+    else
+        put(before);
+    IniSettingsStore store(m_dir->path());
+    // Writes beyond 100 bytes fail, as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{100, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString failure;
+    try {
+        store.WriteSettings("Belvane", "settings",
+                            {{"startx", "1920"}, {"URL", "http://h/?a=*,b"}});
+    } catch (const Failure &f) {
+        failure = f.Text();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(failure, reason.isEmpty()
+                          ? reason
+                          : "Settings: cannot " + reason.arg(store.FilePath("Belvane")));
+    QFile file(path());
+    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)", after);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), qsizetype(before != "(a folder)"));
+    if (reason.isEmpty()) {
+        QVERIFY(ownerOnly());
+        QCOMPARE(qsettingsUrl(), QStringLiteral("http://h/?a=*,b"));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
