@@ -1,0 +1,106 @@
+#include "fakes/FakeBrowser.h"
+#include "fakes/FakeMainWindow.h"
+#include "platform/WireText.h"
+#include "pop/CallerPop.h"
+#include "pop/SearchUrl.h"
+#include "settings/Globals.h"
+
+#include <QtTest>
+
+// A caller's text from the wire bytes to the search URL, and what a pop does with it.
+class tst_Pop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // UTF-8 where the bytes are, Windows-1252 where not, no byte lost.
+    void wireText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("utf-8") << QByteArray("Ren\xc3\xa9\r\n")
+                               << QString::fromUtf8("Ren\xc3\xa9\r\n");
+        QTest::newRow("latin byte is 1252")
+            << QByteArray("Ren\xe9") << QString::fromUtf8("Ren\xc3\xa9");
+        QTest::newRow("1252 euro") << QByteArray("\x80") << QString(QChar(0x20AC));
+        QTest::newRow("cut utf-8 falls back")
+            << QByteArray("A\xc3") << QString::fromUtf8("A\xc3\x83");
+        QTest::newRow("byte-order mark kept")
+            << QByteArray("\xef\xbb\xbf\x41") << (QString(QChar(0xFEFF)) + u'A');
+    }
+
+    void wireText()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(WireText::Decode(bytes), "text");
+    }
+
+    // Windows-1252 text keeps one character per byte, and gives each byte back.
+    void everyByteSurvives()
+    {
+        QByteArray all(256, 0);
+        std::iota(all.begin(), all.end(), 0);
+        const QString text = WireText::Decode(all);
+        QCOMPARE(text.size(), 256);
+        for (int b = 0; b < 256; ++b)
+            QCOMPARE(WireText::Windows1252Byte(text.at(b).unicode()), b);
+    }
+
+    void fillTemplate_data()
+    {
+        for (const char *column : {"tmpl", "number", "name", "utf8", "cp1252"})
+            QTest::addColumn<QString>(column);
+        const auto row = [](const char *tag, const QString &tmpl, const QString &number,
+                            const QString &name, const QString &utf8, const QString &cp1252 = {}) {
+            QTest::newRow(tag) << tmpl << number << name << utf8
+                               << (cp1252.isNull() ? utf8 : cp1252);
+        };
+        row("both", "http://crm/s?phone=*&name=+", "5551234567", "O'NEIL & SONS",
+            "http://crm/s?phone=5551234567&name=O%27NEIL+%26+SONS");
+        row("every byte but letters and digits escaped, two hex digits", "+", "", "A+B*C-._~\n\t",
+            "A%2BB%2AC%2D%2E%5F%7E%0A%09");
+        row("outside ASCII, the code page and the BMP", "+", "", "é€Ж😀",
+            "%C3%A9%E2%82%AC%D0%96%F0%9F%98%80", "%E9%80%3F%3F");
+        row("plus from the name is not replaced again", "x?n=+&m=+", "1", "A B", "x?n=A+B&m=A+B");
+        row("plus from the number is not the name", "a=*&b=+", "1 2", "X", "a=1+2&b=X");
+        row("empty name empties every plus", "*-*?a=+&b=+", "12", "", "12-12?a=&b=");
+        row("past 16-bit lengths", "*", QString(70000, u' '), "", QString(70000, u'+'));
+    }
+
+    void fillTemplate()
+    {
+        QFETCH(QString, tmpl);
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        QTEST(FillTemplate(tmpl, number, name, CodePage::Utf8), "utf8");
+        QTEST(FillTemplate(tmpl, number, name, CodePage::Windows1252), "cp1252");
+    }
+
+    // Restore, show, clear, search: the number's digits 0-9 only, the name's blanks trimmed
+    // (its tab kept); without such a digit nothing shows.
+    void pop_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("pop") << QString::fromUtf8("(555) 123-4567\r\n\xd9\xa1\xd9\xa2")
+                             << QStringList{"normal", "show", "pane about:clear",
+                                            "pane http://h/s?p=5551234567&n=%09JOHN+SMITH"};
+        QTest::newRow("no digits") << "<unknown> \xd9\xa1" << QStringList{};
+    }
+
+    void pop()
+    {
+        QFETCH(QString, number);
+        Settings g;
+        g.URL = QStringLiteral("http://h/s?p=*&n=+");
+        FakeBrowser browser;
+        FakeMainWindow window;
+        window.minimised = true;
+        QString name = QStringLiteral("  \tJOHN SMITH  ");
+        CallerPop(g, browser, window, CodePage::Windows1252).ShowCaller(number, name);
+        QTEST(window.log + browser.log, "log");
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_Pop)
+#include "tst_pop.moc"
