@@ -107,8 +107,8 @@ private slots:
         const QByteArray flood = "@CALLA~" + QByteArray(100 * 1024, '2');
         const auto cutNumber = QString::fromLatin1(flood.mid(7, YacListener::kMaxMessageBytes - 7));
 
-        row("plain call", {"@CALLJOHN DOE~5551234567"}, {{"5551234567", "JOHN DOE"}});
         row("empty name and number", {"@CALL~"}, {{"", ""}});
+        row("Windows-1252 name", {"@CALLREN\xc9~555"}, {{"555", "RENÉ"}});
         row("second ~, CR LF kept", {"@CALLANN~12~34\r\n"}, {{"12~34\r\n", "ANN"}});
         row("lower-case tag", {"@call JOHN~555"}, {});
         row("no ~", {"@CALLJOHN DOE 555"}, {});
