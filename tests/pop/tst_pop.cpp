@@ -35,17 +35,6 @@ private slots:
         QTEST(WireText::Decode(bytes), "text");
     }
 
-    // Windows-1252 text keeps one character per byte, and gives each byte back.
-    void everyByteSurvives()
-    {
-        QByteArray all(256, 0);
-        std::iota(all.begin(), all.end(), 0);
-        const QString text = WireText::Decode(all);
-        QCOMPARE(text.size(), 256);
-        for (int b = 0; b < 256; ++b)
-            QCOMPARE(WireText::Windows1252Byte(text.at(b).unicode()), b);
-    }
-
     void fillTemplate_data()
     {
         for (const char *column : {"tmpl", "number", "name", "utf8", "cp1252"})

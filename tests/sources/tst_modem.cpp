@@ -3,11 +3,10 @@
 #include "platform/SerialLine.h"
 #include "sources/ModemPoll.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The modem's side in steps: the caller-ID read tick by tick, the dialer's commands, and the
-// port's line settings.
+// port's line settings (the port's device link is used end to end by the program's test).
 class tst_Modem : public QObject
 {
     Q_OBJECT
@@ -146,15 +145,6 @@ private slots:
                 QStringLiteral("the line settings \"%1\" are not valid").arg(text)));
         }
         QVERIFY2(result.contains(expected), qPrintable(result));
-    }
-
-    void devicePath()
-    {
-        QTemporaryDir config;
-        QVERIFY(QDir().mkpath(config.filePath("Belvane")));
-        QVERIFY(QFile::link("dev/modem", config.filePath("Belvane/com4")));
-        QCOMPARE(SerialLine::DevicePath(config.path(), 4), config.filePath("Belvane/dev/modem"));
-        QCOMPARE(SerialLine::DevicePath(config.path(), 2), QStringLiteral("/dev/ttyS1"));
     }
 };
 
