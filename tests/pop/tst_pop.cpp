@@ -67,27 +67,20 @@ private slots:
 
     // Restore, show, clear, search: the number's digits 0-9 only, the name's blanks trimmed
     // (its tab kept); without such a digit nothing shows.
-    void pop_data()
-    {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QStringList>("log");
-        QTest::newRow("pop") << QString::fromUtf8("(555) 123-4567\r\n\xd9\xa1\xd9\xa2")
-                             << QStringList{"normal", "show", "pane about:clear",
-                                            "pane http://h/s?p=5551234567&n=%09JOHN+SMITH"};
-        QTest::newRow("no digits") << "<unknown> \xd9\xa1" << QStringList{};
-    }
-
     void pop()
     {
-        QFETCH(QString, number);
         Settings g;
         g.URL = QStringLiteral("http://h/s?p=*&n=+");
         FakeBrowser browser;
         FakeMainWindow window;
-        window.minimised = true;
-        QString name = QStringLiteral("  \tJOHN SMITH  ");
-        CallerPop(g, browser, window, CodePage::Windows1252).ShowCaller(number, name);
-        QTEST(window.log + browser.log, "log");
+        CallerPop pop(g, browser, window, CodePage::Utf8);
+        QString number = QString::fromUtf8("<unknown> \xd9\xa1"), name = "  \tJOHN SMITH  ";
+        pop.ShowCaller(number, name);
+        number = QString::fromUtf8("(555) 123-4567\r\n\xd9\xa1\xd9\xa2");
+        pop.ShowCaller(number, name);
+        QCOMPARE(window.log + browser.log,
+                 (QStringList{"normal", "show", "pane about:clear",
+                              "pane http://h/s?p=5551234567&n=%09JOHN+SMITH"}));
     }
 };
 
