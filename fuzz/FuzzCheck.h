@@ -1,19 +1,11 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QByteArrayView>
+#include <QtGlobal>
 
-#include <cstdio>
-#include <cstdlib>
-
-// A property that does not hold is a finding: libFuzzer keeps the input that broke it.
+// A property that does not hold is a finding: the abort makes libFuzzer keep the input.
 #define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition);  \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
+    ((condition) ? void() : qFatal("%s:%d: property failed: %s", __FILE__, __LINE__, #condition))
 
 inline QByteArrayView fuzzBytes(const uint8_t *data, size_t size)
 {

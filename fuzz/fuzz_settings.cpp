@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return std::nullopt;
         }
     };
-    FUZZ_CHECK(attempt(ToInt16) == within(-32768, 32767));
-    FUZZ_CHECK(attempt(ToInt32) == within(INT32_MIN, INT32_MAX));
-    FUZZ_CHECK(attempt(ToPort) == within(-32768, 65535));
+    FUZZ_CHECK(attempt(ToInt16) == within(-32768, 32767) &&
+               attempt(ToInt32) == within(INT32_MIN, INT32_MAX) &&
+               attempt(ToPort) == within(-32768, 65535));
     if (const auto on = attempt(ToBoolean); within(INT32_MIN, INT32_MAX))
         FUZZ_CHECK(on == qint64(number != 0));
     return 0;

@@ -8,20 +8,23 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(amiframer dialscan yacmessage settings searchurl wiretext)
+[ ${#targets[@]} -gt 0 ] || targets=(amiframer dialscan yacmessage settings searchurl)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DRINGSCOUT_FUZZ=ON > /dev/null
 cmake --build build-fuzz -j "$(nproc)"
 
 for target in "${targets[@]}"; do
-    seeds="tests/fixtures/fuzz/$target"
-    case "$target" in amiframer | dialscan) seeds="tests/fixtures/ami" ;; esac
+    seeds=("tests/fixtures/fuzz/$target")
+    case "$target" in
+    amiframer | dialscan) seeds=(tests/fixtures/ami) ;;
+    yacmessage) seeds+=(tests/fixtures/fuzz/wiretext) ;; # it also checks the bytes' decoding
+    esac
     corpus="build-fuzz/corpus/$target"
     log="build-fuzz/fuzz_$target.log"
     mkdir -p "$corpus"
     if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix=build-fuzz/ "$corpus" "$seeds" > "$log" 2>&1; then
+        -artifact_prefix=build-fuzz/ "$corpus" "${seeds[@]}" > "$log" 2>&1; then
         tail -n 40 "$log"
         echo "fuzz_$target: failed; the input is in build-fuzz/ (see $log)" >&2
         exit 1

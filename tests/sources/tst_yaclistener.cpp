@@ -1,4 +1,5 @@
 #include "fakes/RecordingShowCaller.h"
+#include "platform/Failure.h"
 #include "platform/TcpSocketControl.h"
 #include "settings/Globals.h"
 #include "sources/YacListener.h"
@@ -7,8 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-
-#include <memory>
 
 using Call = QPair<QString, QString>; // number, name, as ShowCaller receives them
 using Calls = QList<Call>;
@@ -30,6 +29,8 @@ struct PopAfterRelease : RecordingShowCaller
 
 } // namespace
 
+// The YAC listener over loopback, and the socket control beneath it where the listener does
+// not take it: a request nobody accepts, and Close in every state of a connection.
 class tst_YacListener : public QObject
 {
     Q_OBJECT
@@ -107,8 +108,8 @@ private slots:
         const QByteArray flood = "@CALLA~" + QByteArray(100 * 1024, '2');
         const auto cutNumber = QString::fromLatin1(flood.mid(7, YacListener::kMaxMessageBytes - 7));
 
-        row("plain call", {"@CALLJOHN DOE~5551234567"}, {{"5551234567", "JOHN DOE"}});
         row("empty name and number", {"@CALL~"}, {{"", ""}});
+        row("Windows-1252 name", {"@CALLREN\xc9~555"}, {{"555", "RENÉ"}});
         row("second ~, CR LF kept", {"@CALLANN~12~34\r\n"}, {{"12~34\r\n", "ANN"}});
         row("lower-case tag", {"@call JOHN~555"}, {});
         row("no ~", {"@CALLJOHN DOE 555"}, {});
@@ -181,6 +182,98 @@ private slots:
         stolen.connectToHost(QHostAddress::LocalHost, quint16(m_g.yacPort));
         QTRY_VERIFY_WITH_TIMEOUT(!m_stealNext && !stolen.state(), 5000);
         nextCallPops();
+    }
+
+    void unacceptedRequestIsDropped()
+    {
+        TcpSocketControl control;
+        QSignalSpy requests(&control, &ISocketControl::ConnectionRequest);
+        control.SetLocalPort(0);
+        control.Listen();
+        QTcpSocket ignored;
+        QSignalSpy dropped(&ignored, &QTcpSocket::disconnected);
+        ignored.connectToHost(QHostAddress::LocalHost, quint16(control.LocalPort()));
+        QVERIFY(dropped.wait(5000));
+        QCOMPARE(control.State(), int(ISocketControl::sckListening));
+        QVERIFY_THROWS_EXCEPTION(Failure,
+                                 control.Accept(requests.first().first().value<qintptr>()));
+    }
+
+    void closeIsHarmless_data()
+    {
+        QTest::addColumn<QString>("peer"); // what the other end does
+        QTest::addColumn<int>("state");    // when Close comes; -1 inside the event that follows
+        const std::tuple<const char *, const char *, int> rows[] = {
+            {"connecting", "", ISocketControl::sckConnecting},
+            {"connected", "", ISocketControl::sckConnected},
+            {"peer closed", "close", ISocketControl::sckClosing},
+            {"refused", "refuse", ISocketControl::sckError},
+            {"failure not yet reported", "no host", ISocketControl::sckError},
+            {"in DataArrival", "write", -1},
+            {"in PeerClosed", "close", -1},
+            {"in Error", "refuse", -1},
+            {"in Error, no host", "no host", -1}};
+        for (const auto &[tag, peer, state] : rows)
+            QTest::newRow(tag) << QString(peer) << state;
+    }
+
+    // Close, even twice, leaves the control closed, raising no event of the old socket, and
+    // ready for the next connection.
+    void closeIsHarmless()
+    {
+        QFETCH(QString, peer);
+        QFETCH(int, state);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&server, &QTcpServer::newConnection, [&] {
+            QTcpSocket *client = server.nextPendingConnection();
+            if (peer == "close")
+                client->disconnectFromHost();
+            else
+                client->write(peer == "write" ? "unread" : "ping");
+        });
+        TcpSocketControl control;
+        control.SetRemoteHost(peer == "no host" ? QString() : QStringLiteral("127.0.0.1"));
+        control.SetRemotePort(server.serverPort());
+        if (peer == "refuse")
+            server.close();
+        QSignalSpy errors(&control, &ISocketControl::Error);
+        QSignalSpy peerClosed(&control, &ISocketControl::PeerClosed);
+        qsizetype eventsAtClose = -1;
+        const auto closeNow = [&] {
+            control.Close();
+            control.Close();
+            eventsAtClose = errors.count() + peerClosed.count();
+        };
+        QObject context;
+        if (state < 0) {
+            QObject::connect(&control, &ISocketControl::DataArrival, &context, closeNow);
+            QObject::connect(&control, &ISocketControl::PeerClosed, &context, closeNow);
+            QObject::connect(&control, &ISocketControl::Error, &context, closeNow);
+        }
+        control.Connect();
+        if (state == ISocketControl::sckConnecting)
+            QVERIFY(control.State() == ISocketControl::sckResolvingHost ||
+                    control.State() == ISocketControl::sckConnecting);
+        else if (state >= 0)
+            QTRY_COMPARE_WITH_TIMEOUT(control.State(), state, 5000);
+        if (state >= 0)
+            closeNow();
+        QTRY_VERIFY_WITH_TIMEOUT(eventsAtClose >= 0, 5000);
+        QCOMPARE(control.State(), int(ISocketControl::sckClosed));
+        QCOMPARE(control.GetBytes(), QByteArray());
+        QVERIFY_THROWS_EXCEPTION(Failure, control.SendData(QByteArray("closed")));
+
+        QObject::disconnect(&control, nullptr, &context, nullptr);
+        peer.clear();
+        QVERIFY(server.isListening() || server.listen(QHostAddress::LocalHost));
+        control.SetRemoteHost(QStringLiteral("127.0.0.1"));
+        control.SetRemotePort(server.serverPort());
+        control.Connect();
+        QByteArray got;
+        QTRY_COMPARE_WITH_TIMEOUT((got += control.GetBytes()), QByteArray("ping"), 5000);
+        control.Close();
+        QCOMPARE(errors.count() + peerClosed.count(), eventsAtClose);
     }
 };
 
