@@ -2,25 +2,30 @@
 #include "app/Monitor.h"
 #include "app/frmMain.h"
 #include "dialer/frmDialer.h"
+#include "e2e/HttpRecorder.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
 #include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/NamedBrowserWindow.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
+#include "platform/WebEngineBrowser.h"
+#include "pop/CallerPop.h"
 #include "sources/ModemMonitor.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebEngineView>
 #include <QtTest>
 
-// The main window wired to real sockets, a real serial port and a real settings file, under a
-// window manager.
+// The main window wired to real sockets, a real serial port and a real settings file, and the
+// real browser engine against a web server on 127.0.0.1, under a window manager.
 class tst_MainProgram : public QObject
 {
     Q_OBJECT
@@ -39,6 +44,10 @@ private slots:
     void quitStoresNormalGeometry();
     void switchWithoutModem();
     void modem();
+    void popInANamedWindow();
+    void dialNumber_data();
+    void dialNumber();
+    void refusedUrlsDoNotEndTheProgram();
 
 private:
     void set(const QString &key, const QString &value)
@@ -61,6 +70,16 @@ private:
         return m_program->MainWindow();
     }
 
+    void startBrowser()
+    {
+        if (m_engine)
+            return;
+        QVERIFY(m_web.Start());
+        m_engine = std::make_unique<WebEngineBrowser>();
+        m_window = std::make_unique<frmMain>(m_engine->Pane());
+        m_window->show();
+    }
+
     QTemporaryDir m_dir;
     IniSettingsStore m_store{m_dir.path()};
     FakeBrowser m_browser;
@@ -68,6 +87,9 @@ private:
     TcpSocketControl m_winsock1, m_wsAst;
     QtSerialPort m_serial{m_dir.path()};
     std::unique_ptr<MainProgram> m_program;
+    HttpRecorder m_web;
+    std::unique_ptr<WebEngineBrowser> m_engine; // and the main window it shows in
+    std::unique_ptr<frmMain> m_window;
     TestSupport::WindowManager m_openbox;
 };
 
@@ -153,9 +175,6 @@ void tst_MainProgram::modem()
     PtyModem far;
     QVERIFY(far.LinkAs(m_dir.path(), 3));
     set("comPort", "3");
-    set("AsteriskPort", "x"); // start-up fails before the modem opens
-    QVERIFY(!start().cmdDialer()->isEnabled());
-    set("AsteriskPort", "5038");
     frmMain &window = start();
     QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
@@ -206,8 +225,89 @@ void tst_MainProgram::modem()
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QCOMPARE(m_box.shown.size(), 1); // the failed start's only
+    QVERIFY(m_box.shown.isEmpty());
 }
 
-QTEST_MAIN(tst_MainProgram)
+// A pop with a target goes to the window of that name, brought up from behind another, and
+// leaves the minimised main window alone; once the user closes it, the next call opens one.
+void tst_MainProgram::popInANamedWindow()
+{
+    startBrowser();
+    Settings g;
+    g.Target = QStringLiteral("CallerID");
+    g.URL = m_web.Url(QStringLiteral("/named?phone=*&name=+"));
+    g.newwin = true;
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    CallerPop pop(g, *m_engine, *m_window, CodePage::Utf8);
+    const auto call = [&](QString number, QString name) {
+        pop.ShowCaller(number, name);
+        const QString page = "/named?phone=" + number + "&name=" + name;
+        return QTest::qWaitFor([&] { return m_web.Requests().endsWith(page); }, 20000);
+    };
+    QVERIFY(call("5551234567", "JOHN"));
+    QPointer<NamedBrowserWindow> first = m_engine->NamedWindow(g.Target);
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), g.Target);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &other);
+    QVERIFY(call("5559876543", "ANN"));
+    QTRY_COMPARE(QApplication::activeWindow(), first.data());
+    QCOMPARE(m_engine->NamedWindow(g.Target), first.data());
+    QVERIFY(m_window->isMinimized());
+
+    first->close();
+    QTRY_VERIFY(first.isNull() && !m_engine->NamedWindow(g.Target));
+    QVERIFY(call("5551112222", "ANN"));
+    QVERIFY(m_engine->NamedWindow(g.Target));
+}
+
+// What a page's link asks to dial; a click on one in the real program is in tst_program.
+void tst_MainProgram::dialNumber_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("number"); // null: a page like any other
+    QTest::newRow("escapes, parameters") << "TEL:555%200100;ext=22"
+                                         << "555 0100";
+    QTest::newRow("a line end cannot reach the modem") << "tel:555%0D%0AATH0"
+                                                       << "555ATH0";
+    QTest::newRow("other links") << "http://crm/tel:555" << QString();
+}
+
+void tst_MainProgram::dialNumber()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, number);
+    const std::optional<QString> dial = WebEngineBrowser::DialNumber(QUrl(url));
+    QCOMPARE(dial.has_value(), !number.isNull());
+    QCOMPARE(dial.value_or(QString()), number);
+}
+
+void tst_MainProgram::refusedUrlsDoNotEndTheProgram()
+{
+    startBrowser();
+    for (const QString url : {"https://", "::not a url::", "http://127.0.0.1:1/nothing-here",
+                              "javascript:alert(1)", "", "about:clear"}) {
+        m_engine->Navigate(url);
+        m_engine->NavigateNamed(QStringLiteral("Other"), url);
+    }
+    // Text that is no web address is explained in the pane instead of an empty page.
+    m_engine->Navigate(QStringLiteral("https://"));
+    QTRY_COMPARE(m_engine->Pane()->title(), QStringLiteral("Not a web address"));
+    // The engine settles on error or empty pages; the program goes on serving pops.
+    m_engine->Navigate(m_web.Url(QStringLiteral("/after")));
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.Requests().contains(QStringLiteral("/after")), 20000);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    tst_MainProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_mainprogram.moc"

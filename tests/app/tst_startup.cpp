@@ -49,8 +49,6 @@ void tst_Startup::run()
     QFETCH(bool, failed);
     Settings g;
     RunState state;
-    state.modemBufferTicks = state.dialTicks = 3;
-    state.dialNumber = QStringLiteral("555");
     MemorySettingsStore store;
     FakeBrowser browser;
     FakeMainWindow window;
@@ -67,18 +65,14 @@ void tst_Startup::run()
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
     QCOMPARE(Startup(g, state, store, browser, window, boxes, monitor).Run(), !failed);
-    QCOMPARE(g.appName + '/' + g.sectionName, QStringLiteral("Belvane/settings"));
-    QCOMPARE(window.caption, QStringLiteral("Ringscout v1.2.17 - Belvane"));
     QCOMPARE(monitor.starts, starts);
     QCOMPARE(state.startupFailed, failed);
-    QVERIFY(state.dialNumber.isEmpty() && state.dialTicks == 0 && state.modemBufferTicks == 0);
     QCOMPARE(browser.log.join(' '),
              "pane about:blank" + (failed || page.isEmpty() ? "" : " pane " + page));
-    QStringList shown;
+    QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));
     for (const FakeMessageBox::Shown &one : boxes.shown)
-        shown << one.kind + '|' + one.title + '|' + one.text;
-    QCOMPARE(shown, box.isEmpty() ? QStringList()
-                                  : QStringList{"critical|Modem Initialization Failure|" + box});
+        QCOMPARE(one.kind + '|' + one.title + '|' + one.text,
+                 "critical|Modem Initialization Failure|" + box);
     // The box comes over the window as the failed step left it; only then is the window hidden,
     // until the Options dialog, which the caller opens, brings it back.
     QVERIFY(!windowAtBox.contains("hide"));
