@@ -46,17 +46,13 @@ void tst_frmMain::controlsFollowResize()
     QCOMPARE(browser->geometry(), pane);
     QCOMPARE(window.lblNetFail()->geometry(), QRect(0, 0, 33, 25)); // 495 x 375 twips
     // 120 twips from the top, 255 high, 105 apart; widths 1095, 855, 1215, 1575, 1215 twips.
-    const QList<std::pair<const char *, QString>> row{{"cmdQuit", "&Quit"},
-                                                      {"cmdDialer", "&Dial"},
-                                                      {"cmdHide", "&Hide"},
-                                                      {"cmdToggle", "&Enable Monitor"},
-                                                      {"cmdSettings", "&Settings"}};
-    const int lefts[] = {0, 80, 144, 232, 344}, widths[] = {73, 57, 81, 105, 81};
-    for (int i = 0; i < 5; ++i) {
-        auto *button = window.findChild<QPushButton *>(QLatin1String(row[i].first));
-        QVERIFY2(button, row[i].first);
-        QCOMPARE(button->text(), row[i].second);
-        QCOMPARE(button->geometry(), QRect(quitLeft + lefts[i], 8, widths[i], 17));
+    for (const QString row :
+         {"cmdQuit|&Quit|0|73", "cmdDialer|&Dial|80|57", "cmdHide|&Hide|144|81",
+          "cmdToggle|&Enable Monitor|232|105", "cmdSettings|&Settings|344|81"}) {
+        const QStringList field = row.split('|');
+        const auto *button = window.findChild<QPushButton *>(field[0]);
+        QVERIFY2(button && button->text() == field[1], qPrintable(row));
+        QCOMPARE(button->geometry(), QRect(quitLeft + field[2].toInt(), 8, field[3].toInt(), 17));
     }
     // Focus order: Quit, Hide, Toggle, Settings, the pane, Dial.
     QVERIFY(QTest::qWaitForWindowActive(&window));

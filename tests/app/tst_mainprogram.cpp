@@ -104,15 +104,11 @@ void tst_MainProgram::quitStoresNormalGeometry()
     window.setGeometry(150, 120, 700, 520);
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();
-    const QString normal = QString("%1 %2 %3 %4")
-                               .arg(frame.x() * 15)
-                               .arg(frame.y() * 15)
-                               .arg(frame.width() * 15)
-                               .arg(frame.height() * 15);
+    const QRect normal(frame.x() * 15, frame.y() * 15, frame.width() * 15, frame.height() * 15);
     const auto quitStores = [&] {
         window.cmdQuit()->click();
-        const QString stored =
-            QStringList{get("startx"), get("starty"), get("startw"), get("starth")}.join(' ');
+        const QRect stored(get("startx").toInt(), get("starty").toInt(), get("startw").toInt(),
+                           get("starth").toInt());
         set("startx", "1");
         return stored;
     };

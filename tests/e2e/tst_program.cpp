@@ -8,7 +8,7 @@ namespace {
 
 const QString kMainWindow = QStringLiteral("Ringscout v1.2.17 - Belvane");
 
-// Runs xdotool and gives its output; null when it fails (no window matched, say).
+// Runs xdotool and gives its output and a space, or null when it fails (no window matched).
 QString xdotool(const QStringList &arguments)
 {
     QProcess process;
