@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -134,23 +133,14 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QVERIFY(QDir().rmdir(path));
 }
 
-// Without a modem the switch only re-arms the YAC listener, dropping a server that connected
-// and has not finished, or closing it with the port 0; a port taken meanwhile is shown in a
-// box, and the program goes on.
+// Without a modem the switch only re-arms the YAC listener, or closes it with the port 0; a
+// port taken meanwhile is shown in a box, and the program goes on.
 void tst_MainProgram::switchWithoutModem()
 {
     const quint16 port = TestSupport::FreeSmallPort();
     set("yacPort", QString::number(port));
     frmMain &window = start();
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(3000));
-    QTRY_COMPARE(m_winsock1.State(), int(ISocketControl::sckConnected));
-    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
-    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
-
     m_program->Record().yacPort = 0; // as after Options: the next start closes the listener
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
