@@ -72,8 +72,10 @@ void tst_Program::pops_data()
 }
 
 // ringscout-sim makes the real program pop: first the start-up page shows, then the call's.
-// A click on the page's number opens the Phone Dialer with it where a modem is open, and what
-// the user types there goes out to the modem; without a modem the program says why not.
+// With YAC the start fails on a stored setting instead: the user mends it in the Options
+// dialog, and the main window comes back, sized to the screen. A click on the page's number opens
+// the Phone Dialer with it where a modem is open, and what the user types there goes out to the
+// modem; without a modem the program says why not.
 void tst_Program::pops()
 {
     QFETCH(QStringList, checker);
