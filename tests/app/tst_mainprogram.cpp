@@ -2,234 +2,173 @@
 #include "app/Monitor.h"
 #include "app/frmMain.h"
 #include "dialer/frmDialer.h"
+#include "e2e/HttpRecorder.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
 #include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/NamedBrowserWindow.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
+#include "platform/WebEngineBrowser.h"
+#include "pop/CallerPop.h"
 #include "sources/ModemMonitor.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpServer>
-#include <QTcpSocket>
+#include <QWebEngineView>
 #include <QtTest>
 
-// The main window wired to real sockets and a real settings file, under a window manager.
+// The main window wired to real sockets, a real serial port and a real settings file, and the
+// real browser engine against a web server on 127.0.0.1, under a window manager.
 class tst_MainProgram : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void quitKeepsTheFileAsTyped();
+    void initTestCase() { QVERIFY(m_openbox.Start()); }
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_box.shown.clear();
+        set("comPort", "");
+        set("yacPort", "0");
+        set("startupURL", "");
+    }
+    void cleanup() { m_program.reset(), m_winsock1.Close(), m_wsAst.Close(); }
     void quitStoresNormalGeometry();
     void switchWithoutModem();
-    void modemToggles();
-    void dialerAndUnplug();
+    void modem();
+    void popInANamedWindow();
+    void dialNumber_data();
+    void dialNumber();
+    void refusedUrlsDoNotEndTheProgram();
 
 private:
     void set(const QString &key, const QString &value)
     {
-        m_store->WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
+        m_store.WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
     }
     QString get(const QString &key)
     {
-        return m_store->ReadSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key,
-                                    QStringLiteral("absent"));
+        return m_store.ReadSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, {});
     }
-    void makeProgram()
+    // Port 3 is polled every 20 ms; a lost device is looked for every 50 ms.
+    frmMain &start()
     {
         m_program.reset();
-        m_modem = std::make_unique<QtSerialPort>(m_dir->path());
         m_program = std::make_unique<MainProgram>(
-            Adapters{*m_store, m_browser, new QWidget, m_box, m_winsock1, m_wsAst, *m_modem});
-    }
-    // Port 3, polled every 20 ms; a lost device is looked for every 50 ms.
-    void startWithModem()
-    {
-        set("comPort", "3");
-        set("yacPort", "0");
-        makeProgram();
+            Adapters{m_store, m_browser, new QWidget, m_box, m_winsock1, m_wsAst, m_serial});
         m_program->Modem().SetPollInterval(20);
         m_program->Modem().SetReopenInterval(50);
         m_program->Start();
+        return m_program->MainWindow();
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<IniSettingsStore> m_store;
+    void startBrowser()
+    {
+        if (m_engine)
+            return;
+        QVERIFY(m_web.Start());
+        m_engine = std::make_unique<WebEngineBrowser>();
+        m_window = std::make_unique<frmMain>(m_engine->Pane());
+        m_window->show();
+    }
+
+    QTemporaryDir m_dir;
+    IniSettingsStore m_store{m_dir.path()};
     FakeBrowser m_browser;
     FakeMessageBox m_box;
-    TcpSocketControl m_winsock1;
-    TcpSocketControl m_wsAst;
-    std::unique_ptr<QtSerialPort> m_modem;
+    TcpSocketControl m_winsock1, m_wsAst;
+    QtSerialPort m_serial{m_dir.path()};
     std::unique_ptr<MainProgram> m_program;
+    HttpRecorder m_web;
+    std::unique_ptr<WebEngineBrowser> m_engine; // and the main window it shows in
+    std::unique_ptr<frmMain> m_window;
     TestSupport::WindowManager m_openbox;
 };
-
-void tst_MainProgram::initTestCase()
-{
-    QVERIFY(m_openbox.Start());
-}
-
-void tst_MainProgram::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_store = std::make_unique<IniSettingsStore>(m_dir->path());
-    m_box.shown.clear();
-    m_box.onShow = nullptr; // a test's hook must not outlive the locals it refers to
-    m_browser.log.clear();
-    set("comPort", "");
-    set("startupURL", "");
-}
-
-void tst_MainProgram::cleanup()
-{
-    m_program.reset();
-    m_winsock1.Close();
-    m_wsAst.Close();
-}
-
-// The file as the README shows it, left by an editor readable by everyone: the start makes it
-// the owner's only and says so once; Quit adds the geometry and keeps every other byte.
-void tst_MainProgram::quitKeepsTheFileAsTyped()
-{
-    const QByteArray typed = "; my desk\n[settings]\nAsteriskExtension=101,102\n"
-                             "modemSettings=115200,N,8,1\nyacPort=0\n"
-                             "URL=http://127.0.0.1:9/search?phone=*&name=+\n";
-    QFile file(m_store->FilePath(QStringLiteral("Belvane")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(typed) == typed.size());
-    file.close();
-    QVERIFY(file.setPermissions(file.permissions() | QFile::ReadOther));
-    const QRegularExpression ownerOnly("readable by its owner only");
-    QTest::ignoreMessage(QtWarningMsg, ownerOnly);
-    for (int run = 0; run < 2; ++run) {
-        makeProgram();
-        m_program->Start();
-        QCOMPARE(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
-        QCOMPARE(m_program->Record().AsteriskExtension, QStringLiteral("101,102"));
-        const QList<int> at = m_program->MainWindow().NormalGeometryTwips();
-        m_program->MainWindow().cmdQuit()->click();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), typed + QString("startx=%1\nstarty=%2\nstartw=%3\nstarth=%4\n")
-                                             .arg(at[0])
-                                             .arg(at[1])
-                                             .arg(at[2])
-                                             .arg(at[3])
-                                             .toLatin1());
-        file.close();
-        QTest::failOnWarning(ownerOnly);
-    }
-}
 
 // Quit from a maximised window, and from one minimised while maximised, stores where the
 // window stands in its normal state; the next start puts it back there. Closing from the
 // title bar also ends the program, but saves nothing; a failed save does not keep it running.
 void tst_MainProgram::quitStoresNormalGeometry()
 {
-    set("yacPort", "0");
-    makeProgram();
-    m_program->Start();
-    frmMain &window = m_program->MainWindow();
+    frmMain &window = start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.TwipsPerPixel(), 15.0);
     window.setGeometry(150, 120, 700, 520);
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();
-    const QString normal = QString("%1 %2 %3 %4")
-                               .arg(frame.x() * 15)
-                               .arg(frame.y() * 15)
-                               .arg(frame.width() * 15)
-                               .arg(frame.height() * 15);
-    const auto stored = [this] {
-        return QStringList{get("startx"), get("starty"), get("startw"), get("starth")}.join(' ');
+    const QRect normal(frame.x() * 15, frame.y() * 15, frame.width() * 15, frame.height() * 15);
+    const auto quitStores = [&] {
+        window.cmdQuit()->click();
+        const QRect stored(get("startx").toInt(), get("starty").toInt(), get("startw").toInt(),
+                           get("starth").toInt());
+        set("startx", "1");
+        return stored;
     };
     QSignalSpy quit(m_program.get(), &MainProgram::quitRequested);
     window.showMaximized();
     QTRY_VERIFY(window.isMaximized() && window.frameGeometry().width() > frame.width());
-    window.cmdQuit()->click();
-    QCOMPARE(stored(), normal);
-    set("startx", "1");
+    QCOMPARE(quitStores(), normal);
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
-    window.cmdQuit()->click();
-    QCOMPARE(stored(), normal);
-    set("startx", "1");
+    QCOMPARE(quitStores(), normal);
     window.close();
     QCOMPARE(quit.size(), 3);
     QCOMPARE(get("startx"), QStringLiteral("1"));
 
     set("startx", QString::number(frame.x() * 15));
-    makeProgram();
-    m_program->Start();
-    QTRY_COMPARE(m_program->MainWindow().frameGeometry(), frame);
-    const QString path = m_store->FilePath(QStringLiteral("Belvane"));
+    QTRY_COMPARE(start().frameGeometry(), frame);
+    const QString path = m_store.FilePath(QStringLiteral("Belvane"));
     QVERIFY(QFile::remove(path) && QDir().mkdir(path));
     QSignalSpy ended(m_program.get(), &MainProgram::quitRequested);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot"));
     m_program->MainWindow().cmdQuit()->click();
     QCOMPARE(ended.size(), 1);
+    QVERIFY(QDir().rmdir(path));
 }
 
-// Without a modem the switch only re-arms the YAC listener, dropping a server that connected
-// and has not finished, or closing it with the port 0; a port taken meanwhile is shown in a
-// box, and the program goes on.
+// Without a modem the switch only re-arms the YAC listener, or closes it with the port 0; a
+// port taken meanwhile is shown in a box, and the program goes on.
 void tst_MainProgram::switchWithoutModem()
 {
     const quint16 port = TestSupport::FreeSmallPort();
     set("yacPort", QString::number(port));
-    makeProgram();
-    m_program->Start();
-    frmMain &window = m_program->MainWindow();
-    QVERIFY(window.isVisible() && !window.lblNetFail()->isVisible()); // no Asterisk set
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(3000));
-    QTRY_COMPARE(m_winsock1.State(), int(ISocketControl::sckConnected));
-    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    frmMain &window = start();
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
-    QCOMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QVERIFY(!window.cmdDialer()->isEnabled());
-    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(m_box.shown.isEmpty());
-
     m_program->Record().yacPort = 0; // as after Options: the next start closes the listener
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
     QTcpServer squatter;
     QVERIFY(squatter.listen(QHostAddress::Any, port));
     m_program->Record().yacPort = port;
+    QVERIFY(m_box.shown.isEmpty());
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_box.shown.size(), 1);
     QCOMPARE(m_box.shown[0].kind + '|' + m_box.shown[0].title, "critical|Ringscout");
     QVERIFY(m_box.shown[0].text.contains(QString::number(port)));
 }
 
-// The switch stops and starts the modem; a port that fails to open while the poll runs stops
-// the poll until the next click. "&Dial" only while the port is open.
-void tst_MainProgram::modemToggles()
+// The switch stops and starts the modem, "&Dial" only while its port is open, and the Phone
+// Dialer; a modem unplugged and plugged in again.
+void tst_MainProgram::modem()
 {
     PtyModem far;
-    QVERIFY(far.LinkAs(m_dir->path(), 3));
-    set("AsteriskPort", "x"); // start-up fails before the modem opens
-    startWithModem();
-    QVERIFY(!m_program->MainWindow().cmdDialer()->isEnabled());
-    set("AsteriskPort", "5038");
-    startWithModem();
-    frmMain &window = m_program->MainWindow();
+    QVERIFY(far.LinkAs(m_dir.path(), 3));
+    set("comPort", "3");
+    frmMain &window = start();
     QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
-    QVERIFY(!window.cmdDialer()->isEnabled() && !m_modem->PortOpen());
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_serial.PortOpen());
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
-    QVERIFY(window.cmdDialer()->isEnabled() && m_modem->PortOpen());
-
-    QVERIFY(QFile::link(m_dir->filePath("ttyACM9"), m_dir->filePath("Belvane/com4")));
+    QVERIFY(window.cmdDialer()->isEnabled() && m_serial.PortOpen());
+    // A port that fails to open stops the poll until the next click.
+    QVERIFY(QFile::link(m_dir.filePath("ttyACM9"), m_dir.filePath("Belvane/com4")));
     m_program->Record().comPort = 4;
     QVERIFY_THROWS_EXCEPTION(Failure, m_program->Monitoring().StartMonitor());
     QVERIFY(!m_program->Monitoring().PollEnabled() && !window.cmdDialer()->isEnabled());
@@ -237,27 +176,15 @@ void tst_MainProgram::modemToggles()
     m_program->Record().comPort = 3;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(m_program->Monitoring().PollEnabled() && window.cmdDialer()->isEnabled());
-}
-
-// The Phone Dialer, and a modem that is unplugged and plugged in again.
-void tst_MainProgram::dialerAndUnplug()
-{
-    PtyModem far;
-    QVERIFY(far.LinkAs(m_dir->path(), 3));
-    startWithModem();
-    frmMain &window = m_program->MainWindow();
-    QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
 
     // "&Dial" hides the main window for the dialer; Enter dials and brings it back.
-    far.received.clear();
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
     frmDialer *dialer = m_program->Dialer();
     QVERIFY(!window.isVisible() && dialer->isVisible());
     QTest::keyClicks(dialer->txtNumber(), " 555-0100");
     QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
     QVERIFY(window.isVisible() && !dialer->isVisible());
-    QTRY_COMPARE(far.received, QByteArray("ATDT  555-0100\r\r"));
-
+    QTRY_VERIFY(far.received.endsWith("ATS0=0M0+VCID=1\rATDT  555-0100\r\r"));
     // Made once: the number is still there; the close box returns as Cancel does.
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
     QCOMPARE(m_program->Dialer(), dialer);
@@ -267,12 +194,12 @@ void tst_MainProgram::dialerAndUnplug()
 
     // Unplugged: the port is closed at once and monitoring shows as off, with no box; plugged
     // in again, the modem is initialised and monitoring is back on.
-    QSignalSpy lost(m_modem.get(), &ISerialPort::DeviceLost);
+    QSignalSpy lost(&m_serial, &ISerialPort::DeviceLost);
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled());
     PtyModem quiet(false);
-    QVERIFY(quiet.LinkAs(m_dir->path(), 3));
+    QVERIFY(quiet.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
     QVERIFY(window.cmdDialer()->isEnabled() && m_program->Monitoring().PollEnabled());
     // This far end makes Qt report its loss again and again until the port is closed.
@@ -281,11 +208,92 @@ void tst_MainProgram::dialerAndUnplug()
     QTest::qWait(200); // tries to reopen find no device
     QCOMPARE(lost.size(), 2);
     PtyModem again;
-    QVERIFY(again.LinkAs(m_dir->path(), 3));
+    QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
     QVERIFY(m_box.shown.isEmpty());
 }
 
-QTEST_MAIN(tst_MainProgram)
+// A pop with a target goes to the window of that name, brought up from behind another, and
+// leaves the minimised main window alone; once the user closes it, the next call opens one.
+void tst_MainProgram::popInANamedWindow()
+{
+    startBrowser();
+    Settings g;
+    g.Target = QStringLiteral("CallerID");
+    g.URL = m_web.Url(QStringLiteral("/named?phone=*&name=+"));
+    g.newwin = true;
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    CallerPop pop(g, *m_engine, *m_window, CodePage::Utf8);
+    const auto call = [&](QString number, QString name) {
+        pop.ShowCaller(number, name);
+        const QString page = "/named?phone=" + number + "&name=" + name;
+        return QTest::qWaitFor([&] { return m_web.Requests().endsWith(page); }, 20000);
+    };
+    QVERIFY(call("5551234567", "JOHN"));
+    QPointer<NamedBrowserWindow> first = m_engine->NamedWindow(g.Target);
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), g.Target);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &other);
+    QVERIFY(call("5559876543", "ANN"));
+    QTRY_COMPARE(QApplication::activeWindow(), first.data());
+    QCOMPARE(m_engine->NamedWindow(g.Target), first.data());
+    QVERIFY(m_window->isMinimized());
+
+    first->close();
+    QTRY_VERIFY(first.isNull() && !m_engine->NamedWindow(g.Target));
+    QVERIFY(call("5551112222", "ANN"));
+    QVERIFY(m_engine->NamedWindow(g.Target));
+}
+
+// What a page's link asks to dial; a click on one in the real program is in tst_program.
+void tst_MainProgram::dialNumber_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("number"); // null: a page like any other
+    QTest::newRow("escapes, parameters") << "TEL:555%200100;ext=22"
+                                         << "555 0100";
+    QTest::newRow("a line end cannot reach the modem") << "tel:555%0D%0AATH0"
+                                                       << "555ATH0";
+    QTest::newRow("other links") << "http://crm/tel:555" << QString();
+}
+
+void tst_MainProgram::dialNumber()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, number);
+    const std::optional<QString> dial = WebEngineBrowser::DialNumber(QUrl(url));
+    QCOMPARE(dial.has_value(), !number.isNull());
+    QCOMPARE(dial.value_or(QString()), number);
+}
+
+void tst_MainProgram::refusedUrlsDoNotEndTheProgram()
+{
+    startBrowser();
+    for (const QString url : {"https://", "::not a url::", "http://127.0.0.1:1/nothing-here",
+                              "javascript:alert(1)", "", "about:clear"}) {
+        m_engine->Navigate(url);
+        m_engine->NavigateNamed(QStringLiteral("Other"), url);
+    }
+    // Text that is no web address is explained in the pane instead of an empty page.
+    m_engine->Navigate(QStringLiteral("https://"));
+    QTRY_COMPARE(m_engine->Pane()->title(), QStringLiteral("Not a web address"));
+    // The engine settles on error or empty pages; the program goes on serving pops.
+    m_engine->Navigate(m_web.Url(QStringLiteral("/after")));
+    QTRY_VERIFY_WITH_TIMEOUT(m_web.Requests().contains(QStringLiteral("/after")), 20000);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    tst_MainProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_mainprogram.moc"

@@ -1,3 +1,4 @@
+#include "app/ScreenFit.h"
 #include "app/Startup.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
@@ -8,7 +9,8 @@
 
 #include <QtTest>
 
-// The start-up sequence against fakes: what it shows, starts and reports, and in which order.
+// The start-up sequence against fakes: what it shows, starts and reports, and in which order;
+// and where a stored window goes that does not fit the screens.
 class tst_Startup : public QObject
 {
     Q_OBJECT
@@ -16,6 +18,8 @@ class tst_Startup : public QObject
 private slots:
     void run_data();
     void run();
+    void fitToScreen_data();
+    void fitToScreen();
 };
 
 void tst_Startup::run_data()
@@ -45,8 +49,6 @@ void tst_Startup::run()
     QFETCH(bool, failed);
     Settings g;
     RunState state;
-    state.modemBufferTicks = state.dialTicks = 3;
-    state.dialNumber = QStringLiteral("555");
     MemorySettingsStore store;
     FakeBrowser browser;
     FakeMainWindow window;
@@ -63,24 +65,49 @@ void tst_Startup::run()
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
     QCOMPARE(Startup(g, state, store, browser, window, boxes, monitor).Run(), !failed);
-    QCOMPARE(g.appName + '/' + g.sectionName, QStringLiteral("Belvane/settings"));
-    QCOMPARE(window.caption, QStringLiteral("Ringscout v1.2.17 - Belvane"));
     QCOMPARE(monitor.starts, starts);
     QCOMPARE(state.startupFailed, failed);
-    QVERIFY(state.dialNumber.isEmpty() && state.dialTicks == 0 && state.modemBufferTicks == 0);
     QCOMPARE(browser.log.join(' '),
              "pane about:blank" + (failed || page.isEmpty() ? "" : " pane " + page));
-    QStringList shown;
+    QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));
     for (const FakeMessageBox::Shown &one : boxes.shown)
-        shown << one.kind + '|' + one.title + '|' + one.text;
-    QCOMPARE(shown, box.isEmpty() ? QStringList()
-                                  : QStringList{"critical|Modem Initialization Failure|" + box});
+        QCOMPARE(one.kind + '|' + one.title + '|' + one.text,
+                 "critical|Modem Initialization Failure|" + box);
     // The box comes over the window as the failed step left it; only then is the window hidden,
     // until the Options dialog, which the caller opens, brings it back.
     QVERIFY(!windowAtBox.contains("hide"));
     QCOMPARE(window.log.count("hide"), int(failed));
     if (failed)
         QCOMPARE(window.log, windowAtBox + QStringList{"hide"});
+}
+
+// Two screens side by side: 1280 x 1024 with a 30-pixel panel at the top, and 1920 x 1080
+// to its right. Title bars are 20 pixels high.
+void tst_Startup::fitToScreen_data()
+{
+    QTest::addColumn<QRect>("requested");
+    QTest::addColumn<QRect>("fitted");
+    QTest::newRow("fits: unchanged") << QRect(100, 200, 600, 500) << QRect(100, 200, 600, 500);
+    QTest::newRow("body below the edge: title bar on screen, unchanged")
+        << QRect(100, 1000, 600, 500) << QRect(100, 1000, 600, 500);
+    QTest::newRow("huge: the whole area")
+        << QRect(0, 0, 143165576, 143165576) << QRect(0, 30, 1280, 994);
+    QTest::newRow("huge on the second screen")
+        << QRect(1300, 0, 10000, 10000) << QRect(1280, 0, 1920, 1080);
+    QTest::newRow("off to the right")
+        << QRect(143165576, 100, 600, 500) << QRect(2600, 100, 600, 500);
+    QTest::newRow("above the panel") << QRect(100, -40, 600, 500) << QRect(100, 30, 600, 500);
+    QTest::newRow("below the bottom") << QRect(100, 2000, 600, 500) << QRect(100, 1004, 600, 500);
+    QTest::newRow("straddling: kept whole on the first")
+        << QRect(1000, 100, 600, 500) << QRect(680, 100, 600, 500);
+}
+
+void tst_Startup::fitToScreen()
+{
+    QFETCH(QRect, requested);
+    QFETCH(QRect, fitted);
+    QCOMPARE(FitToScreen(requested, {QRect(0, 30, 1280, 994), QRect(1280, 0, 1920, 1080)}, 20),
+             fitted);
 }
 
 QTEST_APPLESS_MAIN(tst_Startup)

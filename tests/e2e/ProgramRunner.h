@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fakes/TestSupport.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -8,10 +10,9 @@
 class ProgramRunner
 {
 public:
-    explicit ProgramRunner(QString executable);
-    ~ProgramRunner();
+    explicit ProgramRunner(QString executable) : m_executable(std::move(executable)) {}
+    ~ProgramRunner() { Stop(); }
 
-    bool IsValid() const { return m_home.isValid(); }
     QString ConfigDir() const { return m_home.path() + QStringLiteral("/config"); }
     // Writes a setting the way the program itself stores it.
     void Set(const QString &key, const QString &value);
@@ -22,7 +23,7 @@ public:
     QProcess &Process() { return m_process; }
 
     // A TCP port below 32768 that was free a moment ago.
-    static quint16 FreePort();
+    static quint16 FreePort() { return TestSupport::FreeSmallPort(); }
 
 private:
     QString m_executable;

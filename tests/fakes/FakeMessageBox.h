@@ -12,28 +12,26 @@ class FakeMessageBox : public IMessageBox
 public:
     struct Shown
     {
-        QString kind;
-        QString title;
-        QString text;
+        QString kind, title, text;
     };
 
     void Critical(const QString &title, const QString &text) override
     {
-        show(QStringLiteral("critical"), title, text);
+        show({QStringLiteral("critical"), title, text});
     }
     void Message(const QString &title, const QString &text) override
     {
-        show(QStringLiteral("plain"), title, text);
+        show({QStringLiteral("plain"), title, text});
     }
 
     QList<Shown> shown;
     std::function<void(const Shown &)> onShow;
 
 private:
-    void show(const QString &kind, const QString &title, const QString &text)
+    void show(const Shown &box)
     {
-        shown.append({kind, title, text});
+        shown.append(box);
         if (onShow)
-            onShow(shown.last());
+            onShow(box);
     }
 };

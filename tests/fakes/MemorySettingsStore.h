@@ -12,8 +12,7 @@ public:
     QString ReadSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue) override
     {
-        const auto it = values.constFind(address(application, section, key));
-        return it == values.constEnd() ? defaultValue : *it;
+        return values.value(application + '/' + section + '/' + key, defaultValue);
     }
     // Records the keys of each call: what went in one replacement, and in what order.
     void WriteSettings(const QString &application, const QString &section,
@@ -21,27 +20,18 @@ public:
     {
         replacements.append(QStringList());
         for (const auto &[key, text] : keysAndTexts) {
-            values.insert(address(application, section, key), text);
+            values.insert(application + '/' + section + '/' + key, text);
             replacements.last().append(key);
         }
     }
 
     // Values of the program's own address, Belvane/settings.
-    void set(const QString &key, const QString &text)
-    {
-        values.insert(address(app, sec, key), text);
-    }
-    QString get(const QString &key) const { return values.value(address(app, sec, key)); }
-    bool has(const QString &key) const { return values.contains(address(app, sec, key)); }
+    void set(const QString &key, const QString &text) { values.insert(kOwn + key, text); }
+    QString get(const QString &key) const { return values.value(kOwn + key); }
 
     QHash<QString, QString> values;
     QList<QStringList> replacements;
-    QString app = QStringLiteral("Belvane");
-    QString sec = QStringLiteral("settings");
 
 private:
-    static QString address(const QString &a, const QString &s, const QString &k)
-    {
-        return a + QLatin1Char('/') + s + QLatin1Char('/') + k;
-    }
+    static constexpr char kOwn[] = "Belvane/settings/";
 };

@@ -1,33 +1,64 @@
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 // The far end of a modem line: a pseudo-terminal whose other end the program opens as its
 // serial port, linked as port N in a settings folder the way a user links a real modem.
-class PtyModem : public QObject
+class PtyModem
 {
-    Q_OBJECT
-
 public:
     // `read` false: what the program writes is never read here. Qt then reports the far end's
     // going away again and again until the port is closed, as it does for an unplugged modem.
-    explicit PtyModem(bool read = true);
-    ~PtyModem() override { Close(); }
+    explicit PtyModem(bool read = true) : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        if (m_master >= 0 && (grantpt(m_master) != 0 || unlockpt(m_master) != 0))
+            Close();
+        // Polled: while the program's end is closed the master end reads as an error, which
+        // would keep a read notifier firing.
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            char chunk[4096];
+            for (ssize_t n; m_master >= 0 && (n = ::read(m_master, chunk, sizeof chunk)) > 0;)
+                received.append(chunk, n);
+        });
+        if (read)
+            m_poll.start(5);
+    }
+    ~PtyModem() { Close(); }
 
     // Makes `<configDir>/Belvane/com<port>` point here, replacing any link of that name.
-    bool LinkAs(const QString &configDir, int port) const;
-    void Write(const QByteArray &bytes);
+    bool LinkAs(const QString &configDir, int port) const
+    {
+        const QString link = configDir + QStringLiteral("/Belvane/com%1").arg(port);
+        QDir().mkpath(configDir + QStringLiteral("/Belvane"));
+        QFile::remove(link);
+        return m_master >= 0 && QFile::link(QString::fromLocal8Bit(ptsname(m_master)), link);
+    }
+    void Write(const QByteArray &bytes)
+    {
+        for (qsizetype done = 0, n = 0; m_master >= 0 && done < bytes.size(); done += n) {
+            if ((n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done))) <= 0)
+                break;
+        }
+    }
     // The far end goes away, as an unplugged modem does.
-    void Close();
+    void Close()
+    {
+        m_poll.stop();
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
 
     // Everything the program wrote, in order.
     QByteArray received;
 
 private:
     int m_master = -1;
-    // Polled: while the program's end is closed the master end reads as an error, which
-    // would keep a read notifier firing.
     QTimer m_poll;
 };

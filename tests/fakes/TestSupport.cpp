@@ -11,9 +11,7 @@ namespace TestSupport {
 QByteArray Fixture(const QString &relativePath)
 {
     QFile file(QStringLiteral(RINGSCOUT_FIXTURES_DIR "/") + relativePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool ListenOnSmallPort(QTcpServer &server, const QHostAddress &address)
