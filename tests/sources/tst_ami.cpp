@@ -73,9 +73,6 @@ private slots:
         }
         QVERIFY2(framer.PeakTailSize() <= 65, qPrintable(QString::number(framer.PeakTailSize())));
         QTEST(got, "outputs");
-        // A new connection: nothing kept, and its greeting complete on its own.
-        framer.Reset();
-        QCOMPARE(framer.Feed(kGreeting).greeting, kGreeting);
     }
 
     void firstCaller_data()
@@ -111,7 +108,6 @@ private slots:
         // Asterisk 12 and later, from a real Asterisk 22 session: the originated call's
         // DialBegin has only Dest... fields, the dialplan's Dial() has the caller.
         row("capture, 101", kCapture, "101", num);
-        row("capture, only the originate's destination", kCapture, "test");
         row("escapes", dialBegin(R"(O\'Brien \"MOB\" C:\\x a\\\' Who\? a\nb c\)"), "", num,
             R"(O'Brien "MOB" C:\x a\' Who? a\nb c\)");
 
@@ -136,7 +132,6 @@ private slots:
     {
         QFETCH(QByteArray, text);
         QFETCH(QString, extensions);
-        QVERIFY(!text.isEmpty());
         const auto caller = DialScan::FirstCaller(text, extensions);
         QTEST(caller ? caller->number + u'|' + caller->name : QString(), "caller");
     }

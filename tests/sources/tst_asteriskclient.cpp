@@ -191,15 +191,12 @@ private slots:
     }
 
     // Incomplete settings never connect, and leave a working connection alone; once that
-    // drops, a tick reconnects to it only while a server and a port are still set.
+    // drops, no tick reconnects to it while the server or the port is missing.
     void incompleteSettings_data()
     {
         QTest::addColumn<Spoil>("spoil");
-        QTest::addColumn<bool>("tickReconnects");
-        QTest::newRow("no password")
-            << Spoil([](Settings &g) { g.AsteriskPassword.clear(); }) << true;
-        QTest::newRow("no server") << Spoil([](Settings &g) { g.AsteriskServer.clear(); }) << false;
-        QTest::newRow("port 0") << Spoil([](Settings &g) { g.AsteriskPort = 0; }) << false;
+        QTest::newRow("no server") << Spoil([](Settings &g) { g.AsteriskServer.clear(); });
+        QTest::newRow("port 0") << Spoil([](Settings &g) { g.AsteriskPort = 0; });
     }
 
     void incompleteSettings()
@@ -224,7 +221,7 @@ private slots:
         r->server.Client()->disconnectFromHost();
         QTRY_COMPARE(r->state(), State::sckClosed);
         emit r->atimer.Tick();
-        QTEST(r->state() != State::sckClosed, "tickReconnects");
+        QCOMPARE(r->state(), State::sckClosed);
     }
 };
 

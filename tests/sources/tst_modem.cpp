@@ -78,8 +78,6 @@ private slots:
             "1:ATDT 111~ 6:~ 7:ATDT 222~ 12:~", ",0");
         row("empty during a dial: the dial ends on schedule, the next one dials",
             "ok 111|tick 2|ok |tick 4|ok 333|tick 1", "1:ATDT 111~ 6:~ 7:ATDT 333~", "333,1");
-        row("empty during a dial withdraws a waiting number", "ok 111|tick 1|ok 222|ok |tick 8",
-            "1:ATDT 111~ 6:~", ",0");
     }
 
     void dialStep()

@@ -92,7 +92,6 @@ private slots:
         m_yac->SetQuietGap(3000);
         m_yac->SetConnectionTimeout(10000);
         m_yac->ListenYac();
-        QCOMPARE(state(), int(ISocketControl::sckListening));
     }
 
     void message_data()
@@ -112,7 +111,6 @@ private slots:
         row("second @CALL cut", {"@CALLA~1\r\n@CALLB~2\r\n"}, {{"1\r\n", "A"}});
         row("~ past 16-bit positions", {"@CALL" + longName + "~1"}, {{"1", longName}});
         row("UTF-8 character across pieces", {"@CALLJOS\xc3", "\xa9~555"}, {{"555", "JOSé"}});
-        row("closed at once", {}, {});
         row("quiet gap", {"@CALLJOHN~555", "1234567"}, {{"5551234567", "JOHN"}}, "quiet");
         row("silent", {}, {}, "timeout");
         row("cut by the deadline", {"@CALLX~555", "0003333444"}, {}, "timeout");
@@ -167,9 +165,8 @@ private slots:
         control.SetLocalPort(0);
         control.Listen();
         QTcpSocket ignored;
-        QSignalSpy dropped(&ignored, &QTcpSocket::disconnected);
         ignored.connectToHost(QHostAddress::LocalHost, quint16(control.LocalPort()));
-        QVERIFY(dropped.wait(5000));
+        QVERIFY(QSignalSpy(&ignored, &QTcpSocket::disconnected).wait(5000));
         QCOMPARE(control.State(), int(ISocketControl::sckListening));
         QVERIFY_THROWS_EXCEPTION(Failure,
                                  control.Accept(requests.first().first().value<qintptr>()));
@@ -179,7 +176,6 @@ private slots:
     {
         QTest::addColumn<QString>("peer"); // what the other end does
         QTest::newRow("in DataArrival") << "write";
-        QTest::newRow("in PeerClosed") << "close";
         QTest::newRow("in Error, failure not yet reported") << "no host";
     }
 
@@ -191,11 +187,7 @@ private slots:
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server, &QTcpServer::newConnection, [&] {
-            QTcpSocket *client = server.nextPendingConnection();
-            if (peer == "close")
-                client->disconnectFromHost();
-            else
-                client->write(peer == "write" ? "unread" : "ping");
+            server.nextPendingConnection()->write(peer == "write" ? "unread" : "ping");
         });
         TcpSocketControl control;
         control.SetRemoteHost(peer == "no host" ? QString() : QStringLiteral("127.0.0.1"));
