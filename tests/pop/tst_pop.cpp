@@ -20,11 +20,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("utf-8") << QByteArray("Ren\xc3\xa9\r\n")
                                << QString::fromUtf8("Ren\xc3\xa9\r\n");
-        QTest::newRow("latin byte is 1252")
-            << QByteArray("Ren\xe9") << QString::fromUtf8("Ren\xc3\xa9");
-        QTest::newRow("1252 euro") << QByteArray("\x80") << QString(QChar(0x20AC));
-        QTest::newRow("cut utf-8 falls back")
-            << QByteArray("A\xc3") << QString::fromUtf8("A\xc3\x83");
+        QTest::newRow("not utf-8: 1252")
+            << QByteArray("Ren\xe9\x80") << QString::fromUtf8("Ren\xc3\xa9\xe2\x82\xac");
         QTest::newRow("byte-order mark kept")
             << QByteArray("\xef\xbb\xbf\x41") << (QString(QChar(0xFEFF)) + u'A');
     }
@@ -46,13 +43,9 @@ private slots:
         };
         row("both", "http://crm/s?phone=*&name=+", "5551234567", "O'NEIL & SONS",
             "http://crm/s?phone=5551234567&name=O%27NEIL+%26+SONS");
-        row("every byte but letters and digits escaped, two hex digits", "+", "", "A+B*C-._~\n\t",
-            "A%2BB%2AC%2D%2E%5F%7E%0A%09");
         row("outside ASCII, the code page and the BMP", "+", "", "é€Ж😀",
             "%C3%A9%E2%82%AC%D0%96%F0%9F%98%80", "%E9%80%3F%3F");
         row("plus from the name is not replaced again", "x?n=+&m=+", "1", "A B", "x?n=A+B&m=A+B");
-        row("plus from the number is not the name", "a=*&b=+", "1 2", "X", "a=1+2&b=X");
-        row("empty name empties every plus", "*-*?a=+&b=+", "12", "", "12-12?a=&b=");
         row("past 16-bit lengths", "*", QString(70000, u' '), "", QString(70000, u'+'));
     }
 

@@ -1,12 +1,10 @@
 #include "dialer/DialStep.h"
-#include "platform/Failure.h"
-#include "platform/SerialLine.h"
 #include "sources/ModemPoll.h"
 
 #include <QtTest>
 
-// The modem's side in steps: the caller-ID read tick by tick, the dialer's commands, and the
-// port's line settings (the port's device link is used end to end by the program's test).
+// The modem's side in steps: the caller-ID read tick by tick and the dialer's commands (the
+// port itself is used end to end by the program's test).
 class tst_Modem : public QObject
 {
     Q_OBJECT
@@ -37,12 +35,7 @@ private slots:
             {"RING\r\n", "", "", "NMBR = 5551234\r\n", "NAME = JOHN\r\n", "", "",
              "NMBR = 5559999\r"},
             8, {"4: 5551234|", "8: 5559999|JOHN"});
-        row("P and O: taken, not shown", {"NMBR = P\r\n", "", "", "NMBR = O\r\nNAME = O\r\n"}, 6,
-            {});
         row("keys match exactly", {"NMBR = 5551234\r"}, 3, {}, "NMBR = 5551234\r|3", "NMBR=|");
-        row("one-character name key: no names", {report}, 3, {"3: 8475550001|"}, "|0", "NMBR = |N");
-        row("empty number key: up to the first CR", {"5551234\rRING\r"}, 3, {"3: 5551234|"}, "|0",
-            "|NAME = ");
         row("key holding a CR: the line after it", {"NMBR\r5551234\r"}, 3, {"3: 5551234|"}, "|0",
             "NMBR\r|");
         row("chatter kept 1000 ticks", {"RING\r\n"}, 1000, {}, "RING\r\n|1000");
@@ -81,15 +74,10 @@ private slots:
                             const char *left) { QTest::newRow(tag) << script << writes << left; };
         row("dial, then a lone CR five ticks later", "ok 5551234|tick 7", "1:ATDT 5551234~ 6:~",
             ",0");
-        row("empty while idle: nothing", "ok |tick 3", "", ",0");
-        row("a new number before the first tick replaces it", "ok 111|ok 222|tick 1", "1:ATDT 222~",
-            "222,1");
         row("a number during a dial is dialled after its lone CR", "ok 111|tick 2|ok 222|tick 10",
             "1:ATDT 111~ 6:~ 7:ATDT 222~ 12:~", ",0");
         row("empty during a dial: the dial ends on schedule, the next one dials",
             "ok 111|tick 2|ok |tick 4|ok 333|tick 1", "1:ATDT 111~ 6:~ 7:ATDT 333~", "333,1");
-        row("empty during a dial withdraws a waiting number", "ok 111|tick 1|ok 222|ok |tick 8",
-            "1:ATDT 111~ 6:~", ",0");
     }
 
     void dialStep()
@@ -112,39 +100,6 @@ private slots:
         }
         QTEST(writes.join(u' '), "writes");
         QTEST(number + u',' + QString::number(ticks), "left");
-    }
-
-    // "speed parity data stop", or a part of the reason it is refused.
-    void lineSettings_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        const char *rows[][2] = {
-            {"115200,N,8,1", "115200 N 8 1"},         {" 300 , M ,5, 1.5", "300 M 5 1.5"},
-            {"115200,N,8", "expected speed, parity"}, {"0,N,8,1", "the speed must be"},
-            {"115200,X,8,1", "the parity must be"},   {"115200,N,4,1", "the data bits"},
-            {"115200,N,8,3", "the stop bits"},
-        };
-        for (const auto &row : rows)
-            QTest::newRow(row[0]) << row[0] << row[1];
-    }
-
-    void lineSettings()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QString result;
-        try {
-            const SerialLine::Settings line = SerialLine::Parse(text);
-            const char *stop[] = {"1", "1.5", "2"};
-            result = QStringLiteral("%1 %2 %3 %4").arg(line.speed).arg(QLatin1Char(line.parity));
-            result = result.arg(line.dataBits).arg(QLatin1String(stop[int(line.stopBits)]));
-        } catch (const Failure &failure) {
-            result = failure.Description();
-            QVERIFY(result.startsWith(
-                QStringLiteral("the line settings \"%1\" are not valid").arg(text)));
-        }
-        QVERIFY2(result.contains(expected), qPrintable(result));
     }
 };
 
