@@ -142,7 +142,7 @@ int main(int argc, char *argv[])
         return 1;
 
     ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
-    const quint16 yacPort = ProgramRunner::FreePort();
+    const quint16 yacPort = TestSupport::FreeSmallPort();
     PtyModem modem;
     if (!modem.LinkAs(program.ConfigDir(), 3))
         return 1;

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 // A small web server on 127.0.0.1 that answers every GET with a little page and records the
 // request targets ("/search?phone=..."), so tests can see what the browser asked for. The
@@ -11,7 +12,19 @@ class HttpRecorder : public QTcpServer
     Q_OBJECT
 
 public:
-    HttpRecorder();
+    HttpRecorder()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    // The request line is all we need; one request per connection.
+                    if (socket->canReadLine())
+                        answer(*socket);
+                });
+            }
+        });
+    }
 
     bool Start() { return listen(QHostAddress::LocalHost, 0); }
     QString Url(const QString &path) const
@@ -27,5 +40,22 @@ signals:
     void requested(const QString &target);
 
 private:
+    void answer(QTcpSocket &socket)
+    {
+        disconnect(&socket, &QTcpSocket::readyRead, this, nullptr);
+        const QString target = QString::fromLatin1(socket.readLine().split(' ').value(1));
+        const QByteArray body = "<html><head><title>Ringscout test page</title></head><body><h1>" +
+                                target.toHtmlEscaped().toUtf8() + "</h1>" + extraBody +
+                                "</body></html>";
+        socket.write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                     "Connection: close\r\nContent-Length: " +
+                     QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket.disconnectFromHost();
+        if (!target.startsWith(QLatin1String("/favicon"))) {
+            m_requests.append(target);
+            emit requested(target);
+        }
+    }
+
     QStringList m_requests;
 };

@@ -1,5 +1,6 @@
 #include "e2e/HttpRecorder.h"
 #include "e2e/ProgramRunner.h"
+#include "fakes/TestSupport.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -81,7 +82,7 @@ void tst_Program::pops()
     QFETCH(QStringList, checker);
     QFETCH(QString, page);
     const bool yac = checker[0] == "yac", modem = checker[0] == "modem";
-    const QString port = QString::number(ProgramRunner::FreePort());
+    const QString port = QString::number(TestSupport::FreeSmallPort());
     ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
     program.Set("comPort", modem ? "3" : "");
     program.Set("yacPort", yac ? "" : "0"); // not a number: start-up fails
@@ -144,7 +145,7 @@ void tst_Program::pops()
     QVERIFY(typeInto(answer, {"Return"}));
     if (modem)
         QTRY_VERIFY_WITH_TIMEOUT(out.contains("< ATDT +1-555-0199<CR>\n"), 5000);
-    QCOMPARE(program.Process().state(), QProcess::Running);
+    QCOMPARE(program.process.state(), QProcess::Running);
     if (!yac) {
         sim.closeWriteChannel();
         QVERIFY(sim.waitForFinished(5000));

@@ -23,7 +23,7 @@ public:
                 *field = twips, log.append(QStringLiteral("%1 %2").arg(name).arg(twips));
         }
     }
-    void SetCaption(const QString &text) override { caption = text; }
+    void SetCaption(const QString &) override {}
     void SetToggleCaption(const QString &) override {}
     void SetNetFailVisible(bool shown) override
     {
@@ -34,8 +34,6 @@ public:
 
     QStringList log;
     bool visible = true;
-    bool minimised = false; // where a test starts from; the logic cannot read it
     int left = 0, top = 0, width = 0, height = 0;
-    QString caption;
     bool netFailVisible = false;
 };

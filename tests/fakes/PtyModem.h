@@ -13,9 +13,7 @@
 class PtyModem
 {
 public:
-    // `read` false: what the program writes is never read here. Qt then reports the far end's
-    // going away again and again until the port is closed, as it does for an unplugged modem.
-    explicit PtyModem(bool read = true) : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
+    PtyModem() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
     {
         if (m_master >= 0 && (grantpt(m_master) != 0 || unlockpt(m_master) != 0))
             Close();
@@ -26,8 +24,7 @@ public:
             for (ssize_t n; m_master >= 0 && (n = ::read(m_master, chunk, sizeof chunk)) > 0;)
                 received.append(chunk, n);
         });
-        if (read)
-            m_poll.start(5);
+        m_poll.start(5);
     }
     ~PtyModem() { Close(); }
 

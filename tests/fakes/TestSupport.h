@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHostAddress>
-#include <QProcess>
 #include <QString>
 
 class QTcpServer;
@@ -17,17 +16,5 @@ QByteArray Fixture(const QString &relativePath);
 bool ListenOnSmallPort(QTcpServer &server, const QHostAddress &address = QHostAddress::LocalHost);
 // A port below 32768 that was free on every interface a moment ago.
 quint16 FreeSmallPort();
-
-// openbox on the test's X display, for tests where window states and activation matter:
-// started and waited for by Start(), ended by its PID when the object goes.
-class WindowManager
-{
-public:
-    ~WindowManager();
-    bool Start();
-
-private:
-    QProcess m_process;
-};
 
 } // namespace TestSupport
