@@ -44,9 +44,7 @@ private:
     {
         disconnect(&socket, &QTcpSocket::readyRead, this, nullptr);
         const QString target = QString::fromLatin1(socket.readLine().split(' ').value(1));
-        const QByteArray body = "<html><head><title>Ringscout test page</title></head><body><h1>" +
-                                target.toHtmlEscaped().toUtf8() + "</h1>" + extraBody +
-                                "</body></html>";
+        const QByteArray body = "<html><body>" + extraBody + "</body></html>";
         socket.write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                      "Connection: close\r\nContent-Length: " +
                      QByteArray::number(body.size()) + "\r\n\r\n" + body);

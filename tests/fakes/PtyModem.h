@@ -36,12 +36,11 @@ public:
         QFile::remove(link);
         return m_master >= 0 && QFile::link(QString::fromLocal8Bit(ptsname(m_master)), link);
     }
-    void Write(const QByteArray &bytes)
+    // Short writes only: a pseudo-terminal takes a few kilobytes at once.
+    bool Write(const QByteArray &bytes)
     {
-        for (qsizetype done = 0, n = 0; m_master >= 0 && done < bytes.size(); done += n) {
-            if ((n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done))) <= 0)
-                break;
-        }
+        return m_master >= 0 &&
+               ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
     // The far end goes away, as an unplugged modem does.
     void Close()
