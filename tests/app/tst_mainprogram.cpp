@@ -45,7 +45,6 @@ private slots:
         m_box.shown.clear();
         set("comPort", "");
         set("yacPort", "0");
-        set("startupURL", "");
     }
     void cleanup() { m_program.reset(), m_winsock1.Close(), m_wsAst.Close(); }
     void quitStoresNormalGeometry();
