@@ -72,7 +72,7 @@ void tst_frmMain::netFailMark()
     QImage seen(QSize(33, 25), QImage::Format_ARGB32_Premultiplied);
     seen.fill(Qt::transparent);
     window.lblNetFail()->render(&seen, {}, {}, {}); // the mark alone, without the window
-    if (!webdings) { // a drawn sign, its stroke through the middle
+    if (!webdings) {                                // a drawn sign, its stroke through the middle
         QCOMPARE(seen.pixelColor(16, 12), QColor(255, 0, 0));
         return;
     }

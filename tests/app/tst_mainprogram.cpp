@@ -40,12 +40,6 @@ private slots:
         m_openbox.terminate();
         m_openbox.waitForFinished(5000);
     }
-    void init()
-    {
-        m_box.shown.clear();
-        set("comPort", "");
-        set("yacPort", "0");
-    }
     void cleanup() { m_program.reset(), m_winsock1.Close(), m_wsAst.Close(); }
     void quitStoresNormalGeometry();
     void modem();
@@ -87,6 +81,8 @@ private:
 // title bar also ends the program, but saves nothing; a failed save does not keep it running.
 void tst_MainProgram::quitStoresNormalGeometry()
 {
+    set("comPort", "");
+    set("yacPort", "0");
     frmMain &window = start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.TwipsPerPixel(), 15.0);

@@ -90,9 +90,6 @@ void tst_Startup::fitToScreen_data()
         << QRect(1300, 0, 10000, 10000) << QRect(1280, 0, 1920, 1080);
     QTest::newRow("off to the right")
         << QRect(143165576, 100, 600, 500) << QRect(2600, 100, 600, 500);
-    QTest::newRow("above the panel") << QRect(100, -40, 600, 500) << QRect(100, 30, 600, 500);
-    QTest::newRow("straddling: kept whole on the first")
-        << QRect(1000, 100, 600, 500) << QRect(680, 100, 600, 500);
 }
 
 void tst_Startup::fitToScreen()

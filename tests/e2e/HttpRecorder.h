@@ -12,20 +12,6 @@ class HttpRecorder : public QTcpServer
     Q_OBJECT
 
 public:
-    HttpRecorder()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                    // The request line is all we need; one request per connection.
-                    if (socket->canReadLine())
-                        answer(*socket);
-                });
-            }
-        });
-    }
-
     bool Start() { return listen(QHostAddress::LocalHost, 0); }
     QString Url(const QString &path) const
     {
@@ -39,21 +25,30 @@ public:
 signals:
     void requested(const QString &target);
 
-private:
-    void answer(QTcpSocket &socket)
+protected:
+    void incomingConnection(qintptr descriptor) override
     {
-        disconnect(&socket, &QTcpSocket::readyRead, this, nullptr);
-        const QString target = QString::fromLatin1(socket.readLine().split(' ').value(1));
-        const QByteArray body = "<html><body>" + extraBody + "</body></html>";
-        socket.write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
-                     "Connection: close\r\nContent-Length: " +
-                     QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket.disconnectFromHost();
-        if (!target.startsWith(QLatin1String("/favicon"))) {
-            m_requests.append(target);
-            emit requested(target);
-        }
+        auto *socket = new QTcpSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            // The request line is all we need; one request per connection.
+            if (!socket->canReadLine())
+                return;
+            disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+            const QString target = QString::fromLatin1(socket->readLine().split(' ').value(1));
+            const QByteArray body = "<html><body>" + extraBody + "</body></html>";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                          "Connection: close\r\nContent-Length: " +
+                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->disconnectFromHost();
+            if (!target.startsWith(QLatin1String("/favicon"))) {
+                m_requests.append(target);
+                emit requested(target);
+            }
+        });
     }
 
+private:
     QStringList m_requests;
 };

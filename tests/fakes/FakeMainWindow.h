@@ -12,12 +12,13 @@ public:
     void RestoreNormal() override { log.append(QStringLiteral("normal")); }
     void ShowAndActivate() override { visible = true, log.append(QStringLiteral("show")); }
     void Hide() override { visible = false, log.append(QStringLiteral("hide")); }
-    // A 0 leaves that value as it is.
+    // A 0 leaves that value as it is; each other one is logged.
     void SetGeometryTwips(int l, int t, int w, int h) override
     {
-        for (auto [field, twips] : {std::pair{&left, l}, {&top, t}, {&width, w}, {&height, h}})
-            *field = twips != 0 ? twips : *field;
-        log.append(QStringLiteral("geometry"));
+        for (auto [field, twips] : {std::pair{&left, l}, {&top, t}, {&width, w}, {&height, h}}) {
+            if (twips != 0)
+                *field = twips, log.append(QStringLiteral("geometry"));
+        }
     }
     void SetCaption(const QString &) override {}
     void SetToggleCaption(const QString &) override {}
