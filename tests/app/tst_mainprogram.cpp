@@ -154,7 +154,6 @@ void tst_MainProgram::modem()
     QVERIFY(!window.isVisible() && dialer->isVisible());
     QTest::keyClicks(dialer->txtNumber(), " 555-0100");
     QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
-    QVERIFY(window.isVisible() && !dialer->isVisible());
     QTRY_VERIFY(far.received.endsWith("ATS0=0M0+VCID=1\rATDT  555-0100\r\r"));
     // Made once: the number is still there; the close box returns as Cancel does.
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
@@ -197,7 +196,7 @@ void tst_MainProgram::browser()
     const auto call = [&](QString number, QString name) {
         pop.ShowCaller(number, name);
         const QString page = "/named?phone=" + number + "&name=" + name;
-        return QTest::qWaitFor([&] { return web.Requests().endsWith(page); }, 20000);
+        return QTest::qWaitFor([&] { return web.Requests().contains(page); }, 20000);
     };
     QVERIFY(call("5551234567", "JOHN"));
     QPointer<NamedBrowserWindow> first = engine.NamedWindow(g.Target);

@@ -5,8 +5,8 @@
 #include <QTcpSocket>
 
 // A small web server on 127.0.0.1 that answers every GET with a little page and records the
-// request targets ("/search?phone=..."), so tests can see what the browser asked for. The
-// browser's own favicon look-ups are left out.
+// request targets ("/search?phone=..."), so tests can see what the browser asked for, its
+// own favicon look-ups too.
 class HttpRecorder : public QTcpServer
 {
     Q_OBJECT
@@ -42,10 +42,8 @@ protected:
                           "Connection: close\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + body);
             socket->disconnectFromHost();
-            if (!target.startsWith(QLatin1String("/favicon"))) {
-                m_requests.append(target);
-                emit requested(target);
-            }
+            m_requests.append(target);
+            emit requested(target);
         });
     }
 
