@@ -31,7 +31,6 @@ private slots:
     {
         // openbox runs its --startup command once it manages the screen.
         const QString ready = m_dir.filePath(QStringLiteral("openbox-ready"));
-        m_openbox.setProcessChannelMode(QProcess::ForwardedChannels);
         m_openbox.start(QStringLiteral("openbox"), {"--sm-disable", "--startup", "touch " + ready});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), 10000);
     }
@@ -170,7 +169,6 @@ void tst_MainProgram::modem()
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QVERIFY(window.cmdDialer()->isEnabled() && m_program->Monitoring().PollEnabled());
     QCOMPARE(m_box.shown.size(), 1);
 }
 
@@ -199,8 +197,7 @@ void tst_MainProgram::browser()
     };
     QVERIFY(call("5551234567", "JOHN"));
     QPointer<NamedBrowserWindow> first = engine.NamedWindow(g.Target);
-    QVERIFY(first);
-    QCOMPARE(first->windowTitle(), g.Target);
+    QVERIFY(first && first->windowTitle() == g.Target);
 
     QWidget other;
     other.show();

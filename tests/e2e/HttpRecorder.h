@@ -34,11 +34,9 @@ protected:
                 return;
             disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
             const QString target = QString::fromLatin1(socket->readLine().split(' ').value(1));
-            const QByteArray body = "<html><body><a href='tel:+1-555-0100' "
-                                    "style='position:fixed;inset:0'>call</a></body></html>";
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
-                          "Connection: close\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n"
+                          "<html><body><a href='tel:+1-555-0100' style='position:fixed;inset:0'>"
+                          "call</a></body></html>");
             socket->disconnectFromHost();
             m_requests.append(target);
             emit requested(target);
