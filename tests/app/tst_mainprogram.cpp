@@ -49,10 +49,6 @@ private:
     {
         m_store.WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
     }
-    QString get(const QString &key)
-    {
-        return m_store.ReadSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, {});
-    }
     // Port 3 is polled every 20 ms; a lost device is looked for every 50 ms.
     frmMain &start()
     {
@@ -88,10 +84,12 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();
     const QRect normal(frame.x() * 15, frame.y() * 15, frame.width() * 15, frame.height() * 15);
+    const auto get = [&](const char *key) {
+        return m_store.ReadSetting("Belvane", "settings", key, {}).toInt();
+    };
     const auto quitStores = [&] {
         window.cmdQuit()->click();
-        const QRect stored(get("startx").toInt(), get("starty").toInt(), get("startw").toInt(),
-                           get("starth").toInt());
+        const QRect stored(get("startx"), get("starty"), get("startw"), get("starth"));
         set("startx", "1");
         return stored;
     };
@@ -104,7 +102,7 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QCOMPARE(quitStores(), normal);
     window.close();
     QCOMPARE(quit.size(), 3);
-    QCOMPARE(get("startx"), QStringLiteral("1"));
+    QCOMPARE(get("startx"), 1);
 
     set("startx", QString::number(frame.x() * 15));
     QTRY_COMPARE(start().frameGeometry(), frame);

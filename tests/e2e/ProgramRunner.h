@@ -26,9 +26,8 @@ public:
         for (const QString folder : {"config", "data", "cache"})
             env.insert("XDG_" + folder.toUpper() + "_HOME", m_home.path() + '/' + folder);
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-        if (!env.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
-            env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"),
-                       QStringLiteral("--disable-gpu"));
+        const QString flags = QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
+        env.insert(flags, env.value(flags, QStringLiteral("--disable-gpu")));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(RINGSCOUT_EXE), {});

@@ -45,12 +45,8 @@ class tst_Program : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_web.Start()); }
     void pops_data();
     void pops();
-
-private:
-    HttpRecorder m_web;
 };
 
 void tst_Program::pops_data()
@@ -77,12 +73,14 @@ void tst_Program::pops()
     QFETCH(QString, page);
     const bool yac = checker[0] == "yac", modem = checker[0] == "modem";
     const QString port = QString::number(TestSupport::FreeSmallPort());
+    HttpRecorder web;
+    QVERIFY(web.Start());
     ProgramRunner program;
     program.Set("comPort", modem ? "3" : "");
     program.Set("yacPort", yac ? "" : "0"); // not a number: start-up fails
-    program.Set("startupURL", m_web.Url('/' + checker[0]));
+    program.Set("startupURL", web.Url('/' + checker[0]));
     // Typed as in an address bar, without the scheme.
-    program.Set("URL", m_web.Url(page.section('?', 0, 0) + "?phone=*&name=+").mid(7));
+    program.Set("URL", web.Url(page.section('?', 0, 0) + "?phone=*&name=+").mid(7));
     qputenv("XDG_CONFIG_HOME", program.ConfigDir().toLocal8Bit()); // where sim links the modem
     QProcess sim;
     QByteArray out;
@@ -103,8 +101,8 @@ void tst_Program::pops()
         QTRY_VERIFY(xdotool(find(kMainWindow) + QStringList{"getwindowgeometry"})
                         .contains("Geometry: " + screen + '\n'));
         sim.start(RINGSCOUT_SIM_EXE, QStringList{"yac", "--port", port} + checker.mid(1));
-        QVERIFY(sim.waitForFinished(10000));
-        QVERIFY2(sim.exitCode() == 0 && said("Accepted"), out.constData());
+        QVERIFY2(sim.waitForFinished(10000) && sim.exitCode() == 0 && said("Accepted"),
+                 out.constData());
     } else if (modem) {
         sim.start(RINGSCOUT_SIM_EXE, checker);
         QTRY_VERIFY_WITH_TIMEOUT(said("Type NUMBER NAME"), 5000);
@@ -122,10 +120,10 @@ void tst_Program::pops()
         QTRY_VERIFY_WITH_TIMEOUT(said("logged in as ringscout"), 30000);
     }
     if (!yac) { // the start-up page first, then the call
-        QTRY_VERIFY_WITH_TIMEOUT(m_web.Requests().contains('/' + checker[0]), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains('/' + checker[0]), 30000);
         sim.write(modem ? "8475550001 U.S.ROBOTICS\n" : "5551234567 Front Desk 101\n");
     }
-    QTRY_VERIFY_WITH_TIMEOUT(m_web.Requests().contains(page), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(page), 30000);
     const QString answer = modem ? "Phone Dialer" : "Ringscout";
     // The engine takes clicks once it has drawn the page: click until the answer shows.
     for (int click = 0; click < 40 && xdotool(find(answer)).isNull(); ++click, QTest::qWait(500))
