@@ -112,7 +112,7 @@ int main(int argc, char *argv[])
     Summary warmStarts;
     double firstStartMs = 0;
     {
-        ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
+        ProgramRunner program;
         program.Set("comPort", "");
         program.Set("yacPort", "0");
         for (int run = 0; run <= starts; ++run) {
@@ -141,8 +141,8 @@ int main(int argc, char *argv[])
     if (!ami.Listen())
         return 1;
 
-    ProgramRunner program(QStringLiteral(RINGSCOUT_EXE));
-    const quint16 yacPort = ProgramRunner::FreePort();
+    ProgramRunner program;
+    const quint16 yacPort = TestSupport::FreeSmallPort();
     PtyModem modem;
     if (!modem.LinkAs(program.ConfigDir(), 3))
         return 1;

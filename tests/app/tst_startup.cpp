@@ -24,27 +24,25 @@ private slots:
 
 void tst_Startup::run_data()
 {
-    // "no page": an empty startupURL; "bad port": yacPort stored empty; "source fails": the
+    // "bad port": yacPort stored empty, so the monitor is never started; "source fails": the
     // monitor throws; "poll runs": the modem was started before that.
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<int>("starts");
     QTest::addColumn<QString>("box"); // the failure shown, empty for none
     QTest::addColumn<bool>("failed"); // the window hidden, the start-up page not shown
     const QString inUse = "YAC listener: port 10629 is already in use";
-    QTest::newRow("success") << "" << 1 << "" << false;
-    QTest::newRow("no start-up page") << "no page" << 1 << "" << false;
+    QTest::newRow("success") << ""
+                             << "" << false;
     QTest::newRow("settings fail: no monitor")
-        << "bad port" << 0 << "Settings: \"yacPort\" holds \"\", which is not a whole number"
-        << true;
-    QTest::newRow("source fails") << "source fails" << 1 << inUse << true;
+        << "bad port"
+        << "Settings: \"yacPort\" holds \"\", which is not a whole number" << true;
+    QTest::newRow("source fails") << "source fails" << inUse << true;
     QTest::newRow("source fails while the modem runs: reported, window and page stay")
-        << "source fails, poll runs" << 1 << inUse << false;
+        << "source fails, poll runs" << inUse << false;
 }
 
 void tst_Startup::run()
 {
     QFETCH(QString, setup);
-    QFETCH(int, starts);
     QFETCH(QString, box);
     QFETCH(bool, failed);
     Settings g;
@@ -54,21 +52,20 @@ void tst_Startup::run()
     FakeMainWindow window;
     FakeMessageBox boxes;
     FakeMonitor monitor;
-    const QString page = setup.contains("no page") ? "" : "http://127.0.0.1:1/start";
-    store.set(QStringLiteral("startupURL"), page);
-    if (setup.contains("bad port"))
+    store.set(QStringLiteral("startupURL"), QStringLiteral("http://127.0.0.1:1/start"));
+    if (setup == "bad port")
         store.set(QStringLiteral("yacPort"), QString());
-    if (setup.contains("source fails"))
+    if (setup.startsWith("source fails"))
         monitor.failWith = QStringLiteral("port 10629 is already in use");
     monitor.pollEnabled = setup.contains("poll runs");
     QStringList windowAtBox;
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
     QCOMPARE(Startup(g, state, store, browser, window, boxes, monitor).Run(), !failed);
-    QCOMPARE(monitor.starts, starts);
+    QCOMPARE(monitor.starts, int(setup != "bad port"));
     QCOMPARE(state.startupFailed, failed);
     QCOMPARE(browser.log.join(' '),
-             "pane about:blank" + (failed || page.isEmpty() ? "" : " pane " + page));
+             "pane about:blank" + QString(failed ? "" : " pane http://127.0.0.1:1/start"));
     QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));
     for (const FakeMessageBox::Shown &one : boxes.shown)
         QCOMPARE(one.kind + '|' + one.title + '|' + one.text,
@@ -77,8 +74,6 @@ void tst_Startup::run()
     // until the Options dialog, which the caller opens, brings it back.
     QVERIFY(!windowAtBox.contains("hide"));
     QCOMPARE(window.log.count("hide"), int(failed));
-    if (failed)
-        QCOMPARE(window.log, windowAtBox + QStringList{"hide"});
 }
 
 // Two screens side by side: 1280 x 1024 with a 30-pixel panel at the top, and 1920 x 1080
@@ -87,19 +82,12 @@ void tst_Startup::fitToScreen_data()
 {
     QTest::addColumn<QRect>("requested");
     QTest::addColumn<QRect>("fitted");
-    QTest::newRow("fits: unchanged") << QRect(100, 200, 600, 500) << QRect(100, 200, 600, 500);
     QTest::newRow("body below the edge: title bar on screen, unchanged")
         << QRect(100, 1000, 600, 500) << QRect(100, 1000, 600, 500);
     QTest::newRow("huge: the whole area")
         << QRect(0, 0, 143165576, 143165576) << QRect(0, 30, 1280, 994);
     QTest::newRow("huge on the second screen")
         << QRect(1300, 0, 10000, 10000) << QRect(1280, 0, 1920, 1080);
-    QTest::newRow("off to the right")
-        << QRect(143165576, 100, 600, 500) << QRect(2600, 100, 600, 500);
-    QTest::newRow("above the panel") << QRect(100, -40, 600, 500) << QRect(100, 30, 600, 500);
-    QTest::newRow("below the bottom") << QRect(100, 2000, 600, 500) << QRect(100, 1004, 600, 500);
-    QTest::newRow("straddling: kept whole on the first")
-        << QRect(1000, 100, 600, 500) << QRect(680, 100, 600, 500);
 }
 
 void tst_Startup::fitToScreen()

@@ -1,32 +1,50 @@
 #pragma once
 
-#include "fakes/TestSupport.h"
+#include "platform/IniSettingsStore.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 
-// Runs the real Ringscout executable with its own temporary settings, data and cache
-// folders, so nothing of the user's is read or written.
+// Runs the real Ringscout executable, which the build names in RINGSCOUT_EXE, with its own
+// temporary settings, data and cache folders, so nothing of the user's is read or written.
 class ProgramRunner
 {
 public:
-    explicit ProgramRunner(QString executable) : m_executable(std::move(executable)) {}
     ~ProgramRunner() { Stop(); }
 
     QString ConfigDir() const { return m_home.path() + QStringLiteral("/config"); }
     // Writes a setting the way the program itself stores it.
-    void Set(const QString &key, const QString &value);
+    void Set(const QString &key, const QString &value)
+    {
+        IniSettingsStore(ConfigDir())
+            .WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
+    }
 
-    bool Start();
-    // Ends the program this runner started, and waits for it.
-    void Stop();
-    QProcess &Process() { return m_process; }
+    bool Start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString folder : {"config", "data", "cache"})
+            env.insert("XDG_" + folder.toUpper() + "_HOME", m_home.path() + '/' + folder);
+        env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+        const QString flags = QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
+        env.insert(flags, env.value(flags, QStringLiteral("--disable-gpu")));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(RINGSCOUT_EXE), {});
+        return process.waitForStarted(10000);
+    }
+    // Ends the program this runner started, by its PID, and waits for it.
+    void Stop()
+    {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
 
-    // A TCP port below 32768 that was free a moment ago.
-    static quint16 FreePort() { return TestSupport::FreeSmallPort(); }
+    QProcess process;
 
 private:
-    QString m_executable;
     QTemporaryDir m_home;
-    QProcess m_process;
 };

@@ -3,7 +3,7 @@
 #include "platform/IMainWindow.h"
 
 #include <QStringList>
-#include <tuple>
+#include <utility>
 
 // Records what the logic did to the main window, in order, and keeps its last state.
 class FakeMainWindow : public IMainWindow
@@ -12,18 +12,15 @@ public:
     void RestoreNormal() override { log.append(QStringLiteral("normal")); }
     void ShowAndActivate() override { visible = true, log.append(QStringLiteral("show")); }
     void Hide() override { visible = false, log.append(QStringLiteral("hide")); }
-    // A 0 leaves that value as it is; each other one is logged: "left 1920", ...
+    // A 0 leaves that value as it is; each other one is logged.
     void SetGeometryTwips(int l, int t, int w, int h) override
     {
-        for (auto [name, field, twips] : {std::tuple{"left", &left, l},
-                                          {"top", &top, t},
-                                          {"width", &width, w},
-                                          {"height", &height, h}}) {
+        for (auto [field, twips] : {std::pair{&left, l}, {&top, t}, {&width, w}, {&height, h}}) {
             if (twips != 0)
-                *field = twips, log.append(QStringLiteral("%1 %2").arg(name).arg(twips));
+                *field = twips, log.append(QStringLiteral("geometry"));
         }
     }
-    void SetCaption(const QString &text) override { caption = text; }
+    void SetCaption(const QString &) override {}
     void SetToggleCaption(const QString &) override {}
     void SetNetFailVisible(bool shown) override
     {
@@ -34,8 +31,6 @@ public:
 
     QStringList log;
     bool visible = true;
-    bool minimised = false; // where a test starts from; the logic cannot read it
     int left = 0, top = 0, width = 0, height = 0;
-    QString caption;
     bool netFailVisible = false;
 };

@@ -25,13 +25,12 @@ public:
     }
 
     QList<Shown> shown;
-    std::function<void(const Shown &)> onShow;
+    std::function<void(const Shown &)> onShow = [](const Shown &) {};
 
 private:
     void show(const Shown &box)
     {
         shown.append(box);
-        if (onShow)
-            onShow(box);
+        onShow(box);
     }
 };

@@ -13,9 +13,7 @@
 class PtyModem
 {
 public:
-    // `read` false: what the program writes is never read here. Qt then reports the far end's
-    // going away again and again until the port is closed, as it does for an unplugged modem.
-    explicit PtyModem(bool read = true) : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
+    PtyModem() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
     {
         if (m_master >= 0 && (grantpt(m_master) != 0 || unlockpt(m_master) != 0))
             Close();
@@ -26,8 +24,7 @@ public:
             for (ssize_t n; m_master >= 0 && (n = ::read(m_master, chunk, sizeof chunk)) > 0;)
                 received.append(chunk, n);
         });
-        if (read)
-            m_poll.start(5);
+        m_poll.start(5);
     }
     ~PtyModem() { Close(); }
 
@@ -39,12 +36,11 @@ public:
         QFile::remove(link);
         return m_master >= 0 && QFile::link(QString::fromLocal8Bit(ptsname(m_master)), link);
     }
-    void Write(const QByteArray &bytes)
+    // Short writes only: a pseudo-terminal takes a few kilobytes at once.
+    bool Write(const QByteArray &bytes)
     {
-        for (qsizetype done = 0, n = 0; m_master >= 0 && done < bytes.size(); done += n) {
-            if ((n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done))) <= 0)
-                break;
-        }
+        return m_master >= 0 &&
+               ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
     // The far end goes away, as an unplugged modem does.
     void Close()

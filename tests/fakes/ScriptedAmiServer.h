@@ -2,7 +2,7 @@
 
 #include "fakes/TestSupport.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,45 +12,42 @@
 
 // A Manager Interface on 127.0.0.1 for tests: it greets each client, records every message
 // the client sends and answers through `onMessage`, which may write or hang up.
-class ScriptedAmiServer : public QObject
+class ScriptedAmiServer : public QTcpServer
 {
 public:
-    ScriptedAmiServer()
-    {
-        m_clock.start();
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *client = m_server.nextPendingConnection()) {
-                connectedAt.append(m_clock.elapsed());
-                m_client = client;
-                auto pending = std::make_shared<QByteArray>();
-                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-                connect(client, &QTcpSocket::readyRead, this, [this, client, pending] {
-                    pending->append(client->readAll());
-                    for (qsizetype end; (end = pending->indexOf("\r\n\r\n")) >= 0;) {
-                        const QByteArray message = pending->first(end + 4);
-                        pending->remove(0, end + 4);
-                        received.append(message);
-                        if (onMessage)
-                            onMessage(*client, message);
-                        if (client->state() != QAbstractSocket::ConnectedState)
-                            return;
-                    }
-                });
-                client->write(greeting);
-            }
-        });
-    }
-    bool Listen() { return TestSupport::ListenOnSmallPort(m_server); } // AsteriskPort is 16-bit
-    quint16 Port() const { return m_server.serverPort(); }
+    bool Listen() { return TestSupport::ListenOnSmallPort(*this); } // AsteriskPort is 16-bit
+    quint16 Port() const { return serverPort(); }
     QTcpSocket *Client() const { return m_client; } // the latest, while connected
 
     QByteArray greeting;
-    std::function<void(QTcpSocket &client, const QByteArray &message)> onMessage;
+    std::function<void(QTcpSocket &client, const QByteArray &message)> onMessage =
+        [](QTcpSocket &, const QByteArray &) {};
     QByteArrayList received;
-    QList<qint64> connectedAt; // ms since the server was made, one per client
+    QList<qint64> connectedAt; // ms on a steady clock, one per client
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *client = new QTcpSocket(this);
+        client->setSocketDescriptor(descriptor);
+        connectedAt.append(QDeadlineTimer::current().deadline());
+        m_client = client;
+        auto pending = std::make_shared<QByteArray>();
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        connect(client, &QTcpSocket::readyRead, this, [this, client, pending] {
+            pending->append(client->readAll());
+            for (qsizetype end; (end = pending->indexOf("\r\n\r\n")) >= 0;) {
+                const QByteArray message = pending->first(end + 4);
+                pending->remove(0, end + 4);
+                received.append(message);
+                onMessage(*client, message);
+                if (client->state() != QAbstractSocket::ConnectedState)
+                    return;
+            }
+        });
+        client->write(greeting);
+    }
 
 private:
-    QTcpServer m_server;
     QPointer<QTcpSocket> m_client;
-    QElapsedTimer m_clock;
 };

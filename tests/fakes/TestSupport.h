@@ -1,33 +1,35 @@
 #pragma once
 
-#include <QByteArray>
-#include <QHostAddress>
-#include <QProcess>
-#include <QString>
-
-class QTcpServer;
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTcpServer>
 
 namespace TestSupport {
 
 // The bytes of a file under tests/fixtures, e.g. "ami/login-ok-call.bin". Empty when missing.
-QByteArray Fixture(const QString &relativePath);
+inline QByteArray Fixture(const QString &relativePath)
+{
+    QFile file(QStringLiteral(RINGSCOUT_FIXTURES_DIR "/") + relativePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Port settings are 16-bit signed numbers, so servers the program is pointed at must listen
 // below 32768, where the system's ephemeral ports (32768 and up on Linux) do not reach.
-bool ListenOnSmallPort(QTcpServer &server, const QHostAddress &address = QHostAddress::LocalHost);
-// A port below 32768 that was free on every interface a moment ago.
-quint16 FreeSmallPort();
-
-// openbox on the test's X display, for tests where window states and activation matter:
-// started and waited for by Start(), ended by its PID when the object goes.
-class WindowManager
+inline bool ListenOnSmallPort(QTcpServer &server,
+                              const QHostAddress &address = QHostAddress::LocalHost)
 {
-public:
-    ~WindowManager();
-    bool Start();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (server.listen(address, quint16(QRandomGenerator::global()->bounded(20000, 32700))))
+            return true;
+    }
+    return false;
+}
 
-private:
-    QProcess m_process;
-};
+// A port below 32768 that was free on every interface a moment ago.
+inline quint16 FreeSmallPort()
+{
+    QTcpServer probe;
+    return ListenOnSmallPort(probe, QHostAddress::Any) ? probe.serverPort() : 0;
+}
 
 } // namespace TestSupport
