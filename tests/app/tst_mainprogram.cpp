@@ -39,7 +39,12 @@ private slots:
         m_openbox.terminate();
         m_openbox.waitForFinished(5000);
     }
-    void cleanup() { m_program.reset(), m_winsock1.Close(), m_wsAst.Close(); }
+    void cleanup()
+    {
+        m_program.reset();
+        m_winsock1.Close();
+        m_wsAst.Close();
+    }
     void quitStoresNormalGeometry();
     void modem();
     void browser();
