@@ -20,6 +20,12 @@ tar --exclude='./build*' --exclude='./.git' -cf - . | tar -xf - -C "$scratch"
 cmake -S "$scratch" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINGSCOUT_BENCH=OFF \
     > /dev/null
 cmake --build "$build" -j "$(nproc)" > /dev/null
+# A test that fails without any breakage would count every breakage as caught.
+if ! (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --timeout 300 \
+        > "$build/baseline.log" 2>&1); then
+    echo "The tests fail before any breakage; see $build/baseline.log" >&2
+    exit 1
+fi
 
 tried=0 caught=0 survived=()
 while IFS= read -r line; do
