@@ -10,14 +10,16 @@ class FakeMainWindow : public IMainWindow
 {
 public:
     void RestoreNormal() override { log.append(QStringLiteral("normal")); }
-    void ShowAndActivate() override { visible = true, log.append(QStringLiteral("show")); }
-    void Hide() override { visible = false, log.append(QStringLiteral("hide")); }
+    void ShowAndActivate() override { setVisible(true, QStringLiteral("show")); }
+    void Hide() override { setVisible(false, QStringLiteral("hide")); }
     // A 0 leaves that value as it is; each other one is logged.
     void SetGeometryTwips(int l, int t, int w, int h) override
     {
         for (auto [field, twips] : {std::pair{&left, l}, {&top, t}, {&width, w}, {&height, h}}) {
-            if (twips != 0)
-                *field = twips, log.append(QStringLiteral("geometry"));
+            if (twips != 0) {
+                *field = twips;
+                log.append(QStringLiteral("geometry"));
+            }
         }
     }
     void SetCaption(const QString &) override {}
@@ -33,4 +35,11 @@ public:
     bool visible = true;
     int left = 0, top = 0, width = 0, height = 0;
     bool netFailVisible = false;
+
+private:
+    void setVisible(bool shown, const QString &step)
+    {
+        visible = shown;
+        log.append(step);
+    }
 };
