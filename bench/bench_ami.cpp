@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the Asterisk Manager Interface path on a busy PBX's event stream, in memory and
 // over a loopback socket that a replaying server feeds in the generator's write sizes:
 //   ClientReads, LoopbackClient   what AsteriskClient does: frame, then one scan per read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timed harness: how fast the real program shows its start-up page, and how long a call takes
 // from the source's last byte to the search page being requested from the web server, for a
 // YAC server, an Asterisk PBX and a caller-ID modem (a pseudo-terminal linked as port 3). The

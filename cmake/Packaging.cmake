@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --build build --target package` puts in ringscout_<version>_<arch>.deb: both
 # executables, the desktop entry, the icon in the hicolor theme and the AppStream metainfo.
 include(GNUInstallDirs)

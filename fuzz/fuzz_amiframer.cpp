@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Manager Interface framer, fed the same stream whole and cut at arbitrary points: the
 // greeting and the messages it hands on must not depend on the cuts, and it never keeps more
 // than its bound.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Dial scan on arbitrary text, and on real-shaped events whose values carry arbitrary
 // text: whatever a value holds, no field is ever taken from inside it.
 #include "FuzzCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search URL: whatever the caller's number and name hold, what they put into the URL is
 // letters, digits, "+" and "%XX" escapes only (never a raw "&", "#", "?", blank or control
 // byte), the template around them is kept as written, and in UTF-8 no byte of them is lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A YAC server's bytes become text without losing one: the text gives back exactly the bytes,
 // as UTF-8 or, where they were not UTF-8, as Windows-1252. A call in it is then exactly
 // "@CALL", the name, "~", the number, with no "~" in the name; only the first message of a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails, naming the files, when a C++ file of the tree is not as clang-format would write it.
 # `cmake --build build --target format` rewrites them.
 set -euo pipefail

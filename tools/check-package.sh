@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it without installing it on this machine: it unpacks
 # it into a temporary folder, runs the unpacked programs' --version, validates the desktop
 # entry and the AppStream metainfo, and checks that Depends names the Qt libraries.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one for a while,
 # seeded from tests/fixtures; what each finds new is kept in build-fuzz/corpus/<target>.
 #   tools/fuzz.sh [seconds per target, default 20] [target ...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the Options dialog's 104 x 61 logo with ImageMagick; the PNG is committed, so this
 # only runs when the logo changes:  tools/make-logo.sh src/settings/logo.png
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Breaks the code on purpose, one breakage at a time, and checks that the test suite notices.
 #   tools/mutants.sh [pattern]     only the breakages whose line matches the pattern
 # The breakages are listed in tools/mutants.txt, one per line, fields separated by tabs:

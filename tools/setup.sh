@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Ringscout needs on Debian 12 (only what is missing) and builds it.
 #   tools/setup.sh [build dir] [extra cmake arguments...]
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets everything up, builds Ringscout and runs the whole test suite: the format check, every
 # test in a virtual X display, then the Debian package (built, unpacked and checked), then the
 # logic tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 'use strict';
 // Runs both sides of the AMI comparison in one session, alternating them, and prints the
 // median of each case: our loopback readers (bench_ami) and the Node.js clients (peer.js),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 'use strict';
 // The Node.js side of the AMI comparison: one client of `bench_ami --serve`, in one of three
 // modes, prints one JSON line with the monotonic time at which it had handled every message.

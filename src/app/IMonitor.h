@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Brings the call sources up and down; monitoring counts as on while the modem poll runs.

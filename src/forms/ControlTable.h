@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One control of a form whose layout is fixed in twips: the rows of a form's table, built by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/FakeMainWindow.h"
 #include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"

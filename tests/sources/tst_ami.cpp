@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/TestSupport.h"
 #include "sources/AmiFramer.h"
 #include "sources/DialScan.h"

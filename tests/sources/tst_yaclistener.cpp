@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/RecordingShowCaller.h"
 #include "platform/Failure.h"
 #include "platform/TcpSocketControl.h"
