@@ -4,8 +4,6 @@
 include(GNUInstallDirs)
 
 set(RINGSCOUT_APP_ID com.belvane.Ringscout)
-# 1.2.17: major, minor and the revision shown in the caption.
-set(RINGSCOUT_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_TWEAK})
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 
 install(TARGETS ringscout ringscout-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -2,7 +2,7 @@
 #include "app/Monitor.h"
 
 #include "Version.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/TimerControl.h"

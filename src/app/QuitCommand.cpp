@@ -2,7 +2,7 @@
 #include "app/QuitCommand.h"
 
 #include "app/frmMain.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/ISettingsStore.h"
 #include "settings/Globals.h"
 #include "settings/SettingsTable.h"

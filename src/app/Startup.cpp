@@ -3,7 +3,7 @@
 
 #include "Version.h"
 #include "app/IMonitor.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
@@ -12,12 +12,9 @@
 
 QString MainCaption()
 {
-    return QStringLiteral("%1 v%2.%3.%4 - %5")
-        .arg(QLatin1String(Version::Title))
-        .arg(Version::Major)
-        .arg(Version::Minor)
-        .arg(Version::Revision)
-        .arg(QLatin1String(Version::CompanyName));
+    return QStringLiteral("%1 v%2 - %3")
+        .arg(QLatin1String(Version::Title), QLatin1String(Version::Text),
+             QLatin1String(Version::CompanyName));
 }
 
 Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,

@@ -32,8 +32,7 @@ int showInformation(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
-    QCoreApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(Version::Text));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows your search page for the caller while the telephone rings. "

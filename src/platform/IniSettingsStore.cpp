@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/IniSettingsStore.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IniText.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "platform/SerialLine.h"
 
 #include "Version.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QDir>
 #include <QFileInfo>

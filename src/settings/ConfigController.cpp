@@ -3,7 +3,7 @@
 
 #include "Version.h"
 #include "app/IMonitor.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
@@ -25,11 +25,8 @@ ConfigController::ConfigController(const ConfigContext &context) : m_context(con
 
 QString ConfigController::Caption()
 {
-    return QStringLiteral("Options - %1 v%2.%3.%4")
-        .arg(QLatin1String(Version::Title))
-        .arg(Version::Major)
-        .arg(Version::Minor)
-        .arg(Version::Revision);
+    return QStringLiteral("Options - %1 v%2")
+        .arg(QLatin1String(Version::Title), QLatin1String(Version::Text));
 }
 
 QStringList ConfigController::Load()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingConversions.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QRegularExpression>
 

@@ -175,8 +175,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ringscout-sim"));
-    QCoreApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(Version::Text));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

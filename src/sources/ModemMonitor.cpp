@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/ModemMonitor.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/ISerialPort.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/YacListener.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/ISocketControl.h"
 #include "platform/WireText.h"
 #include "pop/IShowCaller.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/IMonitor.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "settings/Globals.h"
 
 #include <optional>

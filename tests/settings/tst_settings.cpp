@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/Failure.h"
 #include "fakes/FakeMainWindow.h"
-#include "platform/Failure.h"
 #include "platform/IniSettingsStore.h"
 #include "settings/Globals.h"
 #include "settings/LoadSettings.h"

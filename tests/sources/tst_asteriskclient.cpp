@@ -2,12 +2,12 @@
 #include "sources/AsteriskClient.h"
 
 #include "app/AsteriskNotices.h"
+#include "base/Failure.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
 #include "fakes/ScriptedAmiServer.h"
 #include "fakes/TestSupport.h"
-#include "platform/Failure.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
 #include "settings/Globals.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/Failure.h"
 #include "fakes/RecordingShowCaller.h"
-#include "platform/Failure.h"
 #include "platform/TcpSocketControl.h"
 #include "settings/Globals.h"
 #include "sources/YacListener.h"
