@@ -16,7 +16,7 @@ mkdir -p "$src"
 # What a clean checkout holds, with the changes not committed yet.
 git ls-files -z --cached --others --exclude-standard |
     while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
-    xargs -0 cp --parents -t "$src"
+    xargs -0 cp -P --parents -t "$src"
 (cd "$src" && dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 ||
     { tail -n 40 "$out/build.log"; fail "dpkg-buildpackage, see $out/build.log"; }
 
@@ -26,7 +26,7 @@ deb=$stem.deb
 test -f "$deb" && test -f "$out/ringscout-dbgsym_${version}_$(dpkg --print-architecture).deb" ||
     fail "no $deb and its -dbgsym"
 
-lintian -I -E --pedantic --fail-on none "$stem.changes" 2>/dev/null | tee "$out/lintian.txt"
+lintian -I -E --pedantic --fail-on none "$stem.changes" | tee "$out/lintian.txt"
 ! grep -qE '^[EW]: ' "$out/lintian.txt" || fail "lintian reports an error or a warning"
 
 tmp=$(mktemp -d)
