@@ -21,12 +21,11 @@ git ls-files -z --cached --others --exclude-standard |
     { tail -n 40 "$out/build.log"; fail "dpkg-buildpackage, see $out/build.log"; }
 
 version=$(dpkg-parsechangelog -l debian/changelog -S Version)
-stem=$out/ringscout_${version}_$(dpkg --print-architecture)
-deb=$stem.deb
-test -f "$deb" && test -f "$out/ringscout-dbgsym_${version}_$(dpkg --print-architecture).deb" ||
-    fail "no $deb and its -dbgsym"
+arch=$(dpkg --print-architecture)
+deb=$out/ringscout_${version}_$arch.deb
+for f in "$deb" "$out/ringscout-dbgsym_${version}_$arch.deb"; do test -f "$f" || fail "no $f"; done
 
-lintian -I -E --pedantic --fail-on none "$stem.changes" | tee "$out/lintian.txt"
+lintian -I -E --pedantic --fail-on none "$out/ringscout_${version}_$arch.changes" | tee "$out/lintian.txt"
 ! grep -qE '^[EW]: ' "$out/lintian.txt" || fail "lintian reports an error or a warning"
 
 tmp=$(mktemp -d)
@@ -64,14 +63,14 @@ for program in ringscout ringscout-sim; do
     grep -q 'GPL version 3 or later' "$tmp/version" || fail "$program --version has no licence"
     page=$(man -M "$tmp/usr/share/man" -w "$program")
     [[ $page == "$tmp"/* ]] || fail "man $program found $page, not the package's page"
-    man -M "$tmp/usr/share/man" "$program" | grep -q "^NAME" || fail "man $program shows no page"
+    man -M "$tmp/usr/share/man" "$program" | grep "^NAME" >/dev/null || fail "man $program shows no page"
 done
 # Every option that a --help offers is in its manual page.
 for command in ringscout ringscout-sim "ringscout-sim yac" "ringscout-sim pbx" "ringscout-sim modem"; do
-    program=${command%% *}
-    text=$(zcat "$tmp/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
-    for option in $("$bin/$program" ${command#"$program"} --help | grep -oE -- '--[a-z-]+' | sort -u); do
-        grep -qe "$option" <<<"$text" || fail "man $program lacks $option of '$command --help'"
+    read -ra words <<<"$command"
+    text=$(zcat "$tmp/usr/share/man/man1/${words[0]}.1.gz" | sed 's/\\-/-/g')
+    for option in $("$bin/${words[0]}" "${words[@]:1}" --help | grep -oE -- '--[a-z-]+' | sort -u); do
+        grep -qe "$option" <<<"$text" || fail "man ${words[0]} lacks $option of '$command --help'"
     done
 done
 
