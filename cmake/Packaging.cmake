@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# What `cmake --build build --target package` puts in ringscout_<version>_<arch>.deb: both
-# executables, the desktop entry, the icon in the hicolor theme and the AppStream metainfo.
+# What `cmake --install` puts in place, and so what debian/rules packs: both executables, their
+# manual pages, the desktop entry, the icon in the hicolor theme and the AppStream metainfo.
 include(GNUInstallDirs)
 
 set(RINGSCOUT_APP_ID com.belvane.Ringscout)
@@ -13,6 +13,10 @@ configure_file(${packaging}/${RINGSCOUT_APP_ID}.metainfo.xml.in
     ${CMAKE_BINARY_DIR}/packaging/${RINGSCOUT_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${RINGSCOUT_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(page ringscout ringscout-sim)
+    configure_file(${packaging}/${page}.1.in ${CMAKE_BINARY_DIR}/packaging/${page}.1 @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 install(FILES ${packaging}/${RINGSCOUT_APP_ID}.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
@@ -37,23 +41,3 @@ else()
     message(WARNING "rsvg-convert not found (Debian package librsvg2-bin): the package will "
         "have the SVG icon only")
 endif()
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME ringscout)
-set(CPACK_PACKAGE_VERSION ${RINGSCOUT_VERSION})
-set(CPACK_PACKAGE_VENDOR Belvane)
-set(CPACK_PACKAGE_CONTACT "Belvane <ringscout@belvane.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Shows your search page for the caller while the telephone rings")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Ringscout learns the caller's number and name from a caller-ID modem,
-a YAC server or an Asterisk PBX and shows the page of your own search
-URL for that caller. ringscout-sim checks each of the three sources
-without a real call.")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION comm)
-# Depends from the libraries the programs load; Debian's own records for the browser engine
-# add its helper process, libqt6webenginecore6-bin.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_STRIP_FILES ON)
-include(CPack)

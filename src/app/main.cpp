@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QWebEngineView>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -42,9 +43,12 @@ int showInformation(int argc, char *argv[])
     parser.addHelpOption();
     parser.addVersionOption();
     parser.parse(app.arguments());
+    // Qt's texts, with the licence under the version and where to report problems after the help.
     if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-    parser.showHelp(0);
+        std::printf("%s %s\n%s\n", Version::Title, Version::Text, Version::Notice);
+    else
+        std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
+    return 0;
 }
 
 } // namespace

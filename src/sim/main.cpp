@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -17,6 +18,24 @@ namespace {
 {
     Console::Complain(QStringLiteral("ringscout-sim: ") + text);
     std::exit(2);
+}
+
+// Qt's handling of a command line, except that --help ends with where to report problems and
+// --version adds the licence, as GNU programs do.
+void process(QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (parser.parse(arguments)) {
+        const QStringList given = parser.optionNames();
+        if (given.contains(QStringLiteral("v")) || given.contains(QStringLiteral("version"))) {
+            std::printf("ringscout-sim %s\n%s\n", Version::Text, Version::Notice);
+            std::exit(0);
+        }
+        if (parser.isSet(QStringLiteral("help"))) {
+            std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
+            std::exit(0);
+        }
+    }
+    parser.process(arguments);
 }
 
 // Each subcommand has its own options and its own --help: "ringscout-sim pbx --help".
@@ -54,7 +73,7 @@ int runYac(const QStringList &arguments)
                                                                         "e.g. \"JOHN SMITH\"."));
     parser.addPositionalArgument(QStringLiteral("NUMBER"),
                                  QStringLiteral("The caller's number, e.g. 5551234567."));
-    parser.process(arguments);
+    process(parser, arguments);
     const QStringList words = parser.positionalArguments();
     if (words.size() != 3)
         usageError(QStringLiteral("give NAME and NUMBER (quote a name with blanks)"));
@@ -85,7 +104,7 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
                                  QStringLiteral("Speak as Asterisk 1.4: \"Event: Dial\" instead "
                                                 "of DialBegin."));
     parser.addOptions({listen, user, secret, old});
-    parser.process(arguments);
+    process(parser, arguments);
     if (!parser.isSet(user) || !parser.isSet(secret))
         usageError(QStringLiteral("give --user and --secret"));
     if (parser.positionalArguments().size() != 1)
@@ -139,7 +158,7 @@ int runModem(QCoreApplication &app, const QStringList &arguments)
                                                  "setting."),
                                   QStringLiteral("N"));
     parser.addOption(port);
-    parser.process(arguments);
+    process(parser, arguments);
     bool ok = false;
     const int number = parser.value(port).toInt(&ok);
     if (!ok || number < 1 || number > 32767)
@@ -190,7 +209,7 @@ int main(int argc, char *argv[])
                                  QStringLiteral("yac|pbx|modem [options]"));
     // Everything after the command belongs to the command's own parser.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    parser.process(app);
+    process(parser, app.arguments());
 
     const QStringList rest = parser.positionalArguments();
     const QString command = rest.value(0);
