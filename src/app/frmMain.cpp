@@ -32,7 +32,7 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
     m_browser->installEventFilter(this);
     // Until monitoring has been started once (a start-up that failed before it did), the
     // switch offers to start it and there is no modem to dial with.
-    cmdToggle()->setText(QStringLiteral("&Enable Monitor"));
+    showMonitoring(false);
     cmdDialer()->setEnabled(false);
     resize(toPixels(kMainClientWidth), toPixels(kMainClientHeight));
     LayOut();
@@ -186,9 +186,11 @@ void frmMain::SetCaption(const QString &caption)
     setWindowTitle(caption);
 }
 
-void frmMain::SetToggleCaption(const QString &caption)
+void frmMain::showMonitoring(bool on)
 {
-    cmdToggle()->setText(caption);
+    // The button offers the opposite of what is.
+    cmdToggle()->setText(on ? QStringLiteral("Disable &Monitor")
+                            : QStringLiteral("&Enable Monitor"));
 }
 
 void frmMain::SetNetFailVisible(bool visible)

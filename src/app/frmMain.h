@@ -40,7 +40,7 @@ public:
     void Hide() override;
     void SetGeometryTwips(int left, int top, int width, int height) override;
     void SetCaption(const QString &caption) override;
-    void SetToggleCaption(const QString &caption) override;
+    void showMonitoring(bool on) override;
     void SetNetFailVisible(bool visible) override;
     void SetDialerEnabled(bool enabled) override;
 
