@@ -246,9 +246,6 @@ void tst_MainProgram::browser()
     }
     engine.Navigate(web.Url(QStringLiteral("/after")));
     QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(QStringLiteral("/after")), 20000);
-    // A page's tel: link: a line end in it must not reach the modem's command line.
-    const QUrl link(QStringLiteral("TEL:555%0D%0AATH0;ext=22"));
-    QCOMPARE(WebEngineBrowser::DialNumber(link).value_or(QString()), QStringLiteral("555ATH0"));
 }
 
 int main(int argc, char *argv[])
