@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include "app/Layout.h"
+#include "app/MainControls.h"
 #include "app/NetFailMark.h"
 #include "app/ScreenFit.h"
 #include "forms/FormBuilder.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialer/frmDialer.h"
 
+#include "dialer/DialerControls.h"
 #include "forms/FormBuilder.h"
 
 #include <QLineEdit>
