@@ -199,15 +199,10 @@ void tst_MainProgram::browser()
     QTRY_VERIFY(web.Requests().contains(QStringLiteral("/tabs")) && engine.Pane()->focusProxy());
     window.SetDialerEnabled(true);
     window.cmdQuit()->setFocus();
-    const auto focused = [] {
-        QWidget *focus = QApplication::focusWidget(); // the engine's own widget inside the pane
-        while (focus && focus->objectName().isEmpty())
-            focus = focus->parentWidget();
-        return focus ? focus->objectName() : QString();
-    };
     for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // an empty page hands it on
-        QTRY_COMPARE(focused(), QLatin1String(next));
+        const QWidget *want = window.findChild<QWidget *>(next);   // the pane: the engine's widget
+        QTRY_VERIFY2(want->hasFocus() || want->isAncestorOf(QApplication::focusWidget()), next);
     }
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
