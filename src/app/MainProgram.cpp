@@ -45,9 +45,9 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     window.SetDialerEnabled(false);
     connect(m_modem.get(), &ModemMonitor::dialerEnabled, &window, &frmMain::SetDialerEnabled);
     connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
-            [&window] { window.SetToggleCaption(QStringLiteral("&Enable Monitor")); });
+            [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
-            [&window] { window.SetToggleCaption(QStringLiteral("Disable &Monitor")); });
+            [&window] { window.showMonitoring(true); });
     m_dialer = std::make_unique<DialerOpener>(window, *m_modem, adapters.box);
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);

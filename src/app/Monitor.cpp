@@ -21,7 +21,7 @@ void Monitor::StartMonitor()
 {
     m_sources.modem.OpenModem();
     m_sources.asterisk.ConnectAsterisk();
-    m_window.SetToggleCaption(QStringLiteral("Disable &Monitor"));
+    m_window.showMonitoring(true);
     m_state.startupFailed = false;
     m_sources.yac.CloseYac();
     if (m_settings.yacPort > 0)
@@ -31,7 +31,7 @@ void Monitor::StartMonitor()
 void Monitor::StopMonitor()
 {
     m_sources.modem.CloseModem();
-    m_window.SetToggleCaption(QStringLiteral("&Enable Monitor"));
+    m_window.showMonitoring(false);
 }
 
 bool Monitor::PollEnabled() const

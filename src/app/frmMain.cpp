@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include "app/Layout.h"
+#include "app/MainControls.h"
 #include "app/NetFailMark.h"
 #include "app/ScreenFit.h"
 #include "forms/FormBuilder.h"
@@ -19,17 +20,20 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
     : QWidget(parent), m_browser(browser), m_lblNetFail(new NetFailMark(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    const QHash<QString, QWidget *> controls = BuildForm(
+    m_controls = BuildForm(
         *this, kMainControls,
         {{QStringLiteral("browser"), m_browser}, {QStringLiteral("lblNetFail"), m_lblNetFail}});
     for (const ControlSpec &row : kMainControls) {
         if (row.kind == ControlKind::Button)
-            m_buttons.push_back(
-                {&row, qobject_cast<QPushButton *>(controls.value(QString::fromLatin1(row.name)))});
+            m_buttons.push_back({&row, qobject_cast<QPushButton *>(
+                                           m_controls.value(QString::fromLatin1(row.name)))});
     }
+    // The web engine makes the pane's focus widget only for its first page, after the order
+    // was set: without this, Tab goes from Settings to Dial and reaches the page last.
+    m_browser->installEventFilter(this);
     // Until monitoring has been started once (a start-up that failed before it did), the
     // switch offers to start it and there is no modem to dial with.
-    cmdToggle()->setText(QStringLiteral("&Enable Monitor"));
+    showMonitoring(false);
     cmdDialer()->setEnabled(false);
     resize(toPixels(kMainClientWidth), toPixels(kMainClientHeight));
     LayOut();
@@ -175,6 +179,7 @@ void frmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     applyPendingOuterSize();
+    layOutForNewFrame();
 }
 
 void frmMain::SetCaption(const QString &caption)
@@ -182,9 +187,11 @@ void frmMain::SetCaption(const QString &caption)
     setWindowTitle(caption);
 }
 
-void frmMain::SetToggleCaption(const QString &caption)
+void frmMain::showMonitoring(bool on)
 {
-    cmdToggle()->setText(caption);
+    // The button offers the opposite of what is.
+    cmdToggle()->setText(on ? QStringLiteral("Disable &Monitor")
+                            : QStringLiteral("&Enable Monitor"));
 }
 
 void frmMain::SetNetFailVisible(bool visible)
@@ -200,7 +207,8 @@ void frmMain::SetDialerEnabled(bool enabled)
 void frmMain::LayOut()
 {
     const TwipsScale scale = ScaleOf(*this);
-    const QSize outer = size() + frameExtra();
+    m_laidOutFrame = frameExtra();
+    const QSize outer = size() + m_laidOutFrame;
     const MainLayout layout = ComputeMainLayout(scale.TwipsPerPixel() * outer.width(),
                                                 scale.TwipsPerPixel() * outer.height());
     PlaceInTwips(*m_browser, scale, layout.browserLeft, layout.browserTop, layout.browserWidth,
@@ -210,6 +218,14 @@ void frmMain::LayOut()
         PlaceInTwips(*m_buttons[i].button, scale, layout.buttonLeft[i], row.top, row.width,
                      row.height);
     }
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_browser && event->type() == QEvent::ChildAdded)
+        QMetaObject::invokeMethod(
+            this, [this] { ChainTabOrder(kMainControls, m_controls); }, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -231,6 +247,15 @@ void frmMain::moveEvent(QMoveEvent *event)
     QWidget::moveEvent(event);
     applyPendingOuterSize();
     noteNormalFrame();
+    layOutForNewFrame();
+}
+
+void frmMain::layOutForNewFrame()
+{
+    // The layout goes by the outer size: the first one ran before the window manager framed
+    // the window (Quit 2 px left of its place under openbox), and framing resizes nothing.
+    if (frameExtra() != m_laidOutFrame)
+        LayOut();
 }
 
 void frmMain::changeEvent(QEvent *event)

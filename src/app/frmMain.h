@@ -3,6 +3,7 @@
 
 #include "platform/IMainWindow.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <optional>
@@ -39,7 +40,7 @@ public:
     void Hide() override;
     void SetGeometryTwips(int left, int top, int width, int height) override;
     void SetCaption(const QString &caption) override;
-    void SetToggleCaption(const QString &caption) override;
+    void showMonitoring(bool on) override;
     void SetNetFailVisible(bool visible) override;
     void SetDialerEnabled(bool enabled) override;
 
@@ -51,6 +52,7 @@ signals:
     void closed();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -71,8 +73,10 @@ private:
     void noteNormalFrame();
     void applyOuterSize();
     void applyPendingOuterSize();
+    void layOutForNewFrame();
 
     QWidget *m_browser;
+    QHash<QString, QWidget *> m_controls;
     NetFailMark *m_lblNetFail;
     // In the order of the row, left to right.
     std::vector<PlacedButton> m_buttons;
@@ -81,4 +85,6 @@ private:
     QSize m_outerSize;
     // The frame around the window in its normal state, as last seen.
     std::optional<QMargins> m_normalFrame;
+    // The frame's extra width and height the last layout went by.
+    QSize m_laidOutFrame;
 };

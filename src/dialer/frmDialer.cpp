@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialer/frmDialer.h"
 
+#include "dialer/DialerControls.h"
 #include "forms/FormBuilder.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -15,7 +15,6 @@ frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
     m_txtNumber = qobject_cast<QLineEdit *>(controls.value(QStringLiteral("txtNumber")));
     m_OKButton = qobject_cast<QPushButton *>(controls.value(QStringLiteral("OKButton")));
     m_cmdCancel = qobject_cast<QPushButton *>(controls.value(QStringLiteral("cmdCancel")));
-    qobject_cast<QLabel *>(controls.value(QStringLiteral("Label1")))->setBuddy(m_txtNumber);
     m_OKButton->setDefault(true);
     const TwipsScale scale = ScaleOf(*this);
     setFixedSize(scale.ToPixels(kDialerClientWidth), scale.ToPixels(kDialerClientHeight));

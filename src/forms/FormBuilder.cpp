@@ -14,8 +14,17 @@
 
 namespace {
 
-// A label without a field to give focus to has no access key: "&&" is one "&" and a lone "&"
-// marks nothing. Buttons and frames read their captions that way themselves.
+// "&Number:" marks N; "&&" is one "&" and marks nothing.
+bool hasAccessKey(const QString &caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && caption[++i] != QLatin1Char('&'))
+            return true;
+    }
+    return false;
+}
+
+// A label without an access key shows "&&" as one "&", as buttons and frames do themselves.
 QString withoutAccessKeys(const QString &caption)
 {
     QString text;
@@ -27,6 +36,12 @@ QString withoutAccessKeys(const QString &caption)
     return text;
 }
 
+bool takesFocus(ControlKind kind)
+{
+    return kind == ControlKind::Button || kind == ControlKind::TextBox ||
+           kind == ControlKind::ChoiceList || kind == ControlKind::External;
+}
+
 QWidget *createControl(const ControlSpec &row, QWidget *parent)
 {
     const QString text = QString::fromUtf8(row.text ? row.text : "");
@@ -34,7 +49,7 @@ QWidget *createControl(const ControlSpec &row, QWidget *parent)
     case ControlKind::Button:
         return new QPushButton(text, parent);
     case ControlKind::Label: {
-        auto *label = new QLabel(withoutAccessKeys(text), parent);
+        auto *label = new QLabel(hasAccessKey(text) ? text : withoutAccessKeys(text), parent);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment((row.style & AlignRight ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignVCenter);
@@ -71,6 +86,29 @@ QWidget *createControl(const ControlSpec &row, QWidget *parent)
     return nullptr;
 }
 
+// A label's access key focuses the control that follows the label in the tab order, the
+// first one when none follows ("&Number:" at 3 gives the number field at 0).
+void giveAccessKeys(std::span<const ControlSpec> rows, const QHash<QString, QWidget *> &controls)
+{
+    for (const ControlSpec &label : rows) {
+        if (label.kind != ControlKind::Label || label.tab < 0 ||
+            !hasAccessKey(QString::fromUtf8(label.text)))
+            continue;
+        const ControlSpec *after = nullptr, *first = nullptr;
+        for (const ControlSpec &row : rows) {
+            if (row.tab < 0 || !takesFocus(row.kind))
+                continue;
+            if (!first || row.tab < first->tab)
+                first = &row;
+            if (row.tab > label.tab && (!after || row.tab < after->tab))
+                after = &row;
+        }
+        if (const ControlSpec *buddy = after ? after : first)
+            qobject_cast<QLabel *>(controls.value(QString::fromLatin1(label.name)))
+                ->setBuddy(controls.value(QString::fromLatin1(buddy->name)));
+    }
+}
+
 } // namespace
 
 TwipsScale ScaleOf(const QWidget &widget)
@@ -90,7 +128,6 @@ QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> 
 {
     const TwipsScale scale = ScaleOf(form);
     QHash<QString, QWidget *> controls;
-    std::vector<const ControlSpec *> tabRows;
     for (const ControlSpec &row : rows) {
         const QString name = QString::fromLatin1(row.name);
         QWidget *parent = row.frame ? controls.value(QString::fromLatin1(row.frame)) : &form;
@@ -110,16 +147,23 @@ QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> 
                                ? qMax(row.height, static_cast<int>(scale.TwipsPerPixel()) * 2)
                                : row.height;
         PlaceInTwips(*control, scale, row.left, row.top, row.width, height);
-        const bool takesFocus =
-            row.kind == ControlKind::Button || row.kind == ControlKind::TextBox ||
-            row.kind == ControlKind::ChoiceList || row.kind == ControlKind::External;
-        if (takesFocus)
+        if (takesFocus(row.kind))
             control->setFocusPolicy(row.tab >= 0 ? Qt::StrongFocus : Qt::NoFocus);
         control->show();
         controls.insert(name, control);
-        // A label's place in the order only matters for its access key, which Qt gives to
-        // its buddy; the focus chain holds the controls that take focus.
-        if (takesFocus && row.tab >= 0)
+    }
+    ChainTabOrder(rows, controls);
+    giveAccessKeys(rows, controls);
+    return controls;
+}
+
+void ChainTabOrder(std::span<const ControlSpec> rows, const QHash<QString, QWidget *> &controls)
+{
+    // A label's place in the order only matters for its access key, which Qt gives to its
+    // buddy; the focus chain holds the controls that take focus.
+    std::vector<const ControlSpec *> tabRows;
+    for (const ControlSpec &row : rows) {
+        if (row.tab >= 0 && takesFocus(row.kind))
             tabRows.push_back(&row);
     }
     std::stable_sort(tabRows.begin(), tabRows.end(),
@@ -127,5 +171,4 @@ QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> 
     for (std::size_t i = 1; i < tabRows.size(); ++i)
         QWidget::setTabOrder(controls.value(QString::fromLatin1(tabRows[i - 1]->name)),
                              controls.value(QString::fromLatin1(tabRows[i]->name)));
-    return controls;
 }

@@ -20,6 +20,10 @@ TwipsScale ScaleOf(const QWidget &widget);
 QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> rows,
                                     const QHash<QString, QWidget *> &externals = {});
 
+// Chains the controls that take focus in the rows' tab order. Again when a control has made
+// a focus widget of its own since (the web engine's view does, for its first page).
+void ChainTabOrder(std::span<const ControlSpec> rows, const QHash<QString, QWidget *> &controls);
+
 // Moves and sizes one control to a rectangle given in twips.
 void PlaceInTwips(QWidget &control, const TwipsScale &scale, int left, int top, int width,
                   int height);

@@ -21,7 +21,8 @@ public:
     virtual void SetGeometryTwips(int left, int top, int width, int height) = 0;
 
     virtual void SetCaption(const QString &caption) = 0;
-    virtual void SetToggleCaption(const QString &caption) = 0;
+    // Whether monitoring is on, for the monitoring button's caption.
+    virtual void showMonitoring(bool on) = 0;
     virtual void SetNetFailVisible(bool visible) = 0;
     virtual void SetDialerEnabled(bool enabled) = 0;
 };

@@ -2,57 +2,14 @@
 #include "platform/WebEngineBrowser.h"
 
 #include "Version.h"
+#include "base/UrlPolicy.h"
+#include "platform/BrowserPage.h"
 #include "platform/NamedBrowserWindow.h"
 
-#include <QLoggingCategory>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
 Q_LOGGING_CATEGORY(lcBrowser, "ringscout.browser", QtWarningMsg)
-
-namespace {
-
-// A page that opens the windows it asks for through the browser, on the same profile.
-class RingscoutPage : public QWebEnginePage
-{
-public:
-    RingscoutPage(QWebEngineProfile *profile, WebEngineBrowser *browser)
-        : QWebEnginePage(profile), m_browser(browser)
-    {
-        connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            if (!ok)
-                qCInfo(lcBrowser) << "page failed to load:" << url().toString();
-        });
-    }
-
-protected:
-    QWebEnginePage *createWindow(WebWindowType) override
-    {
-        return m_browser ? m_browser->OpenPageWindow() : nullptr;
-    }
-
-    // A "tel:" link would otherwise go to whatever the desktop opens for it.
-    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
-    {
-        const std::optional<QString> number = WebEngineBrowser::DialNumber(url);
-        if (!number)
-            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-        // Announced once the engine's call has returned: the answer may be a modal box.
-        if (m_browser && !number->isEmpty()) {
-            WebEngineBrowser *browser = m_browser;
-            QMetaObject::invokeMethod(
-                browser, [browser, dial = *number] { emit browser->dialRequested(dial); },
-                Qt::QueuedConnection);
-        }
-        return false;
-    }
-
-private:
-    QPointer<WebEngineBrowser> m_browser;
-};
-
-} // namespace
 
 WebEngineBrowser::WebEngineBrowser(QObject *parent)
     : IBrowser(parent), m_profile(new QWebEngineProfile(QString::fromUtf8(Version::Title), this)),
@@ -74,46 +31,13 @@ WebEngineBrowser::~WebEngineBrowser()
     delete m_pane.data();
 }
 
-std::optional<QUrl> WebEngineBrowser::ToUrl(const QString &text)
-{
-    if (text.isEmpty() || text.compare(QLatin1String("about:clear"), Qt::CaseInsensitive) == 0)
-        return QUrl(QStringLiteral("about:blank"));
-    // As an address bar takes it: "crm.local/search?phone=555" is http://crm.local/...
-    const QUrl url = QUrl::fromUserInput(text);
-    const QString scheme = url.scheme().toLower();
-    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
-    // A script URL would run in whatever page the window shows; a pop only ever shows pages.
-    // A local file only when the text says so ("::x::" would otherwise be a file name).
-    if (!url.isValid() || scheme.isEmpty() || scheme == QLatin1String("javascript") ||
-        (web && url.host().isEmpty()) ||
-        (scheme == QLatin1String("file") && !text.startsWith(QLatin1String("file:")))) {
-        qCInfo(lcBrowser) << "not a usable URL:" << text;
-        return std::nullopt;
-    }
-    return url;
-}
-
-std::optional<QString> WebEngineBrowser::DialNumber(const QUrl &url)
-{
-    if (url.scheme().compare(QLatin1String("tel"), Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    // "tel:+1-555-0100;ext=22": the number ends where its parameters start.
-    QByteArray encoded = url.toEncoded(QUrl::RemoveScheme);
-    if (const qsizetype parameters = encoded.indexOf(';'); parameters >= 0)
-        encoded.truncate(parameters);
-    QString number = QUrl::fromPercentEncoding(encoded);
-    // The number follows "ATDT " on the modem's command line: a "%0D" in it would end the
-    // dial and start a command of the page's choosing.
-    number.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
-    return number.trimmed();
-}
-
 void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
 {
-    if (const std::optional<QUrl> url = ToUrl(text)) {
+    if (const std::optional<QUrl> url = UrlPolicy::toUrl(text)) {
         view->load(*url);
         return;
     }
+    qCInfo(lcBrowser) << "not a usable URL:" << text;
     // Better than an empty page: the user sees what to put right.
     view->setHtml(QStringLiteral("<html><head><title>Not a web address</title></head><body>"
                                  "<p>The search URL or start page in the settings is not a web "
@@ -158,7 +82,7 @@ QWebEnginePage *WebEngineBrowser::OpenPageWindow()
 
 QWebEnginePage *WebEngineBrowser::newPage()
 {
-    return new RingscoutPage(m_profile, this);
+    return new BrowserPage(m_profile, this);
 }
 
 NamedBrowserWindow *WebEngineBrowser::openWindow(const QString &name)

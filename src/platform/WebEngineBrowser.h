@@ -5,10 +5,7 @@
 
 #include <QHash>
 #include <QPointer>
-#include <QUrl>
 #include <QWebEngineView>
-
-#include <optional>
 
 class NamedBrowserWindow;
 class QWebEnginePage;
@@ -33,12 +30,6 @@ public:
 
     void Navigate(const QString &url) override;
     void NavigateNamed(const QString &target, const QString &url) override;
-
-    // "about:clear" and empty text are an empty page; text without a scheme is taken as an
-    // address bar takes it. Nothing for text that is no usable URL.
-    static std::optional<QUrl> ToUrl(const QString &text);
-    // The number a "tel:" URL calls, "" when it names none; nothing for other URLs.
-    static std::optional<QString> DialNumber(const QUrl &url);
 
     // A window opened for a page's own request (a link with a target, window.open).
     QWebEnginePage *OpenPageWindow();

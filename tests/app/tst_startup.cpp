@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ScreenFit.h"
 #include "app/Startup.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
@@ -10,8 +9,7 @@
 
 #include <QtTest>
 
-// The start-up sequence against fakes: what it shows, starts and reports, and in which order;
-// and where a stored window goes that does not fit the screens.
+// The start-up sequence against fakes: what it shows, starts and reports, and in which order.
 class tst_Startup : public QObject
 {
     Q_OBJECT
@@ -19,8 +17,6 @@ class tst_Startup : public QObject
 private slots:
     void run_data();
     void run();
-    void fitToScreen_data();
-    void fitToScreen();
 };
 
 void tst_Startup::run_data()
@@ -75,28 +71,6 @@ void tst_Startup::run()
     // until the Options dialog, which the caller opens, brings it back.
     QVERIFY(!windowAtBox.contains("hide"));
     QCOMPARE(window.log.count("hide"), int(failed));
-}
-
-// Two screens side by side: 1280 x 1024 with a 30-pixel panel at the top, and 1920 x 1080
-// to its right. Title bars are 20 pixels high.
-void tst_Startup::fitToScreen_data()
-{
-    QTest::addColumn<QRect>("requested");
-    QTest::addColumn<QRect>("fitted");
-    QTest::newRow("body below the edge: title bar on screen, unchanged")
-        << QRect(100, 1000, 600, 500) << QRect(100, 1000, 600, 500);
-    QTest::newRow("huge: the whole area")
-        << QRect(0, 0, 143165576, 143165576) << QRect(0, 30, 1280, 994);
-    QTest::newRow("huge on the second screen")
-        << QRect(1300, 0, 10000, 10000) << QRect(1280, 0, 1920, 1080);
-}
-
-void tst_Startup::fitToScreen()
-{
-    QFETCH(QRect, requested);
-    QFETCH(QRect, fitted);
-    QCOMPARE(FitToScreen(requested, {QRect(0, 30, 1280, 994), QRect(1280, 0, 1920, 1080)}, 20),
-             fitted);
 }
 
 QTEST_APPLESS_MAIN(tst_Startup)

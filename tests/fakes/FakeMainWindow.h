@@ -24,7 +24,7 @@ public:
         }
     }
     void SetCaption(const QString &) override {}
-    void SetToggleCaption(const QString &) override {}
+    void showMonitoring(bool) override {}
     void SetNetFailVisible(bool shown) override
     {
         netFailVisible = shown;

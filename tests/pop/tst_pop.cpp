@@ -3,12 +3,11 @@
 #include "fakes/FakeMainWindow.h"
 #include "platform/WireText.h"
 #include "pop/CallerPop.h"
-#include "pop/SearchUrl.h"
 #include "settings/Globals.h"
 
 #include <QtTest>
 
-// A caller's text from the wire bytes to the search URL, and what a pop does with it.
+// A caller's text from the wire bytes, and what a pop does with it.
 class tst_Pop : public QObject
 {
     Q_OBJECT
@@ -31,32 +30,6 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QTEST(WireText::Decode(bytes), "text");
-    }
-
-    void fillTemplate_data()
-    {
-        for (const char *column : {"tmpl", "number", "name", "utf8", "cp1252"})
-            QTest::addColumn<QString>(column);
-        const auto row = [](const char *tag, const QString &tmpl, const QString &number,
-                            const QString &name, const QString &utf8, const QString &cp1252 = {}) {
-            QTest::newRow(tag) << tmpl << number << name << utf8
-                               << (cp1252.isNull() ? utf8 : cp1252);
-        };
-        row("both", "http://crm/s?phone=*&name=+", "5551234567", "O'NEIL & SONS",
-            "http://crm/s?phone=5551234567&name=O%27NEIL+%26+SONS");
-        row("outside ASCII, the code page and the BMP", "+", "", "é€Ж😀",
-            "%C3%A9%E2%82%AC%D0%96%F0%9F%98%80", "%E9%80%3F%3F");
-        row("plus from the name is not replaced again", "x?n=+&m=+", "1", "A B", "x?n=A+B&m=A+B");
-        row("past 16-bit lengths", "*", QString(70000, u' '), "", QString(70000, u'+'));
-    }
-
-    void fillTemplate()
-    {
-        QFETCH(QString, tmpl);
-        QFETCH(QString, number);
-        QFETCH(QString, name);
-        QTEST(FillTemplate(tmpl, number, name, CodePage::Utf8), "utf8");
-        QTEST(FillTemplate(tmpl, number, name, CodePage::Windows1252), "cp1252");
     }
 
     // Restore, show, clear, search: the number's digits 0-9 only, the name's blanks trimmed

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/TelLink.h"
+
+#include <QtTest>
+
+// The number a page's "tel:" link dials.
+class tst_TelLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The link, and the number it dials; "-" for a link that is no "tel:" link.
+    void dialNumber()
+    {
+        for (const auto &[link, number] : QList<std::pair<QString, QString>>{
+                 {"tel:+1-555-0100;ext=22", "+1-555-0100"},
+                 {"TEL:555%0D%0AATH0;ext=22", "555ATH0"}, // a line end never reaches the modem
+                 {"tel:%20555%200100%09", "555 0100"},
+                 {"tel:", ""},
+                 {"http://crm/tel:555", "-"}})
+            QCOMPARE(link + " -> " + TelLink::dialNumber(QUrl(link)).value_or("-"),
+                     link + " -> " + number);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_TelLink)
+#include "tst_tellink.moc"
