@@ -162,13 +162,21 @@ void tst_MainProgram::modem()
     QCOMPARE(m_program->Dialer(), dialer);
     QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
     dialer->close();
-    QVERIFY(window.isVisible() && m_program->State().dialNumber.isEmpty());
+    QVERIFY(window.isVisible() && m_program->Modem().dialStep().number().isEmpty());
 
-    // Unplugged: the port is closed at once and monitoring shows as off, with no box; plugged
-    // in again, the modem is initialised and monitoring is back on.
+    // A half report outlives the switch, not the device: unplugged, the port is closed at once
+    // and monitoring shows as off, with no box; plugged in again, the modem is initialised and
+    // monitoring is back on.
+    const ModemBuffer &buffer = m_program->Modem().buffer();
+    QVERIFY(far.Write("RING\r\nNMBR = 5550001"));
+    QTRY_COMPARE(buffer.text(), QStringLiteral("RING\r\nNMBR = 5550001"));
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QCOMPARE(buffer.text(), QStringLiteral("RING\r\nNMBR = 5550001"));
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled());
+    QVERIFY(buffer.text().isEmpty());
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));
