@@ -19,8 +19,8 @@ private slots:
             QTest::newRow(text) << text << line;
         };
         row("115200,N,8,1", "115200 N 8 1");
-        row(" 300 , M , 5 , 2 ", "300 M 5 2");
-        row("2400,S,6,1.5", "2400 S 6 1.5");
+        row(" 300 , M , 5 , 1.5 ", "300 M 5 1.5");
+        row("2400,S,6,2", "2400 S 6 2");
         row("9600,E,7", "expected speed, parity, data bits and stop bits, as in \"115200,N,8,1\"");
         row("0,O,8,1", "the speed must be a positive whole number");
         row("9600,e,8,1", "the parity must be N, E, O, M or S");
@@ -34,11 +34,8 @@ private slots:
         try {
             const LineSettings line = LineSettings::Parse(text);
             const QString stop = QStringList{"1", "1.5", "2"}[int(line.stopBits)];
-            QTEST(QStringLiteral("%1 %2 %3 %4")
-                      .arg(line.speed)
-                      .arg(line.parity)
-                      .arg(line.dataBits)
-                      .arg(stop),
+            QTEST(QString::number(line.speed) + ' ' + line.parity + ' ' +
+                      QString::number(line.dataBits) + ' ' + stop,
                   "line");
         } catch (const Failure &failure) {
             QCOMPARE(failure.Source(), "Serial port");

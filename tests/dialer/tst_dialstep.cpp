@@ -18,11 +18,9 @@ private slots:
         QTest::addColumn<QStringList>("writes");
         QTest::addColumn<QString>("left");
         const QString none;
-        QTest::newRow("dial, then a lone CR five ticks later")
-            << QStringList{"555 1234"} << 7 << QStringList{"1 ATDT 555 1234\r", "6 \r"} << "";
-        QTest::newRow("a number during a dial is dialled after its lone CR")
-            << QStringList{"111", none, "222"} << 12
-            << QStringList{"1 ATDT 111\r", "6 \r", "7 ATDT 222\r", "12 \r"} << "";
+        QTest::newRow("a lone CR five ticks on; a number during a dial is dialled after it")
+            << QStringList{"55 1-2", none, "222"} << 12
+            << QStringList{"1 ATDT 55 1-2\r", "6 \r", "7 ATDT 222\r", "12 \r"} << "";
         QTest::newRow("empty during a dial: the dial ends on schedule, the next one dials")
             << QStringList{"111", none, "", none, none, none, "333"} << 7
             << QStringList{"1 ATDT 111\r", "6 \r", "7 ATDT 333\r"} << "333";
