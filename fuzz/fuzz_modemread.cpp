@@ -8,6 +8,8 @@
 #include "base/WireText.h"
 #include "sources/ModemBuffer.h"
 
+#include <QStringList>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
