@@ -24,7 +24,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_yac = std::make_unique<YacListener>(m_settings, adapters.winsock1, *m_pop);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
     new AsteriskNotices(*m_asterisk, window, adapters.box, this);
-    m_modem = std::make_unique<ModemMonitor>(m_settings, m_state, adapters.modem, m_timer, *m_pop);
+    m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, *m_pop);
     m_monitor =
         std::make_unique<Monitor>(m_settings, m_state, CallSources{*m_modem, *m_asterisk, *m_yac},
                                   m_timer, window, adapters.box);
@@ -41,9 +41,9 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
 
-    // "&Dial" only while a modem port is open, also before the first start.
-    window.SetDialerEnabled(false);
-    connect(m_modem.get(), &ModemMonitor::dialerEnabled, &window, &frmMain::SetDialerEnabled);
+    // "&Dial" only while there is something to dial with, also before the first start.
+    window.SetDialerEnabled(m_modem->canDial());
+    connect(m_modem.get(), &IDialler::availabilityChanged, &window, &frmMain::SetDialerEnabled);
     connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
             [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,

@@ -29,9 +29,6 @@ bool Startup::Run()
     m_settings.sectionName = QString::fromUtf8(Version::SettingsSection);
     m_browser.Navigate(QStringLiteral("about:blank"));
     m_state.startupFailed = false;
-    m_state.modemBufferTicks = 0;
-    m_state.dialTicks = 0;
-    m_state.dialNumber.clear();
     m_window.SetCaption(MainCaption());
 
     try {

@@ -1,31 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialer/DialStep.h"
 
-namespace DialStep {
-
-void Confirm(State state, const QString &typed)
+void DialStep::confirm(const QString &typed)
 {
-    if (state.ticks > 0)
-        state.next = typed;
+    if (m_ticks > 0)
+        m_next = typed;
     else
-        state.number = typed;
+        m_number = typed;
 }
 
-QStringList Tick(State state)
+QStringList DialStep::tick()
 {
-    if (state.number.isEmpty())
+    if (m_number.isEmpty())
         return {};
     QStringList out;
-    if (state.ticks == 0)
-        out << QStringLiteral("ATDT ") + state.number + QLatin1Char('\r');
-    ++state.ticks;
-    if (state.ticks > kReleaseAfterTicks) {
+    if (m_ticks == 0)
+        out << QStringLiteral("ATDT ") + m_number + QLatin1Char('\r');
+    ++m_ticks;
+    if (m_ticks > kReleaseAfterTicks) {
         out << QStringLiteral("\r");
-        state.ticks = 0;
-        state.number = state.next;
-        state.next.clear();
+        m_ticks = 0;
+        m_number = m_next;
+        m_next.clear();
     }
     return out;
 }
-
-} // namespace DialStep

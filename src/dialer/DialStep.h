@@ -8,24 +8,25 @@
 // The phone dialer's state machine, run once per modem poll tick: "ATDT <number>\r" at the
 // first tick after a number is confirmed, and a lone CR five ticks later, which ends the
 // modem's own call attempt once the handset has the line.
-namespace DialStep {
-
-inline constexpr qint16 kReleaseAfterTicks = 5;
-
-// Where the dialer's state lives: the number waiting or being dialled, the ticks since its
-// dial command (0: none sent yet), and a number confirmed while a dial was under way.
-struct State
+class DialStep
 {
-    QString &number;
-    qint16 &ticks;
-    QString &next;
+public:
+    static constexpr qint16 kReleaseAfterTicks = 5;
+
+    // The dialog's OK with the text as typed. While a dial is under way the text waits and is
+    // dialled after the lone CR; an empty text then only withdraws a waiting number.
+    void confirm(const QString &typed);
+
+    // One poll tick. Returns what to write to the modem, in order.
+    QStringList tick();
+
+    // The number waiting or being dialled; empty when the dialer is idle.
+    const QString &number() const { return m_number; }
+
+private:
+    QString m_number;
+    // Ticks since the dial command; 0: none sent yet.
+    qint16 m_ticks = 0;
+    // A number confirmed while a dial was under way.
+    QString m_next;
 };
-
-// The dialog's OK with the text as typed. While a dial is under way the text waits in `next`
-// and is dialled after the lone CR; an empty text then only withdraws a waiting number.
-void Confirm(State state, const QString &typed);
-
-// One poll tick. Returns what to write to the modem, in order.
-QStringList Tick(State state);
-
-} // namespace DialStep

@@ -2,16 +2,16 @@
 #include "dialer/DialerOpener.h"
 
 #include "Version.h"
-#include "app/frmMain.h"
+#include "dialer/IDialler.h"
 #include "dialer/frmDialer.h"
+#include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
-#include "sources/ModemMonitor.h"
 
 #include <QLineEdit>
-#include <QPushButton>
 
-DialerOpener::DialerOpener(frmMain &window, ModemMonitor &modem, IMessageBox &box, QObject *parent)
-    : QObject(parent), m_window(window), m_modem(modem), m_box(box)
+DialerOpener::DialerOpener(IMainWindow &window, IDialler &dialler, IMessageBox &box,
+                           QObject *parent)
+    : QObject(parent), m_window(window), m_dialler(dialler), m_box(box)
 {}
 
 DialerOpener::~DialerOpener() = default;
@@ -22,7 +22,7 @@ void DialerOpener::cmdDialer_Click()
         m_frmDialer = std::make_unique<frmDialer>();
         connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
                 [this](const QString &number) {
-                    m_modem.ConfirmDial(number);
+                    m_dialler.dial(number);
                     m_window.ShowAndActivate();
                 });
         connect(m_frmDialer.get(), &frmDialer::dismissed, this,
@@ -35,7 +35,7 @@ void DialerOpener::cmdDialer_Click()
 void DialerOpener::DialFromPage(const QString &number)
 {
     // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
-    if (!m_window.cmdDialer()->isEnabled()) {
+    if (!m_dialler.canDial()) {
         // Without the page's number, which is the page's text, not ours.
         m_box.Message(QString::fromUtf8(Version::Title),
                       QStringLiteral("No modem is open to dial the number with."));

@@ -5,33 +5,34 @@
 
 #include <memory>
 
+class IDialler;
+class IMainWindow;
 class IMessageBox;
-class ModemMonitor;
 class frmDialer;
-class frmMain;
 
 // Keeps the one Phone Dialer: made on first use, then only hidden and shown. The main window
 // goes while the dialer is up and comes back when it is left; a confirmed number goes to the
-// modem's dial step. A page's tel: link opens it the same way.
+// dialler. A page's tel: link opens it the same way.
 class DialerOpener : public QObject
 {
     Q_OBJECT
 
 public:
-    DialerOpener(frmMain &window, ModemMonitor &modem, IMessageBox &box, QObject *parent = nullptr);
+    DialerOpener(IMainWindow &window, IDialler &dialler, IMessageBox &box,
+                 QObject *parent = nullptr);
     ~DialerOpener() override;
 
     // "&Dial": hides the main window and shows the dialer with the focus in its number field.
     void cmdDialer_Click();
     // A tel: link: the dialer with the number, for the user to confirm, or a message when
-    // there is no modem to dial with.
+    // there is nothing to dial with.
     void DialFromPage(const QString &number);
 
     frmDialer *Dialer() const { return m_frmDialer.get(); }
 
 private:
-    frmMain &m_window;
-    ModemMonitor &m_modem;
+    IMainWindow &m_window;
+    IDialler &m_dialler;
     IMessageBox &m_box;
     std::unique_ptr<frmDialer> m_frmDialer;
 };

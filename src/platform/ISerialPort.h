@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/WireText.h"
+#include "base/WireText.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 // The serial-port control: a port chosen by number, opened with line settings, written to
-// and read from as text. Events arrive on the GUI thread.
+// and read from. Events arrive on the GUI thread.
 class ISerialPort : public QObject
 {
     Q_OBJECT
@@ -30,8 +30,8 @@ public:
     virtual void OutputBytes(const QByteArray &bytes) = 0;
     void Output(const QString &text) { OutputBytes(WireText::Encode(text)); }
     // Everything received and not yet read; empty when nothing came or the port is closed.
+    // Bytes, not text: a character may be cut between two reads.
     virtual QByteArray InputBytes() = 0;
-    QString Input() { return WireText::Decode(InputBytes()); }
 
 signals:
     // The device failed for good while open (a USB modem unplugged, the far end of a

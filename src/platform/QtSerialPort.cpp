@@ -2,6 +2,7 @@
 #include "platform/QtSerialPort.h"
 
 #include "base/Failure.h"
+#include "base/LineSettings.h"
 #include "platform/SerialLine.h"
 
 #include <QStandardPaths>
@@ -20,7 +21,7 @@ QString QtSerialPort::source() const
 void QtSerialPort::SetSettings(const QString &settings)
 {
     try {
-        SerialLine::Parse(settings);
+        LineSettings::Parse(settings);
     } catch (const Failure &failure) {
         throw Failure(source(), failure.Description());
     }
@@ -42,7 +43,7 @@ void QtSerialPort::SetPortOpen(bool open)
             ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
             : m_configDir;
     const QString device = SerialLine::DevicePath(dir, m_commPort);
-    const SerialLine::Settings line = SerialLine::Parse(m_settings);
+    const LineSettings line = LineSettings::Parse(m_settings);
     m_port.setPortName(device);
     m_port.setBaudRate(line.speed);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
@@ -62,8 +63,8 @@ void QtSerialPort::SetPortOpen(bool open)
     default:
         m_port.setParity(QSerialPort::NoParity);
     }
-    m_port.setStopBits(line.stopBits == SerialLine::StopBits::Two ? QSerialPort::TwoStop
-                       : line.stopBits == SerialLine::StopBits::OneAndHalf
+    m_port.setStopBits(line.stopBits == LineSettings::StopBits::Two ? QSerialPort::TwoStop
+                       : line.stopBits == LineSettings::StopBits::OneAndHalf
                            ? QSerialPort::OneAndHalfStop
                            : QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pop/SearchUrl.h"
 
-#include "platform/WireText.h"
+#include "base/WireText.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

@@ -37,10 +37,4 @@ struct Settings
 struct RunState
 {
     bool startupFailed = false;
-    QString modemBuffer;
-    qint16 modemBufferTicks = 0;
-    QString dialNumber;
-    qint16 dialTicks = 0;
-    // A number confirmed while a dial was under way; dialled once that dial is released.
-    QString dialNext;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/ModemSimulator.h"
 
+#include "base/WireText.h"
 #include "platform/SerialLine.h"
-#include "platform/WireText.h"
 #include "sim/Console.h"
 
 #include <QDateTime>

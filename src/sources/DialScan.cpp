@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/DialScan.h"
 
-#include "platform/WireText.h"
+#include "base/WireText.h"
 
 #include <QStringTokenizer>
 

@@ -6,7 +6,6 @@
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
 #include "settings/Globals.h"
-#include "sources/ModemPoll.h"
 
 #include <QLoggingCategory>
 
@@ -16,10 +15,9 @@ Q_LOGGING_CATEGORY(lcModem, "ringscout.modem", QtWarningMsg)
 
 } // namespace
 
-ModemMonitor::ModemMonitor(const Settings &settings, RunState &state, ISerialPort &modem,
-                           TimerControl &timer, IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_settings(settings), m_state(state), m_modem(modem), m_timer(timer),
-      m_pop(pop)
+ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
+                           IShowCaller &pop, QObject *parent)
+    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_pop(pop)
 {
     m_reopen.setInterval(kReopenIntervalMs);
     connect(&m_timer, &TimerControl::Tick, this, &ModemMonitor::timer_Tick);
@@ -50,12 +48,7 @@ void ModemMonitor::CloseModem()
     m_reopen.stop();
     m_timer.SetEnabled(false);
     m_modem.SetPortOpen(false);
-    emit dialerEnabled(false);
-}
-
-void ModemMonitor::ConfirmDial(const QString &typed)
-{
-    DialStep::Confirm(dialState(), typed);
+    setCanDial(false);
 }
 
 void ModemMonitor::openAndInitialise()
@@ -72,13 +65,21 @@ void ModemMonitor::openAndInitialise()
     }
     m_timer.SetInterval(m_pollInterval);
     m_timer.SetEnabled(true);
-    emit dialerEnabled(true);
+    setCanDial(true);
 }
 
 void ModemMonitor::stopPoll()
 {
     m_timer.SetEnabled(false);
-    emit dialerEnabled(false);
+    setCanDial(false);
+}
+
+void ModemMonitor::setCanDial(bool can)
+{
+    if (can == m_canDial)
+        return;
+    m_canDial = can;
+    emit availabilityChanged(can);
 }
 
 void ModemMonitor::timer_Tick()
@@ -88,11 +89,10 @@ void ModemMonitor::timer_Tick()
         return;
     try {
         // Within one tick the dialer writes before the parser reads.
-        for (const QString &command : DialStep::Tick(dialState()))
+        for (const QString &command : m_dialStep.tick())
             m_modem.Output(command);
-        if (auto caller =
-                ModemPoll::ReadStep(m_state.modemBuffer, m_state.modemBufferTicks, m_modem.Input(),
-                                    m_settings.cidKey, m_settings.cidnameKey))
+        m_buffer.append(m_modem.InputBytes());
+        if (auto caller = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey))
             m_pop.ShowCaller(caller->number, caller->name);
     } catch (const Failure &failure) {
         qCDebug(lcModem) << "poll tick:" << failure.what();
@@ -107,6 +107,9 @@ void ModemMonitor::modem_DeviceLost(const QString &reason)
         return;
     qCDebug(lcModem) << "device gone:" << reason;
     m_modem.SetPortOpen(false);
+    // Unlike a stop by the user: a half report of the vanished device would be completed by
+    // the first bytes of the next one.
+    m_buffer.clear();
     stopPoll();
     emit monitoringStopped();
     m_reopen.start();
@@ -126,9 +129,4 @@ void ModemMonitor::reopen()
     }
     m_reopen.stop();
     emit monitoringResumed();
-}
-
-DialStep::State ModemMonitor::dialState()
-{
-    return {m_state.dialNumber, m_state.dialTicks, m_state.dialNext};
 }

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "dialer/DialStep.h"
+#include "dialer/IDialler.h"
+#include "sources/ModemBuffer.h"
 
-#include <QObject>
 #include <QTimer>
 
-struct RunState;
 struct Settings;
 class ISerialPort;
 class IShowCaller;
@@ -14,8 +14,9 @@ class TimerControl;
 
 // Opens and initialises the caller-ID modem, polls it once a second (the dial step, then the
 // caller-ID read), hands each caller to ShowCaller, and brings the port back when its device
-// goes away and returns. Talks to the window only through its signals.
-class ModemMonitor : public QObject
+// goes away and returns. It is the program's dialler while its port is open. Talks to the
+// window only through its signals.
+class ModemMonitor : public IDialler
 {
     Q_OBJECT
 
@@ -24,9 +25,9 @@ public:
     // How often a port whose device went away is tried again.
     static constexpr int kReopenIntervalMs = 3000;
 
-    // `settings` is read at each use; `state` holds the receive buffer and the dialer's state,
-    // which outlive a stop and a restart of monitoring.
-    ModemMonitor(const Settings &settings, RunState &state, ISerialPort &modem, TimerControl &timer,
+    // `settings` is read at each use. The receive buffer and the dial step outlive a stop and
+    // a restart of monitoring.
+    ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
                  IShowCaller &pop, QObject *parent = nullptr);
 
     // Closes the port, then with comPort > 0 opens and initialises the modem and runs the
@@ -36,8 +37,13 @@ public:
     // Stops the poll and closes the port; quiet when it is closed already.
     void CloseModem();
 
-    // The Phone Dialer's OK: the number is dialled by the next ticks.
-    void ConfirmDial(const QString &typed);
+    // True exactly while the port is open and polled.
+    bool canDial() const override { return m_canDial; }
+    // The number is dialled by the next ticks.
+    void dial(const QString &confirmedNumber) override { m_dialStep.confirm(confirmedNumber); }
+
+    const ModemBuffer &buffer() const { return m_buffer; }
+    const DialStep &dialStep() const { return m_dialStep; }
 
     void SetPollInterval(int milliseconds) { m_pollInterval = milliseconds; }
     void SetReopenInterval(int milliseconds) { m_reopen.setInterval(milliseconds); }
@@ -46,8 +52,6 @@ public:
     void timer_Tick();
 
 signals:
-    // "&Dial" is usable exactly while the port is open.
-    void dialerEnabled(bool enabled);
     // The poll stopped without the monitoring button: the port failed to open or its device
     // went away.
     void monitoringStopped();
@@ -59,13 +63,15 @@ private:
     void stopPoll();
     void modem_DeviceLost(const QString &reason);
     void reopen();
-    DialStep::State dialState();
+    void setCanDial(bool can);
 
     const Settings &m_settings;
-    RunState &m_state;
     ISerialPort &m_modem;
     TimerControl &m_timer;
     IShowCaller &m_pop;
     QTimer m_reopen;
     int m_pollInterval = kPollIntervalMs;
+    ModemBuffer m_buffer;
+    DialStep m_dialStep;
+    bool m_canDial = false;
 };

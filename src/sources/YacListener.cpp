@@ -2,8 +2,8 @@
 #include "sources/YacListener.h"
 
 #include "base/Failure.h"
+#include "base/WireText.h"
 #include "platform/ISocketControl.h"
-#include "platform/WireText.h"
 #include "pop/IShowCaller.h"
 #include "settings/Globals.h"
 #include "sources/YacMessage.h"

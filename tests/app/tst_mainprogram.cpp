@@ -169,13 +169,22 @@ void tst_MainProgram::modem()
     QCOMPARE(m_program->Dialer(), dialer);
     QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
     dialer->close();
-    QVERIFY(window.isVisible() && m_program->State().dialNumber.isEmpty());
+    QVERIFY(window.isVisible() && m_program->Modem().dialStep().number().isEmpty());
 
-    // Unplugged: the port is closed at once and monitoring shows as off, with no box; plugged
-    // in again, the modem is initialised and monitoring is back on.
+    // A half report outlives the switch, not the device: unplugged, the port is closed at once
+    // and monitoring shows as off, with no box; plugged in again, the modem is initialised and
+    // monitoring is back on.
+    const ModemBuffer &buffer = m_program->Modem().buffer();
+    const QString half = QStringLiteral("RING\r\nNMBR = 5550001");
+    QVERIFY(far.Write(half.toLatin1()));
+    QTRY_COMPARE(buffer.text(), half);
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
+    QCOMPARE(buffer.text(), half);
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
-    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled());
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled() &&
+            buffer.text().isEmpty());
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(again.received, QByteArray("ATS0=0M0+VCID=1\r"));

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// What dials a number for the Phone Dialer and a page's tel: link: it says whether it can
+// dial now, and takes a number the user has confirmed.
+class IDialler : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual bool canDial() const = 0;
+    // The number exactly as the user confirmed it; dialled as soon as the dialler can.
+    virtual void dial(const QString &confirmedNumber) = 0;
+
+signals:
+    void availabilityChanged(bool canDial);
+};
