@@ -5,6 +5,10 @@
 
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 // Where Manager Interface messages end. Every message is "Key: Value" lines, each closed by
 // CR LF, and then an empty line: "Action: Ping\r\n\r\n". A message ends at the first empty
 // line after its start, so in "a\r\n\r\n\r\n" the message is "a\r\n\r\n" and the last CR LF
@@ -28,6 +32,21 @@ inline qsizetype find(QByteArrayView bytes, std::string_view what, qsizetype fro
 // line has not arrived.
 inline qsizetype after(QByteArrayView bytes, qsizetype from = 0)
 {
+#ifdef __SSE2__
+    // Sixteen places at a time: a memchr for CR stops at every line, and lines are short.
+    const char *data = bytes.data();
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    const auto load = [data](qsizetype i) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+    };
+    for (; from + 19 <= bytes.size(); from += 16) {
+        const __m128i ends = _mm_and_si128(
+            _mm_and_si128(_mm_cmpeq_epi8(load(from), cr), _mm_cmpeq_epi8(load(from + 1), lf)),
+            _mm_and_si128(_mm_cmpeq_epi8(load(from + 2), cr), _mm_cmpeq_epi8(load(from + 3), lf)));
+        if (const int mask = _mm_movemask_epi8(ends))
+            return from + __builtin_ctz(unsigned(mask)) + qsizetype(kText.size());
+    }
+#endif
     const qsizetype at = find(bytes, kText, from);
     return at < 0 ? -1 : at + qsizetype(kText.size());
 }

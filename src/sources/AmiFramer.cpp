@@ -76,6 +76,8 @@ qsizetype AmiFramer::findEnd(QByteArrayView read, qsizetype from) const
             return at - kept + size;
         from = 0;
     }
+    if (m_mode != Mode::Greeting)
+        return AmiMessageEnd::after(read, from);
     const qsizetype at = AmiMessageEnd::find(read, end, from);
     return at < 0 ? -1 : at + size;
 }
