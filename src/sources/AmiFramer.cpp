@@ -47,11 +47,10 @@ const AmiFramer::Frames &AmiFramer::Feed(QByteArrayView read)
         m_mode = Mode::Resync;
         m_searchFrom = lastStart();
     }
-    if (m_mode == Mode::Resync) {
-        m_start = m_searchFrom = qMax(m_searchFrom, lastStart());
-    } else {
-        m_searchFrom = qMax(m_searchFrom, lastStart());
-    }
+    m_searchFrom = qMax(m_searchFrom, lastStart());
+    // While resyncing only the bytes that may begin an end are kept.
+    if (m_mode == Mode::Resync)
+        m_start = m_searchFrom;
     keep(read, m_start);
     m_start -= size;
     m_searchFrom -= size;
