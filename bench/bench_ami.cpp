@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the Asterisk Manager Interface path on a busy PBX's event stream, in memory and
 // over a loopback socket that a replaying server feeds in the generator's write sizes:
-//   ClientReads, LoopbackClient   what AsteriskClient does: frame, then one scan per read
+//   ClientReads, LoopbackClient   what AsteriskClient does: frame, pop at most one caller a read
 //   EveryMessage[Loopback]        frame, then judge every message as a dial
 //   FrameCount[Loopback]          frame and count the messages, nothing else
 //
@@ -44,7 +44,7 @@
 
 namespace {
 
-// The default stream of gen-ami-stream.js (200,000 events), as its README gives it.
+// The default stream of gen-ami-stream.js (200,000 events), as bench/README.md gives it.
 constexpr const char *kDefaultSha256 =
     "b6926ec27df2f6a233de101a76629b92a4b962bdbe0e9a1965c141a8ec5e4f61";
 
@@ -519,7 +519,7 @@ int main(int argc, char **argv)
                      "usage: bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]\n"
                      "       bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]\n"
                      "Make the stream with: cmake --build <build dir> --target ami_stream\n"
-                     "or: node gen-ami-stream.js STREAM.bin --chunks STREAM.chunks.txt\n",
+                     "or: node bench/gen-ami-stream.js STREAM.bin --chunks STREAM.chunks.txt\n",
                      qPrintable(error));
         return 2;
     }
