@@ -184,7 +184,7 @@ void BM_ClientReads(benchmark::State &state)
             for (const QByteArrayView message : frames.messages) {
                 benchmark::DoNotOptimize(AmiMessageEnd::find(message, "Authentication accepted"));
                 benchmark::DoNotOptimize(AmiMessageEnd::find(message, "Authentication failed"));
-                if (!popped && DialScan::CallerOf(message, QString()))
+                if (!popped && DialScan::callerOf(message, QString()))
                     popped = true;
             }
             pops += popped;
@@ -208,7 +208,7 @@ void BM_EveryMessage(benchmark::State &state)
         pops.clear();
         for (const QByteArrayView read : g_stream.reads) {
             for (const QByteArrayView message : framer.Feed(read).messages) {
-                if (auto caller = DialScan::CallerOf(message, QString()))
+                if (auto caller = DialScan::callerOf(message, QString()))
                     pops.append(std::move(*caller));
             }
         }
@@ -385,7 +385,7 @@ void loopbackReader(benchmark::State &state, bool judge)
             messages += frames.messages.size();
             if (judge) {
                 for (const QByteArrayView message : frames.messages) {
-                    if (auto caller = DialScan::CallerOf(message, QString()))
+                    if (auto caller = DialScan::callerOf(message, QString()))
                         pops.append(std::move(*caller));
                 }
             }

@@ -118,7 +118,7 @@ void AsteriskClient::wsAst_DataArrival()
         accepted = accepted || containsLine(message, kAccepted);
         refusedNow = refusedNow || containsLine(message, kRefused);
         if (!caller)
-            caller = DialScan::CallerOf(message, m_g.AsteriskExtension);
+            caller = DialScan::callerOf(message, m_g.AsteriskExtension);
     }
     if (accepted) {
         qCDebug(lcAmi) << "logged in";

@@ -146,7 +146,7 @@ std::optional<Dial> readDial(QByteArrayView message)
 
 namespace DialScan {
 
-std::optional<Caller> CallerOf(QByteArrayView message, const QString &extensions)
+std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions)
 {
     auto dial = readDial(message);
     if (!dial)

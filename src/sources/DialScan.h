@@ -19,7 +19,7 @@ struct Caller
 // `message` is one whole message as received (see AmiFramer), with or without its empty line;
 // `extensions` is the AsteriskExtension setting: "" for any destination, else a list such as
 // "101,102" matched as substrings of the destination channel, letter case ignored.
-std::optional<Caller> CallerOf(QByteArrayView message, const QString &extensions);
+std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions);
 
 // Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
 bool MatchesExtension(const QString &destination, const QString &extensions);

@@ -91,7 +91,7 @@ private slots:
     {
         QFETCH(QByteArray, text);
         QFETCH(QString, extensions);
-        const auto caller = DialScan::CallerOf(text, extensions);
+        const auto caller = DialScan::callerOf(text, extensions);
         QTEST(caller ? caller->number + u'|' + caller->name : QString(), "caller");
     }
 };
