@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the Asterisk Manager Interface path on a busy PBX's event stream, in memory and
 // over a loopback socket that a replaying server feeds in the generator's write sizes:
-//   ClientReads, LoopbackClient   what AsteriskClient does: frame, then one scan per read
+//   ClientReads, LoopbackClient   what AsteriskClient does: frame, pop at most one caller a read
 //   EveryMessage[Loopback]        frame, then judge every message as a dial
 //   FrameCount[Loopback]          frame and count the messages, nothing else
 //
 //   bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]
 //   bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]   the server alone, for bench/node
 //
-// The stream comes from gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
+// The stream comes from bench/gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
 // RINGSCOUT_AMI_CHUNKS override the default paths. bench/README.md has the figures.
 
+#include "base/AmiMessageEnd.h"
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
@@ -43,7 +44,7 @@
 
 namespace {
 
-// The default stream of gen-ami-stream.js (200,000 events), as its README gives it.
+// The default stream of gen-ami-stream.js (200,000 events), as bench/README.md gives it.
 constexpr const char *kDefaultSha256 =
     "b6926ec27df2f6a233de101a76629b92a4b962bdbe0e9a1965c141a8ec5e4f61";
 
@@ -80,11 +81,11 @@ void referenceCount(Stream &s)
     const std::string_view all(s.bytes.constData(), size_t(s.bytes.size()));
     QList<DialScan::Caller> pops;
     for (size_t at = size_t(s.greetingSize + s.loginSize); at < all.size();) {
-        const size_t end = all.find("\r\n\r\n", at);
-        if (end == std::string_view::npos)
+        const qsizetype end = AmiMessageEnd::after(s.bytes, qsizetype(at));
+        if (end < 0)
             break;
-        const std::string_view message = all.substr(at, end + 2 - at);
-        at = end + 4;
+        const std::string_view message = all.substr(at, size_t(end) - 2 - at);
+        at = size_t(end);
         ++s.events;
         if (!message.starts_with("Event: DialBegin\r\n"))
             continue;
@@ -149,40 +150,50 @@ bool load(const QString &streamPath, const QString &chunksPath, QString *error)
     return true;
 }
 
-void setRates(benchmark::State &state)
+// Minor page faults of the whole process (the loopback server thread too) so far.
+double minorFaults()
 {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_minflt);
+}
+
+void setRates(benchmark::State &state, double faultsBefore)
+{
+    state.counters["minflt/run"] =
+        benchmark::Counter(minorFaults() - faultsBefore, benchmark::Counter::kAvgIterations);
     state.counters["events/s"] =
         benchmark::Counter(g_stream.events, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["MB/s"] = benchmark::Counter(double(g_stream.bytes.size()) / 1e6,
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// What AsteriskClient does with each read: frame, look for the three texts, scan once.
+// What AsteriskClient does with each read: frame, look for the three texts, pop at most one.
 void BM_ClientReads(benchmark::State &state)
 {
     int pops = 0;
     qsizetype peakTail = 0;
-    qsizetype largestOutput = 0;
+    const double faults = minorFaults();
     for (auto _ : state) {
         AmiFramer framer;
         pops = 0;
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read).messages;
-            if (text.isEmpty())
-                continue;
-            largestOutput = qMax(largestOutput, text.size());
-            benchmark::DoNotOptimize(text.contains("Asterisk Call Manager"));
-            benchmark::DoNotOptimize(text.contains("Authentication accepted"));
-            benchmark::DoNotOptimize(text.contains("Authentication failed"));
-            if (DialScan::FirstCaller(text, QString()))
-                ++pops;
+            const AmiFramer::Frames &frames = framer.Feed(read);
+            benchmark::DoNotOptimize(frames.greeting.contains("Asterisk Call Manager"));
+            bool popped = false;
+            for (const QByteArrayView message : frames.messages) {
+                benchmark::DoNotOptimize(AmiMessageEnd::find(message, "Authentication accepted"));
+                benchmark::DoNotOptimize(AmiMessageEnd::find(message, "Authentication failed"));
+                if (!popped && DialScan::callerOf(message, QString()))
+                    popped = true;
+            }
+            pops += popped;
         }
         peakTail = framer.PeakTailSize();
     }
-    setRates(state);
+    setRates(state, faults);
     state.counters["pops"] = pops;
     state.counters["peak_tail_B"] = double(peakTail);
-    state.counters["largest_read_B"] = double(largestOutput);
 }
 
 // The same framing, then every message scanned on its own, so that every DialBegin is
@@ -191,25 +202,21 @@ void BM_EveryMessage(benchmark::State &state)
 {
     QList<DialScan::Caller> pops;
     qsizetype peakTail = 0;
+    const double faults = minorFaults();
     for (auto _ : state) {
         AmiFramer framer;
         pops.clear();
         for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read).messages;
-            const QByteArrayView all(text);
-            for (qsizetype at = 0; at < all.size();) {
-                qsizetype end = all.indexOf("\r\n\r\n", at);
-                end = end < 0 ? all.size() : end + 4;
-                if (auto caller = DialScan::FirstCaller(all.sliced(at, end - at), QString()))
+            for (const QByteArrayView message : framer.Feed(read).messages) {
+                if (auto caller = DialScan::callerOf(message, QString()))
                     pops.append(std::move(*caller));
-                at = end;
             }
         }
         peakTail = framer.PeakTailSize();
     }
     if (pops.size() != g_stream.expectedPops || popDigest(pops) != g_stream.expectedDigest)
         state.SkipWithError("the pops differ from the reference");
-    setRates(state);
+    setRates(state, faults);
     state.counters["pops"] = double(pops.size());
     state.counters["peak_tail_B"] = double(peakTail);
 }
@@ -230,7 +237,7 @@ QByteArray readMessage(int fd)
 {
     QByteArray got;
     char buffer[512];
-    while (!got.contains("\r\n\r\n")) {
+    while (AmiMessageEnd::after(got) < 0) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0)
             return {};
@@ -331,31 +338,22 @@ private:
     std::thread m_thread;
 };
 
-qsizetype findEnd(QByteArrayView text, qsizetype from)
-{
-    const size_t at =
-        std::string_view(text.data(), size_t(text.size())).find("\r\n\r\n", size_t(from));
-    return at == std::string_view::npos ? text.size() : qsizetype(at) + 4;
-}
-
 // The same framing, and then every message counted, nothing read from it: the least work any
 // client must do.
 void BM_FrameCount(benchmark::State &state)
 {
-    int messages = 0;
+    qsizetype messages = 0;
+    const double faults = minorFaults();
     for (auto _ : state) {
         AmiFramer framer;
         messages = 0;
-        for (const QByteArrayView read : g_stream.reads) {
-            const QByteArray text = framer.Feed(read).messages;
-            for (qsizetype at = 0; at < text.size(); at = findEnd(text, at))
-                ++messages;
-        }
+        for (const QByteArrayView read : g_stream.reads)
+            messages += framer.Feed(read).messages.size();
     }
     if (messages != g_stream.events + 1)
         state.SkipWithError("the message count differs from the reference");
-    setRates(state);
-    state.counters["messages"] = messages;
+    setRates(state, faults);
+    state.counters["messages"] = double(messages);
 }
 
 // A reader on a real socket (TcpSocketControl, event loop) that logs in, frames the stream and
@@ -364,7 +362,8 @@ void BM_FrameCount(benchmark::State &state)
 void loopbackReader(benchmark::State &state, bool judge)
 {
     QList<DialScan::Caller> pops;
-    int messages = 0;
+    qsizetype messages = 0;
+    const double faults = minorFaults();
     for (auto _ : state) {
         PbxThread server;
         if (server.Port() == 0) {
@@ -378,17 +377,17 @@ void loopbackReader(benchmark::State &state, bool judge)
         Clock::rep done = 0;
         QEventLoop loop;
         QObject::connect(&socket, &ISocketControl::DataArrival, &loop, [&] {
-            const AmiFramer::Frames frames = framer.Feed(socket.GetBytes());
+            const QByteArray read = socket.GetBytes();
+            const AmiFramer::Frames &frames = framer.Feed(read);
             if (!frames.greeting.isEmpty())
                 socket.SendData(QByteArrayLiteral("Action: login\r\nUsername: bench\r\n"
                                                   "Secret: bench\r\n\r\n"));
-            const QByteArrayView text(frames.messages);
-            for (qsizetype at = 0, end = 0; at < text.size(); at = end, ++messages) {
-                end = findEnd(text, at);
-                if (!judge)
-                    continue;
-                if (auto caller = DialScan::FirstCaller(text.sliced(at, end - at), QString()))
-                    pops.append(std::move(*caller));
+            messages += frames.messages.size();
+            if (judge) {
+                for (const QByteArrayView message : frames.messages) {
+                    if (auto caller = DialScan::callerOf(message, QString()))
+                        pops.append(std::move(*caller));
+                }
             }
             if (messages == g_stream.events + 1) {
                 done = Clock::now().time_since_epoch().count();
@@ -413,8 +412,8 @@ void loopbackReader(benchmark::State &state, bool judge)
     if (judge &&
         (pops.size() != g_stream.expectedPops || popDigest(pops) != g_stream.expectedDigest))
         state.SkipWithError("the pops differ from the reference");
-    setRates(state);
-    state.counters["messages"] = messages;
+    setRates(state, faults);
+    state.counters["messages"] = double(messages);
     if (judge)
         state.counters["pops"] = double(pops.size());
 }
@@ -435,6 +434,7 @@ void BM_LoopbackClient(benchmark::State &state)
 {
     int pops = 0;
     qint64 largestRead = 0;
+    const double faults = minorFaults();
     for (auto _ : state) {
         PbxThread server;
         if (server.Port() == 0) {
@@ -472,7 +472,7 @@ void BM_LoopbackClient(benchmark::State &state)
             std::chrono::duration<double>(Clock::duration(done - firstEventAt)).count());
         pops = int(pop.calls.size());
     }
-    setRates(state);
+    setRates(state, faults);
     state.counters["pops"] = pops;
     state.counters["largest_read_B"] = double(largestRead);
 }
@@ -519,7 +519,7 @@ int main(int argc, char **argv)
                      "usage: bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]\n"
                      "       bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]\n"
                      "Make the stream with: cmake --build <build dir> --target ami_stream\n"
-                     "or: node gen-ami-stream.js STREAM.bin --chunks STREAM.chunks.txt\n",
+                     "or: node bench/gen-ami-stream.js STREAM.bin --chunks STREAM.chunks.txt\n",
                      qPrintable(error));
         return 2;
     }

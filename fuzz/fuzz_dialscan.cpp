@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView input = fuzzBytes(data, size);
-    (void)DialScan::FirstCaller(input, QString::fromLatin1(input.first(qMin<qsizetype>(size, 4))));
+    (void)DialScan::callerOf(input, QString::fromLatin1(input.first(qMin<qsizetype>(size, 4))));
     // One line's worth: no CR or LF, so the value cannot end its line.
     const QByteArray v = input.toByteArray().replace('\r', ' ').replace('\n', ' ');
     const QByteArray events[] = {
@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             v + "\r\n\r\n",
     };
     for (const QByteArray &event : events) {
-        const auto caller = DialScan::FirstCaller(event, QStringLiteral("101"));
+        const auto caller = DialScan::callerOf(event, QStringLiteral("101"));
         FUZZ_CHECK(caller && caller->number == QStringLiteral("5551234567"));
     }
     // A value holding a whole Dial event of its own is still just a value.
-    FUZZ_CHECK(!DialScan::FirstCaller("Event: Newstate\r\nCallerIDName: " + v + "\r\n\r\n", {}));
+    FUZZ_CHECK(!DialScan::callerOf("Event: Newstate\r\nCallerIDName: " + v + "\r\n\r\n", {}));
     return 0;
 }

@@ -34,7 +34,7 @@ function ours(name) {
   const run = JSON.parse(fs.readFileSync(out, 'utf8')).benchmarks[0];
   fs.unlinkSync(out);
   if (run.error_occurred) throw new Error(`${name}: ${run.error_message}`);
-  return { eventsPerS: run['events/s'], mbPerS: run['MB/s'] };
+  return { eventsPerS: run['events/s'], mbPerS: run['MB/s'], minorFaults: run['minflt/run'] };
 }
 
 async function theirs(mode) {
@@ -50,7 +50,8 @@ async function theirs(mode) {
   if (got.messages !== expected) throw new Error(`${mode}: ${got.messages} messages, not ${expected}`);
   if (mode === 'asterisk-manager' && (got.pops !== ref.pops || got.digest !== ref.digest))
     throw new Error(`${mode}: ${got.pops} pops differ from the reference ${ref.pops}`);
-  return { eventsPerS: ref.events / seconds, mbPerS: ref.bytes / 1e6 / seconds };
+  return { eventsPerS: ref.events / seconds, mbPerS: ref.bytes / 1e6 / seconds,
+    minorFaults: got.minorFaults };
 }
 
 const median = xs => {
@@ -69,16 +70,18 @@ const median = xs => {
       for (const side of order) {
         const r = side === mine ? ours(mine) : await theirs(peer);
         add(side === mine ? `ours ${mine}` : `node ${peer}`, r);
-        process.stderr.write(`round ${round + 1} ${side}: ${Math.round(r.eventsPerS)} events/s\n`);
+        process.stderr.write(`round ${round + 1} ${side}: ${Math.round(r.eventsPerS)} events/s, ` +
+          `${r.minorFaults} minor faults, load ${os.loadavg()[0].toFixed(1)}\n`);
       }
     }
   }
-  console.log('| case | runs | events/s (median) | MB/s (median) | events/s range |');
-  console.log('|---|---|---|---|---|');
+  console.log('| case | runs | events/s (median) | MB/s (median) | events/s range | minor faults a run (median) |');
+  console.log('|---|---|---|---|---|---|');
   for (const [key, rs] of Object.entries(results)) {
     const ev = rs.map(r => r.eventsPerS);
     console.log(`| ${key} | ${rs.length} | ${Math.round(median(ev)).toLocaleString('en')} | ` +
       `${median(rs.map(r => r.mbPerS)).toFixed(1)} | ` +
-      `${Math.round(Math.min(...ev)).toLocaleString('en')}–${Math.round(Math.max(...ev)).toLocaleString('en')} |`);
+      `${Math.round(Math.min(...ev)).toLocaleString('en')}–${Math.round(Math.max(...ev)).toLocaleString('en')} | ` +
+      `${Math.round(median(rs.map(r => r.minorFaults))).toLocaleString('en')} |`);
   }
 })().catch(e => { console.error(e.message); process.exit(1); });

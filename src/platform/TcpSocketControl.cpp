@@ -159,6 +159,9 @@ void TcpSocketControl::Accept(qintptr requestId)
 void TcpSocketControl::attach(QTcpSocket *socket)
 {
     m_socket = socket;
+    // Qt keeps its own read chunk between reads only up to this size; past it every read from
+    // the system takes a fresh allocation. A burst then arrives as several reads.
+    socket->setReadBufferSize(kReadChunk);
     connect(socket, &QTcpSocket::readyRead, this,
             [this, socket] { emit DataArrival(socket->bytesAvailable()); });
     connect(socket, &QTcpSocket::disconnected, this, [this] {
@@ -206,9 +209,22 @@ void TcpSocketControl::failLater(const QString &description, bool enterErrorStat
         Qt::QueuedConnection);
 }
 
+// Read into one buffer that is kept: once the caller has let go of the last read's bytes, the
+// next read reuses its memory instead of a fresh allocation (and fresh pages) for each.
 QByteArray TcpSocketControl::GetBytes()
 {
-    return m_socket ? m_socket->readAll() : QByteArray();
+    if (!m_socket)
+        return {};
+    qsizetype got = 0;
+    for (qint64 available; (available = m_socket->bytesAvailable()) > 0;) {
+        m_readBuffer.resize(got + qsizetype(available));
+        const qint64 n = m_socket->read(m_readBuffer.data() + got, available);
+        if (n <= 0)
+            break;
+        got += qsizetype(n);
+    }
+    m_readBuffer.resize(got);
+    return m_readBuffer;
 }
 
 void TcpSocketControl::SendData(const QByteArray &bytes)

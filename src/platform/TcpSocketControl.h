@@ -18,6 +18,8 @@ public:
     // Clients that wait on a listener while a connection is served, in order; past this the
     // control takes no more from the system, whose own queue then holds them.
     static constexpr int kMaxWaiting = 32;
+    // The most bytes taken from the system in one read.
+    static constexpr qint64 kReadChunk = 16 * 1024;
 
     StateCode State() const override;
     void Close() override;
@@ -61,4 +63,5 @@ private:
     int m_localPort = 0;
     QString m_remoteHost;
     int m_remotePort = 0;
+    QByteArray m_readBuffer;
 };

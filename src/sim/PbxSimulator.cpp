@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/PbxSimulator.h"
 
+#include "base/AmiMessageEnd.h"
 #include "base/WireText.h"
 #include "sim/Console.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 // Manager Interface messages are "Key: Value" lines, each ended by CR LF, closed by an
 // empty line: "Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n".
-constexpr QByteArrayView kMessageEnd("\r\n\r\n");
+constexpr qsizetype kMessageEndSize = qsizetype(AmiMessageEnd::kText.size());
 
 struct Header
 {
@@ -142,8 +143,8 @@ void PbxSimulator::receive(Client &client)
     QTcpSocket *socket = client.socket;
     client.pending += socket->readAll();
     qsizetype end;
-    while ((end = client.pending.indexOf(kMessageEnd)) >= 0) {
-        const QByteArray message = client.pending.left(end + kMessageEnd.size());
+    while ((end = AmiMessageEnd::after(client.pending)) >= 0) {
+        const QByteArray message = client.pending.left(end);
         client.pending.remove(0, message.size());
         handle(client, message);
         // Login refused and Logoff close the connection, and `client` with it.
@@ -161,7 +162,7 @@ void PbxSimulator::receive(Client &client)
 void PbxSimulator::handle(Client &client, const QByteArray &message)
 {
     const QList<Header> headers = headersOf(message);
-    for (const QByteArray &line : message.chopped(kMessageEnd.size()).split('\n')) {
+    for (const QByteArray &line : message.chopped(kMessageEndSize).split('\n')) {
         QString text = WireText::Decode(line.endsWith('\r') ? line.chopped(1) : line);
         if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive))
             text = text.left(7) + QStringLiteral(" ********");

@@ -1,114 +1,117 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AmiFramer.h"
 
-#include <string_view>
+#include "base/AmiMessageEnd.h"
 
-namespace {
+#include <cstring>
 
-// The empty line that closes a message: the CR LF of its last line and a CR LF of its own.
-constexpr std::string_view kMessageEnd("\r\n\r\n");
-constexpr std::string_view kLineEnd("\r\n");
-
-// std::string_view's find runs on memchr, several times quicker here than QByteArray's
-// indexOf with a needle longer than one byte.
-qsizetype find(const QByteArray &bytes, std::string_view what, qsizetype from)
-{
-    const size_t at = std::string_view(bytes.constData(), size_t(bytes.size())).find(what, from);
-    return at == std::string_view::npos ? -1 : qsizetype(at);
-}
-
-// Just past the last whole message in `bytes`, which starts with a message, or 0; no end
-// starts before `from`. Searching backwards visits only the unfinished message at the end.
-qsizetype lastMessageEnd(const QByteArray &bytes, qsizetype from)
-{
-    const std::string_view text(bytes.constData(), size_t(bytes.size()));
-    const size_t at = text.substr(size_t(from)).rfind(kMessageEnd);
-    if (at == std::string_view::npos)
-        return 0;
-    // Each message ends at the first empty line after its start, so in a run of line ends
-    // ("a\r\n\r\n\r\n") the ends pair up from the run's start: "a\r\n\r\n" is a message and
-    // the last "\r\n" begins the next, however the bytes came.
-    qsizetype runStart = from + qsizetype(at);
-    while (runStart >= 2 && text.substr(size_t(runStart) - 2, 2) == kLineEnd)
-        runStart -= 2;
-    const qsizetype lineEnds = (from + qsizetype(at) + 4 - runStart) / 2;
-    return runStart + 4 * (lineEnds / 2);
-}
-
-} // namespace
+using AmiMessageEnd::kLineEnd;
+using AmiMessageEnd::kText;
 
 AmiFramer::AmiFramer(qsizetype maxTail) : m_maxTail(maxTail)
 {}
 
 void AmiFramer::Reset()
 {
-    m_buffer.clear();
-    m_searched = 0;
+    m_tail.resize(0);
+    m_frames = {};
+    m_start = 0;
+    m_searchFrom = 0;
     m_mode = Mode::Greeting;
 }
 
-AmiFramer::Frames AmiFramer::Feed(QByteArrayView read)
+const AmiFramer::Frames &AmiFramer::Feed(QByteArrayView read)
 {
-    Frames frames;
-    // Appended a bound's worth at a time, so that one huge read never sits in the buffer
-    // whole: only complete messages leave, and an unfinished one is dropped at the bound.
-    while (!read.isEmpty()) {
-        const qsizetype room = qMax<qsizetype>(m_maxTail + 1 - m_buffer.size(), 1);
-        const qsizetype take = qMin(read.size(), room);
-        m_buffer.append(read.first(take));
-        read = read.sliced(take);
-        m_peakTail = qMax(m_peakTail, m_buffer.size());
-        cut(frames);
+    m_frames.greeting = {};
+    m_frames.messages.clear();
+    for (qsizetype end; (end = findEnd(read, m_searchFrom)) >= 0;) {
+        if (m_mode == Mode::Resync) {
+            m_mode = Mode::Messages;
+        } else if (end - m_start > m_maxTail + 1) {
+            // Over-long even though complete: dropped as if it had come a byte at a time.
+            m_mode = Mode::Resync;
+            m_searchFrom = m_start + m_maxTail + 1 - qsizetype(kText.size() - 1);
+            continue;
+        } else {
+            take(read, m_start, end);
+        }
+        m_start = m_searchFrom = end;
     }
-    return frames;
+    const qsizetype size = read.size();
+    const auto lastStart = [this, size] {
+        const std::string_view end = m_mode == Mode::Greeting ? kLineEnd : kText;
+        return size - qsizetype(end.size() - 1);
+    };
+    if (m_mode != Mode::Resync && size - m_start > m_maxTail) {
+        // Over-long: drop it, keeping the last bytes in case an end straddles into the next read.
+        m_mode = Mode::Resync;
+        m_searchFrom = lastStart();
+    }
+    m_searchFrom = qMax(m_searchFrom, lastStart());
+    // While resyncing only the bytes that may begin an end are kept.
+    if (m_mode == Mode::Resync)
+        m_start = m_searchFrom;
+    keep(read, m_start);
+    m_start -= size;
+    m_searchFrom -= size;
+    return m_frames;
 }
 
-void AmiFramer::cut(Frames &frames)
+// Just past the first end at or after `from`, counted from the start of `read`, or -1.
+qsizetype AmiFramer::findEnd(QByteArrayView read, qsizetype from) const
 {
-    // An end may straddle the bytes already searched and the new ones.
-    const auto from = [this](std::string_view end) {
-        return qMax<qsizetype>(0, m_searched - qsizetype(end.size() - 1));
-    };
-    for (;;) {
-        if (m_mode == Mode::Greeting) {
-            // "Asterisk Call Manager/11.0.0\r\n" has no empty line after it: its CR LF ends it.
-            const qsizetype at = find(m_buffer, kLineEnd, from(kLineEnd));
-            if (at >= 0) {
-                const qsizetype end = at + qsizetype(kLineEnd.size());
-                frames.greeting = m_buffer.first(end);
-                m_buffer.remove(0, end);
-                m_searched = 0;
-                m_mode = Mode::Messages;
-                continue;
-            }
-        } else if (m_mode == Mode::Resync) {
-            // Skipping the rest of an over-long message, up to its empty line.
-            const qsizetype at = find(m_buffer, kMessageEnd, from(kMessageEnd));
-            if (at >= 0) {
-                m_buffer.remove(0, at + qsizetype(kMessageEnd.size()));
-                m_searched = 0;
-                m_mode = Mode::Messages;
-                continue;
-            }
-        } else {
-            const qsizetype end = lastMessageEnd(m_buffer, from(kMessageEnd));
-            if (end > 0) {
-                if (frames.messages.isEmpty() && end == m_buffer.size()) {
-                    frames.messages.swap(m_buffer);
-                } else {
-                    frames.messages.append(QByteArrayView(m_buffer).first(end));
-                    m_buffer.remove(0, end);
-                }
-                m_searched = 0;
-            }
-        }
-        break;
+    const std::string_view end = m_mode == Mode::Greeting ? kLineEnd : kText;
+    const qsizetype size = qsizetype(end.size());
+    if (from < 0) {
+        // An end may straddle the kept bytes and the read; the kept bytes before the last
+        // few were searched already.
+        const qsizetype kept = qMin(-from, size - 1);
+        const qsizetype fresh = qMin(read.size(), size - 1);
+        char joint[2 * kText.size()];
+        std::memcpy(joint, m_tail.constData() + m_tail.size() - kept, size_t(kept));
+        std::memcpy(joint + kept, read.data(), size_t(fresh));
+        const qsizetype at = AmiMessageEnd::find(QByteArrayView(joint, kept + fresh), end);
+        if (at >= 0)
+            return at - kept + size;
+        from = 0;
     }
-    m_searched = m_buffer.size();
-    if (m_buffer.size() <= m_maxTail)
-        return;
-    // Over-long: drop it, keeping the last bytes in case an end straddles into the next read.
-    m_buffer = m_buffer.last(qsizetype(kMessageEnd.size() - 1));
-    m_searched = m_buffer.size();
-    m_mode = Mode::Resync;
+    if (m_mode != Mode::Greeting)
+        return AmiMessageEnd::after(read, from);
+    const qsizetype at = AmiMessageEnd::find(read, end, from);
+    return at < 0 ? -1 : at + size;
+}
+
+// Hands on the greeting or message [start, end); one that began in an earlier read is
+// completed in the tail's buffer, which no later message of this read needs.
+void AmiFramer::take(QByteArrayView read, qsizetype start, qsizetype end)
+{
+    QByteArrayView frame;
+    if (start >= 0) {
+        frame = read.sliced(start, end - start);
+    } else {
+        m_tail.append(read.first(end));
+        m_peakTail = qMax(m_peakTail, m_tail.size());
+        frame = QByteArrayView(m_tail).last(end - start);
+    }
+    if (m_mode == Mode::Greeting) {
+        m_frames.greeting = frame;
+        m_mode = Mode::Messages;
+    } else {
+        m_frames.messages.append(frame);
+    }
+}
+
+// Keeps the bytes from `from` on for the next read. The buffer that may hold a message handed
+// on by this read is left alone: the bytes go to the other one, and the two swap.
+void AmiFramer::keep(QByteArrayView read, qsizetype from)
+{
+    if (from >= 0) {
+        m_spare.resize(0);
+        m_spare.append(read.sliced(from));
+        m_tail.swap(m_spare);
+    } else {
+        m_tail.remove(0, m_tail.size() + from);
+        m_tail.append(read);
+    }
+    m_peakTail = qMax(m_peakTail, m_tail.size());
 }

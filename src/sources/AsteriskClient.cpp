@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AsteriskClient.h"
 
+#include "base/AmiMessageEnd.h"
 #include "base/Failure.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
@@ -22,12 +23,13 @@ constexpr QByteArrayView kGreeting("Asterisk Call Manager");
 // The login's answer, "Response: Error\r\nMessage: Authentication failed\r\n\r\n", is taken
 // only as a whole line: a caller may well be named "Authentication failed", and events carry
 // caller names, which would otherwise drop the connection and open the box.
-constexpr QByteArrayView kAccepted("Message: Authentication accepted\r\n");
-constexpr QByteArrayView kRefused("Message: Authentication failed\r\n");
+constexpr std::string_view kAccepted("Message: Authentication accepted\r\n");
+constexpr std::string_view kRefused("Message: Authentication failed\r\n");
 
-bool containsLine(QByteArrayView text, QByteArrayView line)
+bool containsLine(QByteArrayView text, std::string_view line)
 {
-    for (qsizetype at = text.indexOf(line); at >= 0; at = text.indexOf(line, at + 1)) {
+    for (qsizetype at = AmiMessageEnd::find(text, line); at >= 0;
+         at = AmiMessageEnd::find(text, line, at + 1)) {
         if (at == 0 || (at >= 2 && text.sliced(at - 2, 2) == "\r\n"))
             return true;
     }
@@ -102,25 +104,31 @@ void AsteriskClient::wsAst_DataArrival()
     m_awaitingReply = false;
     m_replyDeadline.stop();
     // Each test below sees whole messages only, however the PBX's writes were cut.
-    const AmiFramer::Frames frames = m_framer.Feed(bytes);
+    const AmiFramer::Frames &frames = m_framer.Feed(bytes);
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
     if (frames.greeting.contains(kGreeting)) {
         send(QStringLiteral("Action: login\r\nUsername: ") + m_g.AsteriskManager +
              QStringLiteral("\r\nSecret: ") + m_g.AsteriskPassword + QStringLiteral("\r\n\r\n"));
     }
-    const QByteArray &text = frames.messages;
-    if (text.isEmpty())
-        return;
-    if (containsLine(text, kAccepted)) {
+    // Judged first and acted on after: acting drops the link and the framer's views with it.
+    bool accepted = false, refusedNow = false;
+    std::optional<DialScan::Caller> caller; // at most one a read pops: the first
+    for (const QByteArrayView message : frames.messages) {
+        accepted = accepted || containsLine(message, kAccepted);
+        refusedNow = refusedNow || containsLine(message, kRefused);
+        if (!caller)
+            caller = DialScan::callerOf(message, m_g.AsteriskExtension);
+    }
+    if (accepted) {
         qCDebug(lcAmi) << "logged in";
         ShowNetOk();
         resetRefusals();
         send(kEventsCallOnly);
     }
-    if (containsLine(text, kRefused))
+    if (refusedNow)
         refused();
-    if (auto caller = DialScan::FirstCaller(text, m_g.AsteriskExtension)) {
+    if (caller) {
         qCDebug(lcAmi) << "dial from" << caller->number << caller->name;
         m_pop.ShowCaller(caller->number, caller->name);
     }

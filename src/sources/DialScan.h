@@ -6,8 +6,8 @@
 
 #include <optional>
 
-// Finds the caller to pop in the Manager Interface messages of one read: the first Dial
-// event with a usable caller number whose destination matches the extension filter.
+// Finds the caller to pop in a Manager Interface message: a Dial event with a usable caller
+// number whose destination matches the extension filter.
 namespace DialScan {
 
 struct Caller
@@ -16,10 +16,10 @@ struct Caller
     QString name;
 };
 
-// `text` is whole messages as received (see AmiFramer); `extensions` is the AsteriskExtension
-// setting: "" for any destination, else a list such as "101,102" matched as substrings of
-// the destination channel, letter case ignored. At most one caller per call.
-std::optional<Caller> FirstCaller(QByteArrayView text, const QString &extensions);
+// `message` is one whole message as received (see AmiFramer), with or without its empty line;
+// `extensions` is the AsteriskExtension setting: "" for any destination, else a list such as
+// "101,102" matched as substrings of the destination channel, letter case ignored.
+std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions);
 
 // Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
 bool MatchesExtension(const QString &destination, const QString &extensions);

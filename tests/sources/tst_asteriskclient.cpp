@@ -171,24 +171,27 @@ private slots:
     // its bound.
     void refusedLogin()
     {
-        r->client.SetIntervals({.fail = 40, .refusedFirst = 150, .refusedMax = 300});
+        r->client.SetIntervals({.fail = 40, .refusedFirst = 100, .refusedMax = 350});
         r->refuseLogins();
+        QList<int> waits; // the timer's interval after each refusal
+        QObject::connect(&r->client, &AsteriskClient::loginRefused,
+                         [&] { waits.append(r->atimer.Interval()); });
         QList<int> seen;   // state, mark and timer interval as the first box opens
-        QList<int> closed; // logins, boxes and timer interval as it closes
+        QList<int> closed; // logins and boxes as it closes, and the wait after each refusal
         r->box.onShow = [&](const FakeMessageBox::Shown &) {
             if (!seen.isEmpty())
                 return;
             seen = {r->state(), r->window.netFailVisible, r->atimer.Interval()};
             QTRY_VERIFY(r->count(kLogin) >= 3 && !r->state());
-            closed = {r->count(kLogin), int(r->box.shown.size()), r->atimer.Interval()};
+            closed = QList<int>{r->count(kLogin), int(r->box.shown.size())} + waits;
         };
         r->client.ConnectAsterisk();
         QTRY_VERIFY(!closed.isEmpty());
-        QCOMPARE(closed, (QList<int>{3, 1, 300}));
+        QCOMPARE(closed, (QList<int>{3, 1, 100, 200, 350}));
         QCOMPARE(r->box.shown[0].text, QStringLiteral("Authentication Failed to Asterisk Server"));
-        QCOMPARE(seen, (QList<int>{State::sckClosed, true, 150}));
+        QCOMPARE(seen, (QList<int>{State::sckClosed, true, 100}));
         const auto &at = r->server.connectedAt;
-        QVERIFY2(at[1] - at[0] >= 140 && at[2] - at[1] >= 285, qPrintable(QString::number(at[2])));
+        QVERIFY2(at[1] - at[0] >= 95 && at[2] - at[1] >= 190, qPrintable(QString::number(at[2])));
     }
 
     // Incomplete settings never connect, and leave a working connection alone; once that

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes/TestSupport.h"
-#include "sources/AmiFramer.h"
 #include "sources/DialScan.h"
 
 #include <QTest>
 
 namespace {
-
-const QByteArray kGreeting = "Asterisk Call Manager/11.0.0\r\n";
-const QByteArray kCapture = TestSupport::Fixture(QStringLiteral("ami/login-ok-call.bin"));
 
 // An Asterisk 1.4 Dial event; an empty `name` leaves the CallerIDName line out.
 QByteArray dial14(const QByteArray &destination, const QByteArray &number,
@@ -37,45 +32,12 @@ void row(const char *tag, const QByteArray &text, const QString &extensions,
 
 } // namespace
 
-// The Manager Interface's text: the stream cut into messages, and the dial a message holds.
-class tst_Ami : public QObject
+// The dial a Manager Interface message holds, and whether its caller pops.
+class tst_DialScan : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void framing_data()
-    {
-        QTest::addColumn<QByteArrayList>("reads");
-        QTest::addColumn<QByteArrayList>("outputs");
-        // Kept: at most 64 bytes.
-        const QByteArray big = "Event: Big\r\nData: " + QByteArray(100, 'x');
-        const QByteArray next = "Event: Next\r\n\r\n";
-        QTest::newRow("resync in a later read")
-            << QByteArrayList{kGreeting, big, "y\r", "\n\r\n" + next}
-            << QByteArrayList{kGreeting, "", "", next};
-        QTest::newRow("over-long also when completed in one read")
-            << QByteArrayList{kGreeting, big + "\r\n\r\n" + next}
-            << QByteArrayList{kGreeting, next};
-        // An end is the first empty line after a message's start, never one overlapping it.
-        QTest::newRow("blank lines") << QByteArrayList{kGreeting, "\r\n\r\n\r\n", "\r\n" + next}
-                                     << QByteArrayList{kGreeting, "\r\n\r\n", "\r\n\r\n" + next};
-        QTest::newRow("greeting") << QByteArrayList{QByteArray(100, 'g'), "\r\n" + next, next}
-                                  << QByteArrayList{"", "", next};
-    }
-
-    void framing()
-    {
-        QFETCH(QByteArrayList, reads);
-        AmiFramer framer(64);
-        QByteArrayList got;
-        for (const QByteArray &read : reads) {
-            const AmiFramer::Frames frames = framer.Feed(read);
-            got.append(frames.greeting + frames.messages);
-        }
-        QVERIFY2(framer.PeakTailSize() <= 65, qPrintable(QString::number(framer.PeakTailSize())));
-        QTEST(got, "outputs");
-    }
-
     void firstCaller_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -90,12 +52,8 @@ private slots:
         row("number of 6", dial14("SIP/101-2a", "123456"), "101", "123456");
         row("blanks around the values", dial14("SIP/101", " 5551234567 ", " Front Desk "), "", num);
         row("name <unknown>", dial14("SIP/101-2a", "5551234567", "<unknown>"), "101", num, "");
-        row("no name after a named block",
-            dial14("SIP/200", "5559876543", "Other") + dial14("SIP/101", "5551112222", ""), "101",
-            "5551112222", "");
+        row("no name", dial14("SIP/101", "5551112222", ""), "101", "5551112222", "");
         row("empty destination", dial14("", "5551234567"), "");
-        const QByteArray big = "Event: VarSet\r\nValue: " + QByteArray(40000, 'x') + "\r\n\r\n";
-        row("block past 32767 bytes", big + frontDesk, "101", num);
 
         // The extension list: substrings, letter case ignored, elements kept as written.
         row("substring, letter case", dial14("Local/sip/102-2a", "5551234567"), "101,SIP/102", num);
@@ -106,9 +64,9 @@ private slots:
         row("blank kept in the element", dial14("Local/ 102-2a", "5551234567"), "101, 102", num);
         row("a lone comma", frontDesk, ",");
 
-        // Asterisk 12 and later, from a real Asterisk 22 session: the originated call's
-        // DialBegin has only Dest... fields, the dialplan's Dial() has the caller.
-        row("capture, 101", kCapture, "101", num);
+        // Asterisk 12 and later: a dial without a calling channel (an originated call) has
+        // only Dest... fields and no caller.
+        row("originated", "Event: DialBegin\r\nDestChannel: PJSIP/101-1\r\n\r\n", "");
         row("escapes", dialBegin(R"(O\'Brien \"MOB\" C:\\x a\\\' Who\? a\nb c\)"), "", num,
             R"(O'Brien "MOB" C:\x a\' Who? a\nb c\)");
 
@@ -133,10 +91,10 @@ private slots:
     {
         QFETCH(QByteArray, text);
         QFETCH(QString, extensions);
-        const auto caller = DialScan::FirstCaller(text, extensions);
+        const auto caller = DialScan::callerOf(text, extensions);
         QTEST(caller ? caller->number + u'|' + caller->name : QString(), "caller");
     }
 };
 
-QTEST_APPLESS_MAIN(tst_Ami)
-#include "tst_ami.moc"
+QTEST_APPLESS_MAIN(tst_DialScan)
+#include "tst_dialscan.moc"
