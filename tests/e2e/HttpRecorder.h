@@ -20,6 +20,9 @@ public:
     }
     const QStringList &Requests() const { return m_requests; }
 
+signals:
+    void requested(const QString &target);
+
 protected:
     void incomingConnection(qintptr descriptor) override
     {
@@ -37,6 +40,7 @@ protected:
                           "call</a></body></html>");
             socket->disconnectFromHost();
             m_requests.append(target);
+            emit requested(target);
         });
     }
 
