@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/IniSettingsStore.h"
 
+#include "base/ConfigFolder.h"
 #include "base/Failure.h"
-#include "platform/IniText.h"
+#include "base/IniText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 Q_LOGGING_CATEGORY(lcSettings, "ringscout.settings", QtWarningMsg)
 
@@ -46,11 +46,8 @@ IniSettingsStore::IniSettingsStore(QString configDir) : m_configDir(std::move(co
 
 QString IniSettingsStore::FilePath(const QString &application) const
 {
-    const QString dir =
-        m_configDir.isEmpty()
-            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-            : m_configDir;
-    return dir + QLatin1Char('/') + application + QStringLiteral(".ini");
+    return ConfigFolder::Path(m_configDir) + QLatin1Char('/') + application +
+           QStringLiteral(".ini");
 }
 
 QByteArray IniSettingsStore::readFile(const QString &path)

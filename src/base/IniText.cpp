@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/IniText.h"
+#include "base/IniText.h"
 
 #include <algorithm>
 #include <iterator>
