@@ -80,7 +80,12 @@ void IniSettingsStore::WriteSettings(const QString &application, const QString &
                                      const KeyValues &values)
 {
     const QString path = FilePath(application);
-    const QByteArray text = IniText::WithValues(readFile(path), section, values);
+    const IniText::Update update = IniText::WithValues(readFile(path), section, values);
+    if (update.refusedLine > 0)
+        fail(QStringLiteral("update"), path,
+             QStringLiteral("line %1 would not read back as it was (is a quote left open?)")
+                 .arg(update.refusedLine));
+    const QByteArray &text = update.text;
     QDir().mkpath(QFileInfo(path).absolutePath());
     // A new file, written beside the old one and renamed over it: a crash or a full disk
     // leaves the old file as it was. Owner-only before the first byte goes in.
