@@ -29,7 +29,7 @@ QString ConfigController::Caption()
         .arg(QLatin1String(Version::Title), QLatin1String(Version::Text));
 }
 
-QStringList ConfigController::Load()
+ConfigController::Texts ConfigController::Load()
 {
     m_cancelEnabled = !m_context.state.startupFailed;
     try {
@@ -42,18 +42,20 @@ QStringList ConfigController::Load()
     return textsFromRecord();
 }
 
-QStringList ConfigController::textsFromRecord() const
+ConfigController::Texts ConfigController::textsFromRecord() const
 {
-    QStringList texts;
-    for (const char *key : SettingsTable::kOptionsKeys)
-        texts.append(SettingsTable::Find(QString::fromLatin1(key))->text(m_context.settings));
+    Texts texts;
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString key = QString::fromLatin1(name);
+        texts.insert(key, SettingsTable::Find(key)->text(m_context.settings));
+    }
     return texts;
 }
 
-QStringList ConfigController::textsFromStore() const
+ConfigController::Texts ConfigController::textsFromStore() const
 {
     const Settings &settings = m_context.settings;
-    QStringList texts;
+    Texts texts;
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString key = QString::fromLatin1(name);
         QString text = QString::fromLatin1(SettingsTable::Find(key)->defaultText);
@@ -72,17 +74,18 @@ QStringList ConfigController::textsFromStore() const
             }
             text = on ? QStringLiteral("1") : QStringLiteral("0");
         }
-        texts.append(text);
+        texts.insert(key, text);
     }
     return texts;
 }
 
-bool ConfigController::Ok(const QStringList &texts)
+bool ConfigController::Ok(const Texts &texts)
 {
     ISettingsStore::KeyValues keysAndTexts;
-    for (std::size_t i = 0; i < SettingsTable::kOptionsKeys.size(); ++i)
-        keysAndTexts.append(
-            {QString::fromLatin1(SettingsTable::kOptionsKeys[i]), texts.value(int(i))});
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString key = QString::fromLatin1(name);
+        keysAndTexts.append({key, texts.value(key)});
+    }
     Settings &settings = m_context.settings;
     try {
         m_context.store.WriteSettings(settings.appName, settings.sectionName, keysAndTexts);

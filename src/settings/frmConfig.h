@@ -25,8 +25,8 @@ public:
     QWidget *Control(const char *name) const;
     QPushButton *cmdOK() const;
     QPushButton *cmdCancel() const;
-    // The fields' texts in the order OK writes them.
-    QStringList Texts() const;
+    // The fields' texts by the key of their setting, as OK writes them.
+    ConfigController::Texts Texts() const;
 
 signals:
     // Closing the dialog ended the program: start-up had failed and was not put right.
