@@ -30,7 +30,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
                                   m_timer, window, adapters.box);
     m_startup = std::make_unique<Startup>(m_settings, m_state, adapters.store, adapters.browser,
                                           window, adapters.box, *m_monitor);
-    m_quit = std::make_unique<QuitCommand>(window, m_settings, adapters.store);
+    m_quit = std::make_unique<QuitCommand>(window, adapters.store);
     m_options = std::make_unique<ConfigOpener>(
         ConfigContext{m_settings, m_state, adapters.store, window, *m_monitor, adapters.box});
 

@@ -25,8 +25,6 @@ Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBr
 
 bool Startup::Run()
 {
-    m_settings.appName = QString::fromUtf8(Version::SettingsApplication);
-    m_settings.sectionName = QString::fromUtf8(Version::SettingsSection);
     m_browser.Navigate(QStringLiteral("about:blank"));
     m_state.startupFailed = false;
     m_state.modemBufferTicks = 0;

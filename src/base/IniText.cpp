@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/IniText.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <iterator>
 
@@ -388,6 +386,18 @@ std::optional<QString> Value(QByteArrayView file, const QString &section, const 
     if (!raw)
         return std::nullopt;
     return valueText(*raw);
+}
+
+QHash<QString, QString> Values(QByteArrayView file, const QString &section)
+{
+    const QByteArray sectionBytes = section.toUtf8();
+    QHash<QString, QString> values;
+    forEachEntry(file, [&](QByteArrayView inSection, const Line &line, bool header) {
+        if (!header && inSection == sectionBytes)
+            values.insert(decodeTyped(keyOf(file, line)),
+                          valueText(file.sliced(line.equals + 1, line.end - line.equals - 1)));
+    });
+    return values;
 }
 
 Update WithValues(QByteArrayView file, const QString &section, const KeyValues &values)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -28,6 +29,9 @@ struct Update
     // unclosed quote takes in the lines after it); `text` is then empty.
     qsizetype refusedLine = 0;
 };
+
+// Every key of `[section]` with its text, as Value() gives it.
+QHash<QString, QString> Values(QByteArrayView file, const QString &section);
 
 // `file` with each key's value replaced where the key stands in `[section]`, otherwise added
 // at the end of that section, or in a new section at the end of the file. Every other key

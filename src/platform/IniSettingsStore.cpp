@@ -41,12 +41,14 @@ bool writeAll(QSaveFile &file, QByteArrayView text)
 
 } // namespace
 
-IniSettingsStore::IniSettingsStore(QString configDir) : m_configDir(std::move(configDir))
+IniSettingsStore::IniSettingsStore(QString application, QString section, QString configDir)
+    : m_application(std::move(application)), m_section(std::move(section)),
+      m_configDir(std::move(configDir))
 {}
 
-QString IniSettingsStore::FilePath(const QString &application) const
+QString IniSettingsStore::FilePath() const
 {
-    return ConfigFolder::Path(m_configDir) + QLatin1Char('/') + application +
+    return ConfigFolder::Path(m_configDir) + QLatin1Char('/') + m_application +
            QStringLiteral(".ini");
 }
 
@@ -70,17 +72,15 @@ QByteArray IniSettingsStore::readFile(const QString &path)
     return file.readAll();
 }
 
-QString IniSettingsStore::ReadSetting(const QString &application, const QString &section,
-                                      const QString &key, const QString &defaultValue)
+QHash<QString, QString> IniSettingsStore::ReadSettings()
 {
-    return IniText::Value(readFile(FilePath(application)), section, key).value_or(defaultValue);
+    return IniText::Values(readFile(FilePath()), m_section);
 }
 
-void IniSettingsStore::WriteSettings(const QString &application, const QString &section,
-                                     const KeyValues &values)
+void IniSettingsStore::WriteSettings(const KeyValues &values)
 {
-    const QString path = FilePath(application);
-    const IniText::Update update = IniText::WithValues(readFile(path), section, values);
+    const QString path = FilePath();
+    const IniText::Update update = IniText::WithValues(readFile(path), m_section, values);
     if (update.refusedLine > 0)
         fail(QStringLiteral("update"), path,
              QStringLiteral("line %1 would not read back as it was (is a quote left open?)")

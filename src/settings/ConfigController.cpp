@@ -54,17 +54,18 @@ ConfigController::Texts ConfigController::textsFromRecord() const
 
 ConfigController::Texts ConfigController::textsFromStore() const
 {
-    const Settings &settings = m_context.settings;
+    QHash<QString, QString> stored;
+    try {
+        stored = m_context.store.ReadSettings();
+    } catch (const Failure &) {
+        // A store that cannot be read at all (a folder in the file's place) shows the
+        // defaults; OK then reports why it cannot write them.
+    }
     Texts texts;
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString key = QString::fromLatin1(name);
-        QString text = QString::fromLatin1(SettingsTable::Find(key)->defaultText);
-        try {
-            text = m_context.store.ReadSetting(settings.appName, settings.sectionName, key, text);
-        } catch (const Failure &) {
-            // A store that cannot be read at all (a folder in the file's place) shows the
-            // defaults; OK then reports why it cannot write them.
-        }
+        QString text =
+            stored.value(key, QString::fromLatin1(SettingsTable::Find(key)->defaultText));
         if (key == QLatin1String("newwin")) {
             // The list can only show its two entries; a text that is no number shows as off.
             bool on = false;
@@ -88,7 +89,7 @@ bool ConfigController::Ok(const Texts &texts)
     }
     Settings &settings = m_context.settings;
     try {
-        m_context.store.WriteSettings(settings.appName, settings.sectionName, keysAndTexts);
+        m_context.store.WriteSettings(keysAndTexts);
         LoadSettings(settings, m_context.store, m_context.window);
         m_context.monitor.StartMonitor();
         m_context.window.ShowAndActivate();

@@ -118,8 +118,6 @@ void tst_frmConfig::buttons()
     QFETCH(int, index);
     const Row &row = rows()[index];
     Settings g;
-    g.appName = QStringLiteral("Belvane");
-    g.sectionName = QStringLiteral("settings");
     RunState state;
     state.startupFailed = row.startupFailed;
     MemorySettingsStore memory;

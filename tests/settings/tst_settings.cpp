@@ -91,17 +91,15 @@ void tst_Settings::loads()
 {
     QFETCH(QByteArray, lines);
     QFETCH(QString, loaded);
-    IniSettingsStore store(m_dir->path());
+    IniSettingsStore store("Belvane", "settings", m_dir->path());
     const QString key = lines.isNull() ? "URL" : QString(lines).section('=', 0, 0).trimmed();
     if (lines.isNull())
-        store.WriteSetting("Belvane", "settings", "URL", loaded);
+        store.WriteSetting("URL", loaded);
     else // as an editor leaves it, readable by everyone: the first read keeps it to its owner
         put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
             QFile::ReadGroup | QFile::ReadOther);
     QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
     Settings g;
-    g.appName = QStringLiteral("Belvane");
-    g.sectionName = QStringLiteral("settings");
     FakeMainWindow window;
     QString failure;
     try {
@@ -175,7 +173,7 @@ void tst_Settings::writes()
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Belvane.ini")));
     else
         put(before);
-    IniSettingsStore store(m_dir->path());
+    IniSettingsStore store("Belvane", "settings", m_dir->path());
     // Writes beyond 100 bytes fail, as on a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -184,17 +182,15 @@ void tst_Settings::writes()
     setrlimit(RLIMIT_FSIZE, &small);
     QString failure;
     try {
-        store.WriteSettings("Belvane", "settings",
-                            {{"startx", "1920"},
+        store.WriteSettings({{"startx", "1920"},
                              {"URL", "http://h/?a=*,b"},
                              {"Target", QString::fromUtf8("Caf\xc3\xa9")}});
     } catch (const Failure &f) {
         failure = f.Text();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
-    QCOMPARE(failure, reason.isEmpty()
-                          ? reason
-                          : "Settings: cannot " + reason.arg(store.FilePath("Belvane")));
+    QCOMPARE(failure,
+             reason.isEmpty() ? reason : "Settings: cannot " + reason.arg(store.FilePath()));
     QFile file(path());
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)", after);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), qsizetype(before != "(a folder)"));
