@@ -2,7 +2,9 @@
 #pragma once
 
 #include "platform/TimerControl.h"
-#include "settings/Globals.h"
+#include "settings/RunState.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 
 #include <QObject>
 
@@ -67,6 +69,7 @@ signals:
 private:
     Settings m_settings;
     RunState m_state;
+    StartupStatus m_startupStatus;
     std::unique_ptr<frmMain> m_frmMain;
     TimerControl m_timer;
     TimerControl m_atimer;

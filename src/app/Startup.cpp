@@ -2,13 +2,15 @@
 #include "app/Startup.h"
 
 #include "Version.h"
-#include "app/IMonitor.h"
 #include "base/Failure.h"
 #include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
-#include "settings/Globals.h"
+#include "settings/IMonitor.h"
 #include "settings/LoadSettings.h"
+#include "settings/RunState.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 
 QString MainCaption()
 {
@@ -17,16 +19,16 @@ QString MainCaption()
              QLatin1String(Version::CompanyName));
 }
 
-Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
-                 IMainWindow &window, IMessageBox &box, IMonitor &monitor)
-    : m_settings(settings), m_state(state), m_store(store), m_browser(browser), m_window(window),
-      m_box(box), m_monitor(monitor)
+Startup::Startup(Settings &settings, RunState &state, StartupStatus &startup, ISettingsStore &store,
+                 IBrowser &browser, IMainWindow &window, IMessageBox &box, IMonitor &monitor)
+    : m_settings(settings), m_state(state), m_startup(startup), m_store(store), m_browser(browser),
+      m_window(window), m_box(box), m_monitor(monitor)
 {}
 
 bool Startup::Run()
 {
     m_browser.Navigate(QStringLiteral("about:blank"));
-    m_state.startupFailed = false;
+    m_startup.SetFailed(false);
     m_state.modemBufferTicks = 0;
     m_state.dialTicks = 0;
     m_state.dialNumber.clear();
@@ -46,7 +48,7 @@ bool Startup::Run()
             m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
             return true;
         }
-        m_state.startupFailed = true;
+        m_startup.SetFailed(true);
         m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
         m_window.Hide();
         return false;

@@ -10,6 +10,7 @@ class IMainWindow;
 class IMessageBox;
 class IMonitor;
 class ISettingsStore;
+class StartupStatus;
 
 // "Ringscout v1.2.17 - Belvane".
 QString MainCaption();
@@ -18,8 +19,8 @@ QString MainCaption();
 class Startup
 {
 public:
-    Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
-            IMainWindow &window, IMessageBox &box, IMonitor &monitor);
+    Startup(Settings &settings, RunState &state, StartupStatus &startup, ISettingsStore &store,
+            IBrowser &browser, IMainWindow &window, IMessageBox &box, IMonitor &monitor);
 
     // A failure is reported in a box and the main window hidden: then false, and the caller
     // opens the Options dialog to put it right. Never throws.
@@ -28,6 +29,7 @@ public:
 private:
     Settings &m_settings;
     RunState &m_state;
+    StartupStatus &m_startup;
     ISettingsStore &m_store;
     IBrowser &m_browser;
     IMainWindow &m_window;

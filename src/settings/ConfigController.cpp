@@ -2,23 +2,16 @@
 #include "settings/ConfigController.h"
 
 #include "Version.h"
-#include "app/IMonitor.h"
 #include "base/Failure.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
-#include "settings/Globals.h"
+#include "settings/IMonitor.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingConversions.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
-
-QString ConfigControlName(const char *key)
-{
-    const QString name = QString::fromLatin1(key);
-    if (name.startsWith(QLatin1String("Asterisk")))
-        return QStringLiteral("txtA") + name.mid(8);
-    return name;
-}
+#include "settings/StartupStatus.h"
 
 ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
 {}
@@ -31,7 +24,7 @@ QString ConfigController::Caption()
 
 ConfigController::Texts ConfigController::Load()
 {
-    m_cancelEnabled = !m_context.state.startupFailed;
+    m_cancelEnabled = !m_context.startup.Failed();
     try {
         LoadSettings(m_context.settings, m_context.store, m_context.window);
     } catch (const Failure &) {
@@ -102,7 +95,7 @@ bool ConfigController::Ok(const Texts &texts)
 
 bool ConfigController::Closed()
 {
-    if (m_context.state.startupFailed)
+    if (m_context.startup.Failed())
         return true;
     m_context.window.ShowAndActivate();
     return false;

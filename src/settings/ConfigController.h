@@ -1,31 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "settings/ConfigContext.h"
+
 #include <QHash>
 #include <QString>
-
-struct RunState;
-struct Settings;
-class IMainWindow;
-class IMessageBox;
-class IMonitor;
-class ISettingsStore;
-
-// What the Options dialog works on: the settings and the run state, the store, the main
-// window, the monitoring switch and the message boxes.
-struct ConfigContext
-{
-    Settings &settings;
-    RunState &state;
-    ISettingsStore &store;
-    IMainWindow &window;
-    IMonitor &monitor;
-    IMessageBox &box;
-};
-
-// The text box that shows a setting: named after its key, the Asterisk ones as
-// "txtA" and the rest ("AsteriskPort" in txtAPort).
-QString ConfigControlName(const char *key);
 
 // The Options dialog's rules without its widgets: what the fields show when it opens, what OK
 // writes and restarts, and what closing it does. Field texts go by the key of their setting

@@ -3,7 +3,7 @@
 
 #include "platform/IMainWindow.h"
 #include "platform/ISettingsStore.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 
 void LoadSettings(Settings &settings, ISettingsStore &store, IMainWindow &window)

@@ -2,7 +2,6 @@
 #include "settings/frmConfig.h"
 
 #include "forms/FormBuilder.h"
-#include "platform/IMainWindow.h"
 #include "settings/ConfigControls.h"
 #include "settings/SettingsTable.h"
 
@@ -145,26 +144,4 @@ void frmConfig::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
     if (m_controller.Closed())
         emit endProgram();
-}
-
-ConfigOpener::ConfigOpener(const ConfigContext &context, QObject *parent)
-    : QObject(parent), m_context(context)
-{}
-
-ConfigOpener::~ConfigOpener()
-{
-    delete m_open;
-}
-
-void ConfigOpener::Open()
-{
-    m_context.window.Hide();
-    if (!m_open) {
-        m_open = new frmConfig(m_context);
-        connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);
-        m_open->Load();
-    }
-    m_open->show();
-    m_open->raise();
-    m_open->activateWindow();
 }

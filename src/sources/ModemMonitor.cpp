@@ -5,7 +5,8 @@
 #include "platform/ISerialPort.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
-#include "settings/Globals.h"
+#include "settings/RunState.h"
+#include "settings/Settings.h"
 #include "sources/ModemPoll.h"
 
 #include <QLoggingCategory>

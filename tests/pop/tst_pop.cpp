@@ -4,7 +4,7 @@
 #include "platform/WireText.h"
 #include "pop/CallerPop.h"
 #include "pop/SearchUrl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 #include <QtTest>
 

@@ -3,6 +3,10 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
+#include "settings/ConfigControls.h"
+#include "settings/ConfigOpener.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
 #include <QComboBox>
@@ -118,18 +122,18 @@ void tst_frmConfig::buttons()
     QFETCH(int, index);
     const Row &row = rows()[index];
     Settings g;
-    RunState state;
-    state.startupFailed = row.startupFailed;
+    StartupStatus startup;
+    startup.SetFailed(row.startupFailed);
     MemorySettingsStore memory;
     FakeMainWindow window;
     FakeMonitor monitor;
-    monitor.state = &state;
+    monitor.startup = &startup;
     if (!row.failWith.isEmpty())
         monitor.failWith = row.failWith;
     for (const auto &[key, text] : row.stored)
         memory.set(key, text);
     FakeMessageBox boxes;
-    ConfigOpener opener(ConfigContext{g, state, memory, window, monitor, boxes});
+    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
     opener.Open();
     QPointer<frmConfig> dialog = opener.Current();
     QCOMPARE(dialog->size(), QSize(502, 568)); // 7530 x 8520 twips, and no other

@@ -2,8 +2,8 @@
 #include "base/Failure.h"
 #include "fakes/FakeMainWindow.h"
 #include "platform/IniSettingsStore.h"
-#include "settings/Globals.h"
 #include "settings/LoadSettings.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 
 #include <QtTest>

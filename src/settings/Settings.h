@@ -29,15 +29,3 @@ struct Settings
     qint32 startw = 0;
     qint32 starth = 0;
 };
-
-// The few state variables the parts of the program share besides the settings.
-struct RunState
-{
-    bool startupFailed = false;
-    QString modemBuffer;
-    qint16 modemBufferTicks = 0;
-    QString dialNumber;
-    qint16 dialTicks = 0;
-    // A number confirmed while a dial was under way; dialled once that dial is released.
-    QString dialNext;
-};
