@@ -27,30 +27,23 @@ private slots:
 
 namespace {
 
-enum class Do { Shows, Types, Reopen, Ok, Cancel, Close };
-
-// What the user does: sees `text` in the field of `key`, types it there (newwin takes an
-// entry's position), opens Settings again after a call showed the main window, or presses a
-// button.
-struct Step
-{
-    Do what;
-    QString key = {};
-    QString text = {};
-};
+using KeyTexts = QList<std::pair<QString, QString>>;
+// Reopen: a call showed the main window, then Settings was pressed again.
+enum class Press { Reopen, Ok, Cancel, Close };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
-// the steps; how the box's text starts (empty: no box); the end: the dialog "open", "closed"
-// (the main window back) or "ended" (the program ends).
+// what the fields show, what the user types (newwin takes an entry's position) and presses; how
+// the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
+// back) or "ended" (the program ends).
 struct Row
 {
     const char *name;
-    QList<std::pair<QString, QString>> stored;
+    KeyTexts stored;
     bool startupFailed;
     QString failWith;
-    QList<Step> steps;
-    QString box;
-    QString after;
+    KeyTexts shows, types;
+    QList<Press> presses;
+    QString box, after;
 };
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
@@ -63,37 +56,28 @@ const QList<Row> &rows()
          {{"newwin", "1"}, {"yacPort", " 10630"}, {"comPort", ""}, {"URL", kLong}},
          false,
          "port 10629 is in use",
-         {{Do::Shows, "newwin", "Browser Link!"},
-          {Do::Shows, "yacPort", "10630"},
-          {Do::Shows, "comPort", "0"},
-          {Do::Shows, "URL", kLong},
-          {Do::Types, "newwin", "0"},
-          {Do::Types, "cidKey", " NMBR = "},
-          {Do::Reopen},
-          {Do::Ok}},
+         {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
+         {{"newwin", "0"}, {"cidKey", " NMBR = "}},
+         {Press::Reopen, Press::Ok},
          "YAC listener: port 10629 is in use",
          "open"},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
-         {{"yacPort", ""},
-          {"newwin", "x"},
-          {"AsteriskPort", "99999"},
-          {"AsteriskManager", "admin"}},
+         {{"yacPort", ""}, {"newwin", "x"}, {"AsteriskPort", "99999"}},
          false,
          "",
-         {{Do::Shows, "yacPort", ""},
-          {Do::Shows, "newwin", "Pop-up"},
-          {Do::Shows, "AsteriskPort", "99999"},
-          {Do::Shows, "AsteriskManager", "admin"},
-          {Do::Types, "Target", "crm"},
-          {Do::Cancel}},
+         {{"yacPort", ""}, {"newwin", "Pop-up"}, {"AsteriskPort", "99999"}},
+         {{"Target", "crm"}},
+         {Press::Cancel},
          "",
          "closed"},
         {"failed start-up: Cancel does nothing, the close box ends",
          {},
          true,
          "",
-         {{Do::Types, "Target", "crm"}, {Do::Cancel}, {Do::Close}},
+         {},
+         {{"Target", "crm"}},
+         {Press::Cancel, Press::Close},
          "",
          "ended"},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
@@ -101,7 +85,9 @@ const QList<Row> &rows()
          {},
          true,
          "port 10629 is in use",
-         {{Do::Ok}, {Do::Cancel}, {Do::Close}},
+         {},
+         {},
+         {Press::Ok, Press::Cancel, Press::Close},
          "YAC listener: ",
          "closed"},
     };
@@ -143,44 +129,42 @@ void tst_frmConfig::buttons()
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                  qPrintable(label->text()));
 
+    const auto field = [&](const QString &key) {
+        return dialog->Control(qPrintable(ConfigControlName(qPrintable(key))));
+    };
+    for (const auto &[key, text] : row.shows) {
+        auto *list = qobject_cast<QComboBox *>(field(key));
+        QCOMPARE(list ? list->currentText() : field(key)->property("text").toString(), text);
+    }
+    for (const auto &[key, text] : row.types) {
+        if (auto *list = qobject_cast<QComboBox *>(field(key)))
+            list->setCurrentIndex(text.toInt());
+        else
+            field(key)->setProperty("text", text);
+    }
+    const ConfigController::Texts typed = dialog->Texts();
     QSignalSpy end(&opener, &ConfigOpener::endProgram);
-    ConfigController::Texts typed;
-    QList<Step> entered;
-    for (const Step &step : row.steps) {
+    for (const Press press : row.presses) {
         QVERIFY(dialog && opener.Current() == dialog && !window.visible);
         QCOMPARE(dialog->cmdCancel()->isEnabled(), !row.startupFailed);
-        QWidget *field = dialog->Control(qPrintable(ConfigControlName(qPrintable(step.key))));
-        auto *list = qobject_cast<QComboBox *>(field);
-        if (step.what == Do::Shows) {
-            QCOMPARE(list ? list->currentText() : field->property("text").toString(), step.text);
-            continue;
-        }
-        if (step.what == Do::Types)
-            entered.append(step);
-        else if (typed.isEmpty())
-            typed = dialog->Texts();
-        if (list && step.what == Do::Types)
-            list->setCurrentIndex(step.text.toInt());
-        else if (step.what == Do::Types)
-            field->setProperty("text", step.text);
-        else if (step.what == Do::Reopen) {
+        if (press == Press::Reopen) {
             window.ShowAndActivate();
             opener.Open();
-        } else if (step.what == Do::Close)
+        } else if (press == Press::Close) {
             dialog->close();
-        else
-            (step.what == Do::Ok ? dialog->cmdOK() : dialog->cmdCancel())->click();
+        } else {
+            (press == Press::Ok ? dialog->cmdOK() : dialog->cmdCancel())->click();
+        }
         QTest::qWait(0);
     }
 
     // OK writes all fifteen fields, as typed, in one replacement of the store; nothing else
     // writes.
-    const bool wrote = std::any_of(row.steps.begin(), row.steps.end(),
-                                   [](const Step &step) { return step.what == Do::Ok; });
+    const bool wrote = row.presses.contains(Press::Ok);
     QCOMPARE(memory.replacements.size(), int(wrote));
     QCOMPARE(memory.values.size(), wrote ? 15 : row.stored.size());
-    for (const Step &step : wrote ? entered : QList<Step>())
-        QCOMPARE(memory.get(step.key), step.text);
+    for (const auto &[key, text] : wrote ? row.types : KeyTexts())
+        QCOMPARE(memory.get(key), text);
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
     for (const FakeMessageBox::Shown &shown : boxes.shown)
         QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(row.box),
