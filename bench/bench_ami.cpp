@@ -15,7 +15,7 @@
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "sources/AmiFramer.h"
 #include "sources/AsteriskClient.h"
 #include "sources/DialScan.h"

@@ -9,7 +9,7 @@
 #include "dialer/DialerOpener.h"
 #include "platform/IBrowser.h"
 #include "pop/CallerPop.h"
-#include "settings/frmConfig.h"
+#include "settings/ConfigOpener.h"
 #include "sources/AsteriskClient.h"
 #include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
@@ -25,14 +25,14 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
     new AsteriskNotices(*m_asterisk, window, adapters.box, this);
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, *m_pop);
-    m_monitor =
-        std::make_unique<Monitor>(m_settings, m_state, CallSources{*m_modem, *m_asterisk, *m_yac},
-                                  m_timer, window, adapters.box);
-    m_startup = std::make_unique<Startup>(m_settings, m_state, adapters.store, adapters.browser,
-                                          window, adapters.box, *m_monitor);
-    m_quit = std::make_unique<QuitCommand>(window, m_settings, adapters.store);
-    m_options = std::make_unique<ConfigOpener>(
-        ConfigContext{m_settings, m_state, adapters.store, window, *m_monitor, adapters.box});
+    m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,
+                                          CallSources{*m_modem, *m_asterisk, *m_yac}, m_timer,
+                                          window, adapters.box);
+    m_startup = std::make_unique<Startup>(m_settings, m_startupStatus, adapters.store,
+                                          adapters.browser, window, adapters.box, *m_monitor);
+    m_quit = std::make_unique<QuitCommand>(window, adapters.store);
+    m_options = std::make_unique<ConfigOpener>(ConfigContext{
+        m_settings, m_startupStatus, adapters.store, window, *m_monitor, adapters.box});
 
     connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
     connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::Open);

@@ -2,7 +2,8 @@
 #pragma once
 
 #include "platform/TimerControl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 
 #include <QObject>
 
@@ -53,7 +54,6 @@ public:
 
     frmMain &MainWindow() { return *m_frmMain; }
     Settings &Record() { return m_settings; }
-    const RunState &State() const { return m_state; }
     Monitor &Monitoring() { return *m_monitor; }
     ConfigOpener &Options() { return *m_options; }
     ModemMonitor &Modem() { return *m_modem; }
@@ -66,7 +66,7 @@ signals:
 
 private:
     Settings m_settings;
-    RunState m_state;
+    StartupStatus m_startupStatus;
     std::unique_ptr<frmMain> m_frmMain;
     TimerControl m_timer;
     TimerControl m_atimer;

@@ -6,14 +6,15 @@
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/TimerControl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 #include "sources/AsteriskClient.h"
 #include "sources/ModemMonitor.h"
 #include "sources/YacListener.h"
 
-Monitor::Monitor(const Settings &settings, RunState &state, const CallSources &sources,
+Monitor::Monitor(const Settings &settings, StartupStatus &startup, const CallSources &sources,
                  TimerControl &pollTimer, IMainWindow &window, IMessageBox &box)
-    : m_settings(settings), m_state(state), m_sources(sources), m_timer(pollTimer),
+    : m_settings(settings), m_startup(startup), m_sources(sources), m_timer(pollTimer),
       m_window(window), m_box(box)
 {}
 
@@ -22,7 +23,7 @@ void Monitor::StartMonitor()
     m_sources.modem.OpenModem();
     m_sources.asterisk.ConnectAsterisk();
     m_window.showMonitoring(true);
-    m_state.startupFailed = false;
+    m_startup.SetFailed(false);
     m_sources.yac.CloseYac();
     if (m_settings.yacPort > 0)
         m_sources.yac.ListenYac();

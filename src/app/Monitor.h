@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/IMonitor.h"
+#include "settings/IMonitor.h"
 
-struct RunState;
 struct Settings;
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
+class StartupStatus;
 class ModemMonitor;
 class TimerControl;
 class YacListener;
@@ -26,7 +26,7 @@ class Monitor : public IMonitor
 {
 public:
     // `pollTimer` is the modem's: monitoring counts as on while it runs.
-    Monitor(const Settings &settings, RunState &state, const CallSources &sources,
+    Monitor(const Settings &settings, StartupStatus &startup, const CallSources &sources,
             TimerControl &pollTimer, IMainWindow &window, IMessageBox &box);
 
     void StartMonitor() override;
@@ -39,7 +39,7 @@ public:
 
 private:
     const Settings &m_settings;
-    RunState &m_state;
+    StartupStatus &m_startup;
     CallSources m_sources;
     TimerControl &m_timer;
     IMainWindow &m_window;

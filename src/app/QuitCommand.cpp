@@ -4,7 +4,6 @@
 #include "app/frmMain.h"
 #include "base/Failure.h"
 #include "platform/ISettingsStore.h"
-#include "settings/Globals.h"
 #include "settings/SettingsTable.h"
 
 #include <QLoggingCategory>
@@ -12,9 +11,8 @@
 
 Q_LOGGING_CATEGORY(lcQuit, "ringscout.app", QtWarningMsg)
 
-QuitCommand::QuitCommand(frmMain &window, const Settings &settings, ISettingsStore &store,
-                         QObject *parent)
-    : QObject(parent), m_window(window), m_settings(settings), m_store(store)
+QuitCommand::QuitCommand(frmMain &window, ISettingsStore &store, QObject *parent)
+    : QObject(parent), m_window(window), m_store(store)
 {
     connect(window.cmdQuit(), &QPushButton::clicked, this, &QuitCommand::cmdQuit_Click);
     connect(&window, &frmMain::closed, this, &QuitCommand::quitRequested);
@@ -25,7 +23,6 @@ void QuitCommand::cmdQuit_Click()
     const QList<int> twips = m_window.NormalGeometryTwips();
     try {
         m_store.WriteSettings(
-            m_settings.appName, m_settings.sectionName,
             SettingsTable::GeometryValues(twips[0], twips[1], twips[2], twips[3]));
     } catch (const Failure &failure) {
         // Quit ends the program whatever happens; a position not saved is no reason to stay.

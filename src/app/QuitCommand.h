@@ -3,7 +3,6 @@
 
 #include <QObject>
 
-struct Settings;
 class ISettingsStore;
 class frmMain;
 
@@ -14,8 +13,7 @@ class QuitCommand : public QObject
     Q_OBJECT
 
 public:
-    QuitCommand(frmMain &window, const Settings &settings, ISettingsStore &store,
-                QObject *parent = nullptr);
+    QuitCommand(frmMain &window, ISettingsStore &store, QObject *parent = nullptr);
 
     // Saves the normal outer geometry in twips under "startx", "starty", "startw" and
     // "starth", in one write, then ends the program even when the write fails.
@@ -26,6 +24,5 @@ signals:
 
 private:
     frmMain &m_window;
-    const Settings &m_settings;
     ISettingsStore &m_store;
 };

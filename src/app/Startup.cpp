@@ -2,13 +2,14 @@
 #include "app/Startup.h"
 
 #include "Version.h"
-#include "app/IMonitor.h"
 #include "base/Failure.h"
 #include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
-#include "settings/Globals.h"
+#include "settings/IMonitor.h"
 #include "settings/LoadSettings.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 
 QString MainCaption()
 {
@@ -17,18 +18,16 @@ QString MainCaption()
              QLatin1String(Version::CompanyName));
 }
 
-Startup::Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
-                 IMainWindow &window, IMessageBox &box, IMonitor &monitor)
-    : m_settings(settings), m_state(state), m_store(store), m_browser(browser), m_window(window),
-      m_box(box), m_monitor(monitor)
+Startup::Startup(Settings &settings, StartupStatus &startup, ISettingsStore &store,
+                 IBrowser &browser, IMainWindow &window, IMessageBox &box, IMonitor &monitor)
+    : m_settings(settings), m_startup(startup), m_store(store), m_browser(browser),
+      m_window(window), m_box(box), m_monitor(monitor)
 {}
 
 bool Startup::Run()
 {
-    m_settings.appName = QString::fromUtf8(Version::SettingsApplication);
-    m_settings.sectionName = QString::fromUtf8(Version::SettingsSection);
     m_browser.Navigate(QStringLiteral("about:blank"));
-    m_state.startupFailed = false;
+    m_startup.SetFailed(false);
     m_window.SetCaption(MainCaption());
 
     try {
@@ -45,7 +44,7 @@ bool Startup::Run()
             m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
             return true;
         }
-        m_state.startupFailed = true;
+        m_startup.SetFailed(true);
         m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
         m_window.Hide();
         return false;

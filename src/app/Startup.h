@@ -3,13 +3,13 @@
 
 #include <QString>
 
-struct RunState;
 struct Settings;
 class IBrowser;
 class IMainWindow;
 class IMessageBox;
 class IMonitor;
 class ISettingsStore;
+class StartupStatus;
 
 // "Ringscout v1.2.17 - Belvane".
 QString MainCaption();
@@ -18,7 +18,7 @@ QString MainCaption();
 class Startup
 {
 public:
-    Startup(Settings &settings, RunState &state, ISettingsStore &store, IBrowser &browser,
+    Startup(Settings &settings, StartupStatus &startup, ISettingsStore &store, IBrowser &browser,
             IMainWindow &window, IMessageBox &box, IMonitor &monitor);
 
     // A failure is reported in a box and the main window hidden: then false, and the caller
@@ -27,7 +27,7 @@ public:
 
 private:
     Settings &m_settings;
-    RunState &m_state;
+    StartupStatus &m_startup;
     ISettingsStore &m_store;
     IBrowser &m_browser;
     IMainWindow &m_window;

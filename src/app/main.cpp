@@ -63,7 +63,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QString::fromUtf8(Version::CompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
 
-    IniSettingsStore store;
+    IniSettingsStore store(QString::fromUtf8(Version::SettingsApplication),
+                           QString::fromUtf8(Version::SettingsSection));
     QtMessageBox box;
     WebEngineBrowser browser;
     TcpSocketControl winsock1;

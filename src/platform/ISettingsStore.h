@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <utility>
 
-// The per-user settings store: text values addressed by application, section and key.
-// Every call may throw Failure when the store cannot be read or written; none other.
+// The per-user settings store, bound to the program's address (application and section) when
+// it is made: text values by key. Every call may throw Failure when the store cannot be read or
+// written; none other.
 class ISettingsStore
 {
 public:
@@ -15,18 +17,17 @@ public:
 
     virtual ~ISettingsStore() = default;
 
-    // The stored text; `defaultValue` when the key does not exist. A key that exists with
-    // empty text gives empty text.
-    virtual QString ReadSetting(const QString &application, const QString &section,
-                                const QString &key, const QString &defaultValue) = 0;
+    // Every stored key with its text, read at once. A key that exists with empty text gives
+    // empty text.
+    virtual QHash<QString, QString> ReadSettings() = 0;
     // Creates or replaces the values, all of them or, when the store cannot be written,
     // none.
-    virtual void WriteSettings(const QString &application, const QString &section,
-                               const KeyValues &values) = 0;
+    virtual void WriteSettings(const KeyValues &values) = 0;
 
-    void WriteSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &text)
+    // The stored text; `defaultValue` when the key does not exist.
+    QString ReadSetting(const QString &key, const QString &defaultValue)
     {
-        WriteSettings(application, section, {{key, text}});
+        return ReadSettings().value(key, defaultValue);
     }
+    void WriteSetting(const QString &key, const QString &text) { WriteSettings({{key, text}}); }
 };

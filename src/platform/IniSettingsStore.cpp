@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/IniSettingsStore.h"
 
+#include "base/ConfigFolder.h"
 #include "base/Failure.h"
-#include "platform/IniText.h"
+#include "base/IniText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 Q_LOGGING_CATEGORY(lcSettings, "ringscout.settings", QtWarningMsg)
 
@@ -41,16 +41,15 @@ bool writeAll(QSaveFile &file, QByteArrayView text)
 
 } // namespace
 
-IniSettingsStore::IniSettingsStore(QString configDir) : m_configDir(std::move(configDir))
+IniSettingsStore::IniSettingsStore(QString application, QString section, QString configDir)
+    : m_application(std::move(application)), m_section(std::move(section)),
+      m_configDir(std::move(configDir))
 {}
 
-QString IniSettingsStore::FilePath(const QString &application) const
+QString IniSettingsStore::FilePath() const
 {
-    const QString dir =
-        m_configDir.isEmpty()
-            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-            : m_configDir;
-    return dir + QLatin1Char('/') + application + QStringLiteral(".ini");
+    return ConfigFolder::Path(m_configDir) + QLatin1Char('/') + m_application +
+           QStringLiteral(".ini");
 }
 
 QByteArray IniSettingsStore::readFile(const QString &path)
@@ -73,17 +72,20 @@ QByteArray IniSettingsStore::readFile(const QString &path)
     return file.readAll();
 }
 
-QString IniSettingsStore::ReadSetting(const QString &application, const QString &section,
-                                      const QString &key, const QString &defaultValue)
+QHash<QString, QString> IniSettingsStore::ReadSettings()
 {
-    return IniText::Value(readFile(FilePath(application)), section, key).value_or(defaultValue);
+    return IniText::Values(readFile(FilePath()), m_section);
 }
 
-void IniSettingsStore::WriteSettings(const QString &application, const QString &section,
-                                     const KeyValues &values)
+void IniSettingsStore::WriteSettings(const KeyValues &values)
 {
-    const QString path = FilePath(application);
-    const QByteArray text = IniText::WithValues(readFile(path), section, values);
+    const QString path = FilePath();
+    const IniText::Update update = IniText::WithValues(readFile(path), m_section, values);
+    if (update.refusedLine > 0)
+        fail(QStringLiteral("update"), path,
+             QStringLiteral("line %1 would not read back as it was (is a quote left open?)")
+                 .arg(update.refusedLine));
+    const QByteArray &text = update.text;
     QDir().mkpath(QFileInfo(path).absolutePath());
     // A new file, written beside the old one and renamed over it: a crash or a full disk
     // leaves the old file as it was. Owner-only before the first byte goes in.

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtSerialPort.h"
 
+#include "base/ConfigFolder.h"
 #include "base/Failure.h"
 #include "base/LineSettings.h"
 #include "platform/SerialLine.h"
-
-#include <QStandardPaths>
 
 QtSerialPort::QtSerialPort(QString configDir, QObject *parent)
     : ISerialPort(parent), m_configDir(std::move(configDir))
@@ -38,11 +37,7 @@ void QtSerialPort::SetPortOpen(bool open)
     if (m_port.isOpen())
         throw Failure(source(), QStringLiteral("the port is already open"));
 
-    const QString dir =
-        m_configDir.isEmpty()
-            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-            : m_configDir;
-    const QString device = SerialLine::DevicePath(dir, m_commPort);
+    const QString device = SerialLine::DevicePath(ConfigFolder::Path(m_configDir), m_commPort);
     const LineSettings line = LineSettings::Parse(m_settings);
     m_port.setPortName(device);
     m_port.setBaudRate(line.speed);

@@ -3,7 +3,7 @@
 
 #include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 namespace {
 // The engine has no "about:clear"; the browser adapter shows an empty page for it.

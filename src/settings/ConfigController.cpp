@@ -2,23 +2,16 @@
 #include "settings/ConfigController.h"
 
 #include "Version.h"
-#include "app/IMonitor.h"
 #include "base/Failure.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
-#include "settings/Globals.h"
+#include "settings/IMonitor.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingConversions.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
-
-QString ConfigControlName(const char *key)
-{
-    const QString name = QString::fromLatin1(key);
-    if (name.startsWith(QLatin1String("Asterisk")))
-        return QStringLiteral("txtA") + name.mid(8);
-    return name;
-}
+#include "settings/StartupStatus.h"
 
 ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
 {}
@@ -29,9 +22,9 @@ QString ConfigController::Caption()
         .arg(QLatin1String(Version::Title), QLatin1String(Version::Text));
 }
 
-QStringList ConfigController::Load()
+ConfigController::Texts ConfigController::Load()
 {
-    m_cancelEnabled = !m_context.state.startupFailed;
+    m_cancelEnabled = !m_context.startup.Failed();
     try {
         LoadSettings(m_context.settings, m_context.store, m_context.window);
     } catch (const Failure &) {
@@ -42,27 +35,30 @@ QStringList ConfigController::Load()
     return textsFromRecord();
 }
 
-QStringList ConfigController::textsFromRecord() const
+ConfigController::Texts ConfigController::textsFromRecord() const
 {
-    QStringList texts;
-    for (const char *key : SettingsTable::kOptionsKeys)
-        texts.append(SettingsTable::Find(QString::fromLatin1(key))->text(m_context.settings));
+    Texts texts;
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString key = QString::fromLatin1(name);
+        texts.insert(key, SettingsTable::Find(key)->text(m_context.settings));
+    }
     return texts;
 }
 
-QStringList ConfigController::textsFromStore() const
+ConfigController::Texts ConfigController::textsFromStore() const
 {
-    const Settings &settings = m_context.settings;
-    QStringList texts;
+    QHash<QString, QString> stored;
+    try {
+        stored = m_context.store.ReadSettings();
+    } catch (const Failure &) {
+        // A store that cannot be read at all (a folder in the file's place) shows the
+        // defaults; OK then reports why it cannot write them.
+    }
+    Texts texts;
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString key = QString::fromLatin1(name);
-        QString text = QString::fromLatin1(SettingsTable::Find(key)->defaultText);
-        try {
-            text = m_context.store.ReadSetting(settings.appName, settings.sectionName, key, text);
-        } catch (const Failure &) {
-            // A store that cannot be read at all (a folder in the file's place) shows the
-            // defaults; OK then reports why it cannot write them.
-        }
+        QString text =
+            stored.value(key, QString::fromLatin1(SettingsTable::Find(key)->defaultText));
         if (key == QLatin1String("newwin")) {
             // The list can only show its two entries; a text that is no number shows as off.
             bool on = false;
@@ -72,20 +68,21 @@ QStringList ConfigController::textsFromStore() const
             }
             text = on ? QStringLiteral("1") : QStringLiteral("0");
         }
-        texts.append(text);
+        texts.insert(key, text);
     }
     return texts;
 }
 
-bool ConfigController::Ok(const QStringList &texts)
+bool ConfigController::Ok(const Texts &texts)
 {
     ISettingsStore::KeyValues keysAndTexts;
-    for (std::size_t i = 0; i < SettingsTable::kOptionsKeys.size(); ++i)
-        keysAndTexts.append(
-            {QString::fromLatin1(SettingsTable::kOptionsKeys[i]), texts.value(int(i))});
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString key = QString::fromLatin1(name);
+        keysAndTexts.append({key, texts.value(key)});
+    }
     Settings &settings = m_context.settings;
     try {
-        m_context.store.WriteSettings(settings.appName, settings.sectionName, keysAndTexts);
+        m_context.store.WriteSettings(keysAndTexts);
         LoadSettings(settings, m_context.store, m_context.window);
         m_context.monitor.StartMonitor();
         m_context.window.ShowAndActivate();
@@ -98,7 +95,7 @@ bool ConfigController::Ok(const QStringList &texts)
 
 bool ConfigController::Closed()
 {
-    if (m_context.state.startupFailed)
+    if (m_context.startup.Failed())
         return true;
     m_context.window.ShowAndActivate();
     return false;

@@ -1,39 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "settings/ConfigContext.h"
+
+#include <QHash>
 #include <QString>
-#include <QStringList>
-
-struct RunState;
-struct Settings;
-class IMainWindow;
-class IMessageBox;
-class IMonitor;
-class ISettingsStore;
-
-// What the Options dialog works on: the settings and the run state, the store, the main
-// window, the monitoring switch and the message boxes.
-struct ConfigContext
-{
-    Settings &settings;
-    RunState &state;
-    ISettingsStore &store;
-    IMainWindow &window;
-    IMonitor &monitor;
-    IMessageBox &box;
-};
-
-// The text box that shows a setting: named after its key, the Asterisk ones as
-// "txtA" and the rest ("AsteriskPort" in txtAPort).
-QString ConfigControlName(const char *key);
 
 // The Options dialog's rules without its widgets: what the fields show when it opens, what OK
-// writes and restarts, and what closing it does. Field texts come in the order of
-// SettingsTable::kOptionsKeys; newwin's is the position of its entry, "0" (Pop-up) or "1" (Browser
-// Link!).
+// writes and restarts, and what closing it does. Field texts go by the key of their setting
+// (SettingsTable::kOptionsKeys); newwin's is the position of its entry, "0" (Pop-up) or "1"
+// (Browser Link!).
 class ConfigController
 {
 public:
+    using Texts = QHash<QString, QString>;
+
     explicit ConfigController(const ConfigContext &context);
 
     // "Options - Ringscout v1.2.17".
@@ -41,21 +22,21 @@ public:
 
     // Reloads the settings and gives the fields' texts. Cancel is decided here for the
     // dialog's whole life: disabled when start-up had failed.
-    QStringList Load();
+    Texts Load();
     bool CancelEnabled() const { return m_cancelEnabled; }
 
     // Writes every field as typed, in one replacement of the store, reloads, restarts the
     // sources and shows the main window. A failure is shown under "Modem configuration error"
     // and gives false: the dialog stays open with the user's entries.
-    bool Ok(const QStringList &texts);
+    bool Ok(const Texts &texts);
 
     // The dialog has closed. True when that ends the program (start-up still failed);
     // otherwise the main window is shown again.
     bool Closed();
 
 private:
-    QStringList textsFromRecord() const;
-    QStringList textsFromStore() const;
+    Texts textsFromRecord() const;
+    Texts textsFromStore() const;
 
     ConfigContext m_context;
     bool m_cancelEnabled = true;

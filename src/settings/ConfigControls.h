@@ -3,7 +3,19 @@
 
 #include "forms/ControlTable.h"
 
+#include <QString>
+
 #include <array>
+
+// The text box that shows a setting: named after its key, the Asterisk ones as
+// "txtA" and the rest ("AsteriskPort" in txtAPort).
+inline QString ConfigControlName(const char *key)
+{
+    const QString name = QString::fromLatin1(key);
+    if (name.startsWith(QLatin1String("Asterisk")))
+        return QStringLiteral("txtA") + name.mid(8);
+    return name;
+}
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.

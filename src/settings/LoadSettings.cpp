@@ -3,16 +3,15 @@
 
 #include "platform/IMainWindow.h"
 #include "platform/ISettingsStore.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 
 void LoadSettings(Settings &settings, ISettingsStore &store, IMainWindow &window)
 {
+    const QHash<QString, QString> stored = store.ReadSettings();
     for (const SettingsTable::Row &row : SettingsTable::Rows()) {
         const QString key = QString::fromLatin1(row.key);
-        row.load(settings, key,
-                 store.ReadSetting(settings.appName, settings.sectionName, key,
-                                   QString::fromLatin1(row.defaultText)));
+        row.load(settings, key, stored.value(key, QString::fromLatin1(row.defaultText)));
     }
     window.SetGeometryTwips(settings.startx, settings.starty, settings.startw, settings.starth);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsTable.h"
 
-#include "settings/Globals.h"
 #include "settings/SettingConversions.h"
+#include "settings/Settings.h"
 
 using namespace SettingConversions;
 

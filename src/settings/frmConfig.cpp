@@ -2,7 +2,6 @@
 #include "settings/frmConfig.h"
 
 #include "forms/FormBuilder.h"
-#include "platform/IMainWindow.h"
 #include "settings/ConfigControls.h"
 #include "settings/SettingsTable.h"
 
@@ -15,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 
 frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -29,6 +29,9 @@ frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
     dialogFont.setPointSizeF(8);
     setFont(dialogFont);
     m_controls = BuildForm(*this, kConfigControls);
+    // A text box holds 32,767 characters unless told otherwise; OK would cut a longer value.
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->setMaxLength(std::numeric_limits<int>::max());
     fitLabels();
     const TwipsScale scale = ScaleOf(*this);
     setFixedSize(scale.ToPixels(kConfigClientWidth), scale.ToPixels(kConfigClientHeight));
@@ -74,26 +77,26 @@ void frmConfig::Load()
 {
     centre();
     setWindowTitle(ConfigController::Caption());
-    const QStringList texts = m_controller.Load();
-    for (std::size_t i = 0; i < SettingsTable::kOptionsKeys.size(); ++i) {
-        QWidget *control = m_controls.value(ConfigControlName(SettingsTable::kOptionsKeys[i]));
+    const ConfigController::Texts texts = m_controller.Load();
+    for (const char *name : SettingsTable::kOptionsKeys) {
+        const QString text = texts.value(QString::fromLatin1(name));
+        QWidget *control = m_controls.value(ConfigControlName(name));
         if (auto *list = qobject_cast<QComboBox *>(control))
-            list->setCurrentIndex(texts.value(int(i)).toInt());
+            list->setCurrentIndex(text.toInt());
         else
-            qobject_cast<QLineEdit *>(control)->setText(texts.value(int(i)));
+            qobject_cast<QLineEdit *>(control)->setText(text);
     }
     cmdCancel()->setEnabled(m_controller.CancelEnabled());
 }
 
-QStringList frmConfig::Texts() const
+ConfigController::Texts frmConfig::Texts() const
 {
-    QStringList texts;
+    ConfigController::Texts texts;
     for (const char *key : SettingsTable::kOptionsKeys) {
         QWidget *control = m_controls.value(ConfigControlName(key));
-        if (auto *list = qobject_cast<QComboBox *>(control))
-            texts.append(QString::number(list->currentIndex()));
-        else
-            texts.append(qobject_cast<QLineEdit *>(control)->text());
+        auto *list = qobject_cast<QComboBox *>(control);
+        texts.insert(QString::fromLatin1(key), list ? QString::number(list->currentIndex())
+                                                    : qobject_cast<QLineEdit *>(control)->text());
     }
     return texts;
 }
@@ -141,26 +144,4 @@ void frmConfig::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
     if (m_controller.Closed())
         emit endProgram();
-}
-
-ConfigOpener::ConfigOpener(const ConfigContext &context, QObject *parent)
-    : QObject(parent), m_context(context)
-{}
-
-ConfigOpener::~ConfigOpener()
-{
-    delete m_open;
-}
-
-void ConfigOpener::Open()
-{
-    m_context.window.Hide();
-    if (!m_open) {
-        m_open = new frmConfig(m_context);
-        connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);
-        m_open->Load();
-    }
-    m_open->show();
-    m_open->raise();
-    m_open->activateWindow();
 }

@@ -4,8 +4,6 @@
 #include "settings/ConfigController.h"
 
 #include <QHash>
-#include <QObject>
-#include <QPointer>
 #include <QWidget>
 
 class QPushButton;
@@ -25,8 +23,8 @@ public:
     QWidget *Control(const char *name) const;
     QPushButton *cmdOK() const;
     QPushButton *cmdCancel() const;
-    // The fields' texts in the order OK writes them.
-    QStringList Texts() const;
+    // The fields' texts by the key of their setting, as OK writes them.
+    ConfigController::Texts Texts() const;
 
 signals:
     // Closing the dialog ended the program: start-up had failed and was not put right.
@@ -45,26 +43,4 @@ private:
 
     ConfigController m_controller;
     QHash<QString, QWidget *> m_controls;
-};
-
-// Keeps to one Options dialog: opening hides the main window and then either creates and
-// loads the dialog or brings the open one to the front.
-class ConfigOpener : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit ConfigOpener(const ConfigContext &context, QObject *parent = nullptr);
-    // An open dialog goes with the program it belongs to.
-    ~ConfigOpener() override;
-
-    void Open();
-    frmConfig *Current() const { return m_open; }
-
-signals:
-    void endProgram();
-
-private:
-    ConfigContext m_context;
-    QPointer<frmConfig> m_open;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/ModemSimulator.h"
 
+#include "base/ConfigFolder.h"
 #include "base/WireText.h"
 #include "platform/SerialLine.h"
 #include "sim/Console.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStringList>
 
 #include <cerrno>
@@ -48,8 +48,7 @@ ModemSimulator::~ModemSimulator()
 
 QString ModemSimulator::LinkPathFor(int port)
 {
-    return SerialLine::LinkPath(
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), port);
+    return SerialLine::LinkPath(ConfigFolder::Path(), port);
 }
 
 bool ModemSimulator::Start(QString *error)

@@ -6,7 +6,7 @@
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "sources/DialScan.h"
 
 #include <QLoggingCategory>

@@ -5,7 +5,7 @@
 #include "platform/ISerialPort.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 #include <QLoggingCategory>
 

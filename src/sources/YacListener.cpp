@@ -5,7 +5,7 @@
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "pop/IShowCaller.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "sources/YacMessage.h"
 
 #include <QLoggingCategory>

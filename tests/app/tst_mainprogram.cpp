@@ -51,10 +51,7 @@ private slots:
     void browser();
 
 private:
-    void set(const QString &key, const QString &value)
-    {
-        m_store.WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
-    }
+    void set(const QString &key, const QString &value) { m_store.WriteSetting(key, value); }
     // Port 3 is polled every 20 ms; a lost device is looked for every 50 ms.
     frmMain &start()
     {
@@ -68,7 +65,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    IniSettingsStore m_store{m_dir.path()};
+    IniSettingsStore m_store{QStringLiteral("Belvane"), QStringLiteral("settings"), m_dir.path()};
     FakeBrowser m_browser;
     FakeMessageBox m_box;
     TcpSocketControl m_winsock1, m_wsAst;
@@ -93,9 +90,7 @@ void tst_MainProgram::quitStoresNormalGeometry()
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();
     const QRect normal(frame.x() * 15, frame.y() * 15, frame.width() * 15, frame.height() * 15);
-    const auto get = [&](const char *key) {
-        return m_store.ReadSetting("Belvane", "settings", key, {}).toInt();
-    };
+    const auto get = [&](const char *key) { return m_store.ReadSetting(key, {}).toInt(); };
     const auto quitStores = [&] {
         window.cmdQuit()->click();
         const QRect stored(get("startx"), get("starty"), get("startw"), get("starth"));
@@ -115,7 +110,7 @@ void tst_MainProgram::quitStoresNormalGeometry()
 
     set("startx", QString::number(frame.x() * 15));
     QTRY_COMPARE(start().frameGeometry(), frame);
-    const QString path = m_store.FilePath(QStringLiteral("Belvane"));
+    const QString path = m_store.FilePath();
     QVERIFY(QFile::remove(path) && QDir().mkdir(path));
     QSignalSpy ended(m_program.get(), &MainProgram::quitRequested);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot"));

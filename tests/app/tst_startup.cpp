@@ -5,7 +5,7 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 #include <QtTest>
 
@@ -43,7 +43,7 @@ void tst_Startup::run()
     QFETCH(QString, box);
     QFETCH(bool, failed);
     Settings g;
-    RunState state;
+    StartupStatus startup;
     MemorySettingsStore store;
     FakeBrowser browser;
     FakeMainWindow window;
@@ -58,9 +58,9 @@ void tst_Startup::run()
     QStringList windowAtBox;
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
-    QCOMPARE(Startup(g, state, store, browser, window, boxes, monitor).Run(), !failed);
+    QCOMPARE(Startup(g, startup, store, browser, window, boxes, monitor).Run(), !failed);
     QCOMPARE(monitor.starts, int(setup != "bad port"));
-    QCOMPARE(state.startupFailed, failed);
+    QCOMPARE(startup.Failed(), failed);
     QCOMPARE(browser.log.join(' '),
              "pane about:blank" + QString(failed ? "" : " pane http://127.0.0.1:1/start"));
     QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));

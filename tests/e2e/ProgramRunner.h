@@ -17,8 +17,8 @@ public:
     // Writes a setting the way the program itself stores it.
     void Set(const QString &key, const QString &value)
     {
-        IniSettingsStore(ConfigDir())
-            .WriteSetting(QStringLiteral("Belvane"), QStringLiteral("settings"), key, value);
+        IniSettingsStore(QStringLiteral("Belvane"), QStringLiteral("settings"), ConfigDir())
+            .WriteSetting(key, value);
     }
 
     bool Start()

@@ -2,7 +2,7 @@
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
 #include "pop/CallerPop.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 #include <QtTest>
 

@@ -3,6 +3,10 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
 #include "fakes/MemorySettingsStore.h"
+#include "settings/ConfigControls.h"
+#include "settings/ConfigOpener.h"
+#include "settings/Settings.h"
+#include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
 #include <QComboBox>
@@ -21,62 +25,101 @@ private slots:
     void buttons();
 };
 
-// Each row: the setup: "key=text" stored settings, "startupFailed", "fail:<why>" for
-// StartMonitor; the steps: "key?text" the field shows text, "key=text" into
-// its field (newwin takes an entry's position), "reopen" (a call showed the main window, then
-// Settings again), "ok", "cancel" or "close"; how the box's text starts (none: no box); and the
-// end: the dialog "open", "closed" (the main window back) or "ended" (the program ends).
-void tst_frmConfig::buttons_data()
+namespace {
+
+using KeyTexts = QList<std::pair<QString, QString>>;
+// Reopen: a call showed the main window, then Settings was pressed again.
+enum class Press { Reopen, Ok, Cancel, Close };
+
+// The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
+// what the fields show, what the user types (newwin takes an entry's position) and presses; how
+// the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
+// back) or "ended" (the program ends).
+struct Row
 {
-    QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("after");
-    const char *rows[][5] = {
+    const char *name;
+    KeyTexts stored;
+    bool startupFailed;
+    QString failWith;
+    KeyTexts shows, types;
+    QList<Press> presses;
+    QString box, after;
+};
+
+const QString kLong(40000, u'u'); // more than a text box holds by default
+
+const QList<Row> &rows()
+{
+    static const QList<Row> rows{
         // Opened again, it is the same dialog with what the user typed; OK writes it untrimmed.
         {"stored values shown; OK: a source cannot start",
-         "newwin=1|yacPort= 10630|comPort=|fail:port 10629 is in use",
-         "newwin?Browser Link!|yacPort?10630|comPort?0|newwin=0|cidKey= NMBR = |reopen|ok",
-         "YAC listener: port 10629 is in use", "open"},
+         {{"newwin", "1"}, {"yacPort", " 10630"}, {"comPort", ""}, {"URL", kLong}},
+         false,
+         "port 10629 is in use",
+         {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
+         {{"newwin", "0"}, {"cidKey", " NMBR = "}},
+         {Press::Reopen, Press::Ok},
+         "YAC listener: port 10629 is in use",
+         "open"},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
-         "yacPort=|newwin=x|AsteriskPort=99999|AsteriskManager=admin",
-         "yacPort?|newwin?Pop-up|AsteriskPort?99999|AsteriskManager?admin|Target=crm|cancel", "",
+         {{"yacPort", ""}, {"newwin", "x"}, {"AsteriskPort", "99999"}},
+         false,
+         "",
+         {{"yacPort", ""}, {"newwin", "Pop-up"}, {"AsteriskPort", "99999"}},
+         {{"Target", "crm"}},
+         {Press::Cancel},
+         "",
          "closed"},
-        {"failed start-up: Cancel does nothing, the close box ends", "startupFailed",
-         "Target=crm|cancel|close", "", "ended"},
+        {"failed start-up: Cancel does nothing, the close box ends",
+         {},
+         true,
+         "",
+         {},
+         {{"Target", "crm"}},
+         {Press::Cancel, Press::Close},
+         "",
+         "ended"},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
-        {"failed start-up, OK fails late, close box", "startupFailed|fail:port 10629 is in use",
-         "ok|cancel|close", "YAC listener: ", "closed"},
+        {"failed start-up, OK fails late, close box",
+         {},
+         true,
+         "port 10629 is in use",
+         {},
+         {},
+         {Press::Ok, Press::Cancel, Press::Close},
+         "YAC listener: ",
+         "closed"},
     };
-    for (const auto &row : rows)
-        QTest::newRow(row[0]) << QString(row[1]).split('|', Qt::SkipEmptyParts)
-                              << QString(row[2]).split('|') << row[3] << row[4];
+    return rows;
+}
+
+} // namespace
+
+void tst_frmConfig::buttons_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < rows().size(); ++i)
+        QTest::newRow(rows()[i].name) << i;
 }
 
 void tst_frmConfig::buttons()
 {
-    QFETCH(QStringList, setup);
-    QFETCH(QStringList, steps);
-    QFETCH(QString, box);
-    QFETCH(QString, after);
+    QFETCH(int, index);
+    const Row &row = rows()[index];
     Settings g;
-    g.appName = QStringLiteral("Belvane");
-    g.sectionName = QStringLiteral("settings");
-    RunState state;
-    state.startupFailed = setup.contains("startupFailed");
+    StartupStatus startup;
+    startup.SetFailed(row.startupFailed);
     MemorySettingsStore memory;
     FakeMainWindow window;
     FakeMonitor monitor;
-    monitor.state = &state;
-    for (const QString &row : setup) {
-        if (row.startsWith("fail:"))
-            monitor.failWith = row.mid(5);
-        else if (row.contains('='))
-            memory.set(row.section('=', 0, 0), row.section('=', 1));
-    }
+    monitor.startup = &startup;
+    if (!row.failWith.isEmpty())
+        monitor.failWith = row.failWith;
+    for (const auto &[key, text] : row.stored)
+        memory.set(key, text);
     FakeMessageBox boxes;
-    ConfigOpener opener(ConfigContext{g, state, memory, window, monitor, boxes});
+    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
     opener.Open();
     QPointer<frmConfig> dialog = opener.Current();
     QCOMPARE(dialog->size(), QSize(502, 568)); // 7530 x 8520 twips, and no other
@@ -86,52 +129,49 @@ void tst_frmConfig::buttons()
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                  qPrintable(label->text()));
 
-    QSignalSpy end(&opener, &ConfigOpener::endProgram);
-    QStringList typed, entered;
-    for (const QString &step : steps) {
-        QVERIFY(dialog && opener.Current() == dialog && !window.visible);
-        QCOMPARE(dialog->cmdCancel()->isEnabled(), !setup.contains("startupFailed"));
-        const qsizetype at = step.indexOf(QRegularExpression("[=?]"));
-        const QString key = step.left(at), text = step.mid(at + 1);
-        QWidget *field =
-            at < 0 ? nullptr : dialog->Control(qPrintable(ConfigControlName(qPrintable(key))));
-        auto *list = qobject_cast<QComboBox *>(field);
-        if (field && step[at] == '?') {
-            QCOMPARE(list ? list->currentText() : field->property("text").toString(), text);
-            continue;
-        }
-        if (field)
-            entered.append(step);
-        else if (typed.isEmpty())
-            typed = dialog->Texts();
-        if (list)
+    const auto field = [&](const QString &key) {
+        return dialog->Control(qPrintable(ConfigControlName(qPrintable(key))));
+    };
+    for (const auto &[key, text] : row.shows) {
+        auto *list = qobject_cast<QComboBox *>(field(key));
+        QCOMPARE(list ? list->currentText() : field(key)->property("text").toString(), text);
+    }
+    for (const auto &[key, text] : row.types) {
+        if (auto *list = qobject_cast<QComboBox *>(field(key)))
             list->setCurrentIndex(text.toInt());
-        else if (field)
-            field->setProperty("text", text);
-        else if (step == "reopen") {
+        else
+            field(key)->setProperty("text", text);
+    }
+    const ConfigController::Texts typed = dialog->Texts();
+    QSignalSpy end(&opener, &ConfigOpener::endProgram);
+    for (const Press press : row.presses) {
+        QVERIFY(dialog && opener.Current() == dialog && !window.visible);
+        QCOMPARE(dialog->cmdCancel()->isEnabled(), !row.startupFailed);
+        if (press == Press::Reopen) {
             window.ShowAndActivate();
             opener.Open();
-        } else if (step == "close")
+        } else if (press == Press::Close) {
             dialog->close();
-        else
-            (step == "ok" ? dialog->cmdOK() : dialog->cmdCancel())->click();
+        } else {
+            (press == Press::Ok ? dialog->cmdOK() : dialog->cmdCancel())->click();
+        }
         QTest::qWait(0);
     }
 
     // OK writes all fifteen fields, as typed, in one replacement of the store; nothing else
     // writes.
-    const bool wrote = steps.contains("ok");
+    const bool wrote = row.presses.contains(Press::Ok);
     QCOMPARE(memory.replacements.size(), int(wrote));
-    QCOMPARE(memory.values.size(), wrote ? 15 : setup.filter("=").size());
-    for (const QString &entry : wrote ? entered : QStringList())
-        QCOMPARE(memory.get(entry.section('=', 0, 0)), entry.section('=', 1));
-    QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));
+    QCOMPARE(memory.values.size(), wrote ? 15 : row.stored.size());
+    for (const auto &[key, text] : wrote ? row.types : KeyTexts())
+        QCOMPARE(memory.get(key), text);
+    QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
     for (const FakeMessageBox::Shown &shown : boxes.shown)
-        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(box),
+        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(row.box),
                  qPrintable(shown.title + ": " + shown.text));
-    QCOMPARE(end.size(), int(after == "ended"));
-    QCOMPARE(window.visible, after == "closed"); // the main window comes back
-    QCOMPARE(!dialog, after != "open");
+    QCOMPARE(end.size(), int(row.after == "ended"));
+    QCOMPARE(window.visible, row.after == "closed"); // the main window comes back
+    QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->Texts(), typed);
 }

@@ -2,8 +2,8 @@
 #include "base/Failure.h"
 #include "fakes/FakeMainWindow.h"
 #include "platform/IniSettingsStore.h"
-#include "settings/Globals.h"
 #include "settings/LoadSettings.h"
+#include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 
 #include <QtTest>
@@ -50,7 +50,8 @@ void tst_Settings::loads_data()
     const QString texts = QString::fromUtf8(
         "NMBR = |  NAME =  |115200,N,8,1|101, 102,|,|pa\"ss'wo\\rd|a;b#c=*&+|@Variant(x)|@|"
         "AT[S0=0]||\ttab\t|line\nbreak\r\n|\001a|\x7f|\\x41|Caf\xc3\xa9 \xe2\x82\xac "
-        "\xf0\x9f\x93\x9e");
+        "\xf0\x9f\x93\x9e|\xef\xbb\xbf"
+        "a\xef\xbb\xbf");
     for (const QString &text : texts.split('|'))
         QTest::addRow("%s", text.toUtf8().toPercentEncoding(" =,;@\"\x27\\[]#*&+:/?").constData())
             << QByteArray() << text;
@@ -61,7 +62,10 @@ void tst_Settings::loads_data()
         {"URL = 101, 102 ; desk", "101, 102"},
         {"URL=a\\tb\\x41\\\"", "a\tbA\""},
         {"URL=\"a\nb\"", "a\nb"},
-        {"comPort=", "0"}, // no modem
+        {"URL=a\nURL=b", "b"}, // the last of repeated keys
+        {"Target=Caf\xe9 \x80\xc3",
+         "Caf\xc3\xa9 \xe2\x82\xac\xc3\x83"}, // Windows-1252 where not UTF-8
+        {"comPort=", "0"},                    // no modem
         {"comPort=32768", "!"},
         {"yacPort=40000", "40000"},
         {"AsteriskPort=65536", "!"},
@@ -87,17 +91,15 @@ void tst_Settings::loads()
 {
     QFETCH(QByteArray, lines);
     QFETCH(QString, loaded);
-    IniSettingsStore store(m_dir->path());
+    IniSettingsStore store("Belvane", "settings", m_dir->path());
     const QString key = lines.isNull() ? "URL" : QString(lines).section('=', 0, 0).trimmed();
     if (lines.isNull())
-        store.WriteSetting("Belvane", "settings", "URL", loaded);
+        store.WriteSetting("URL", loaded);
     else // as an editor leaves it, readable by everyone: the first read keeps it to its owner
         put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
             QFile::ReadGroup | QFile::ReadOther);
     QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
     Settings g;
-    g.appName = QStringLiteral("Belvane");
-    g.sectionName = QStringLiteral("settings");
     FakeMainWindow window;
     QString failure;
     try {
@@ -130,15 +132,29 @@ void tst_Settings::writes_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QString>("reason"); // why the write fails; empty: it does not
-    // Each row writes startx=1920 and URL=http://h/?a=*,b (which needs quotes).
+    // Each row writes startx=1920, URL=http://h/?a=*,b (which needs quotes) and Target=Café.
+    const QByteArray added = "startx=1920\nURL=\"http://h/?a=*,b\"\nTarget=Caf\xc3\xa9";
     QTest::newRow("in place and added, CR LF, blanks and comments kept")
         << QByteArray("[settings]\r\nstartx = 100 ; left\r\n\r\n[z]\r\nk=v")
-        << QByteArray("[settings]\r\nstartx = 1920 ; left\r\nURL=\"http://h/?a=*,b\"\r\n\r\n"
-                      "[z]\r\nk=v")
+        << QByteArray("[settings]\r\nstartx = 1920 ; left\r\nURL=\"http://h/?a=*,b\"\r\n"
+                      "Target=Caf\xc3\xa9\r\n\r\n[z]\r\nk=v")
         << "";
     QTest::newRow("no section yet, no final line end")
-        << QByteArray("[z]\nk=v")
-        << QByteArray("[z]\nk=v\n\n[settings]\nstartx=1920\nURL=\"http://h/?a=*,b\"\n") << "";
+        << QByteArray("[z]\nk=v") << "[z]\nk=v\n\n[settings]\n" + added + "\n"
+        << "";
+    // Text that reads as the value stays as typed: Windows-1252 is not rewritten as UTF-8.
+    QTest::newRow("a last line ending in a backslash, which continues it")
+        << QByteArray("[settings]\nTarget=Caf\xe9\ninitString=ATZ\\")
+        << QByteArray("[settings]\nTarget=Caf\xe9\ninitString=ATZ\\\n\nstartx=1920\n"
+                      "URL=\"http://h/?a=*,b\"")
+        << "";
+    QTest::newRow("lone CR line ends, the last after a backslash")
+        << QByteArray("[settings]\rinitString=ATZ\\\r")
+        << "[settings]\rinitString=ATZ\\\r\r" + QByteArray(added).replace('\n', '\r') << "";
+    QTest::newRow("an unclosed quote would take in what is added")
+        << QByteArray("[settings]\nk=v\nAsteriskServer=\"pbx")
+        << QByteArray("[settings]\nk=v\nAsteriskServer=\"pbx")
+        << "update %1: line 3 would not read back as it was (is a quote left open?)";
     // Root is stopped by none of the file modes, but by these.
     QTest::newRow("a folder in its place") << QByteArray("(a folder)") << QByteArray("(unreadable)")
                                            << "read %1: file to open is a directory";
@@ -157,7 +173,7 @@ void tst_Settings::writes()
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Belvane.ini")));
     else
         put(before);
-    IniSettingsStore store(m_dir->path());
+    IniSettingsStore store("Belvane", "settings", m_dir->path());
     // Writes beyond 100 bytes fail, as on a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -166,15 +182,15 @@ void tst_Settings::writes()
     setrlimit(RLIMIT_FSIZE, &small);
     QString failure;
     try {
-        store.WriteSettings("Belvane", "settings",
-                            {{"startx", "1920"}, {"URL", "http://h/?a=*,b"}});
+        store.WriteSettings({{"startx", "1920"},
+                             {"URL", "http://h/?a=*,b"},
+                             {"Target", QString::fromUtf8("Caf\xc3\xa9")}});
     } catch (const Failure &f) {
         failure = f.Text();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
-    QCOMPARE(failure, reason.isEmpty()
-                          ? reason
-                          : "Settings: cannot " + reason.arg(store.FilePath("Belvane")));
+    QCOMPARE(failure,
+             reason.isEmpty() ? reason : "Settings: cannot " + reason.arg(store.FilePath()));
     QFile file(path());
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)", after);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), qsizetype(before != "(a folder)"));

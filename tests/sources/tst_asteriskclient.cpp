@@ -10,7 +10,7 @@
 #include "fakes/TestSupport.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 
 #include <QTest>
 

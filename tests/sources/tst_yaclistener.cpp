@@ -2,7 +2,7 @@
 #include "base/Failure.h"
 #include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
-#include "settings/Globals.h"
+#include "settings/Settings.h"
 #include "sources/YacListener.h"
 
 #include <QSignalSpy>

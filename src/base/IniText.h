@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -20,9 +21,22 @@ using KeyValues = QList<std::pair<QString, QString>>;
 // as a list, is the text as typed.
 std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key);
 
+// What a write makes of the file: its new text, or the line that stops the write.
+struct Update
+{
+    QByteArray text;
+    // Not 0: the 1-based line of the file that would read differently after the write (an
+    // unclosed quote takes in the lines after it); `text` is then empty.
+    qsizetype refusedLine = 0;
+};
+
+// Every key of `[section]` with its text, as Value() gives it.
+QHash<QString, QString> Values(QByteArrayView file, const QString &section);
+
 // `file` with each key's value replaced where the key stands in `[section]`, otherwise added
-// at the end of that section, or in a new section at the end of the file.
-QByteArray WithValues(QByteArrayView file, const QString &section, const KeyValues &values);
+// at the end of that section, or in a new section at the end of the file. Every other key
+// reads back as it did and each written key exactly as written, or nothing is written.
+Update WithValues(QByteArrayView file, const QString &section, const KeyValues &values);
 
 // A value as QSettings writes a string, so that QSettings and Value() both read back exactly
 // `text`: "NMBR = " becomes "\"NMBR = \"", "101,102" becomes "\"101,102\"".

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The settings record: every stored setting, named after its key, and the store address.
+// The settings record: every stored setting, named after its key.
 // One instance lives for the whole run; every field starts as zero, off or empty, the
 // defaults come only from LoadSettings, and nothing else writes it.
 struct Settings
@@ -28,13 +28,4 @@ struct Settings
     qint32 starty = 0;
     qint32 startw = 0;
     qint32 starth = 0;
-
-    QString appName;
-    QString sectionName;
-};
-
-// The few state variables the parts of the program share besides the settings.
-struct RunState
-{
-    bool startupFailed = false;
 };

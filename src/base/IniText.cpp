@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/IniText.h"
+#include "base/IniText.h"
 
 #include <algorithm>
 #include <iterator>
@@ -110,6 +110,61 @@ int hexDigit(char c)
     return -1;
 }
 
+// Windows-1252's 0x80..0x9F; the five bytes it leaves unassigned keep their C1 control.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when the byte there does not start one.
+qsizetype utf8Length(QByteArrayView bytes, qsizetype at)
+{
+    const auto lead = uchar(bytes[at]);
+    const qsizetype length = lead < 0xC2   ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    for (qsizetype i = 1; i < length; ++i) {
+        if ((uchar(bytes[at + i]) & 0xC0) != 0x80)
+            return 0;
+    }
+    // Overlong forms, UTF-16 surrogates and code points past U+10FFFF are not UTF-8.
+    const auto second = uchar(bytes[at + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// A hand-typed file may hold Latin-1 or Windows-1252 text: each valid UTF-8 sequence is read
+// as UTF-8 and every other byte as Windows-1252, so no byte is lost or replaced. (The wire
+// text decodes the same way; this copy keeps the bottom floor free of the adapters.)
+QString decodeTyped(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype at = 0; at < bytes.size();) {
+        const auto b = uchar(bytes[at]);
+        const qsizetype length = b < 0x80 ? 1 : utf8Length(bytes, at);
+        if (length > 1) {
+            // Decoded here, not by QString::fromUtf8, which drops a U+FEFF that starts its text.
+            char32_t code = b & (0x7F >> length);
+            for (qsizetype i = 1; i < length; ++i)
+                code = (code << 6) | (uchar(bytes[at + i]) & 0x3F);
+            text += QChar::fromUcs4(code);
+            at += length;
+        } else {
+            text += QChar(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char16_t(b));
+            ++at;
+        }
+    }
+    return text;
+}
+
 // The value text as QSettings takes it apart: quotes, backslash escapes, blanks trimmed
 // outside quotes. Returns false when an unquoted comma makes it a list.
 bool unescape(QByteArrayView raw, QString &text)
@@ -176,7 +231,7 @@ bool unescape(QByteArrayView raw, QString &text)
     }
     if (!anyQuotes)
         chopBlanks();
-    text = QString::fromUtf8(bytes);
+    text = decodeTyped(bytes);
     return true;
 }
 
@@ -194,39 +249,65 @@ QString fromVariantText(const QString &text)
     return text;
 }
 
-} // namespace
-
-namespace IniText {
-
-std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key)
+// The text of a value as it stands after "=": quotes, escapes and "@" forms taken apart.
+QString valueText(QByteArrayView raw)
 {
-    const QByteArray sectionBytes = section.toUtf8();
-    const QByteArray keyBytes = key.toUtf8();
-    std::optional<QByteArrayView> raw;
-    forEachEntry(file, [&](QByteArrayView inSection, const Line &line, bool header) {
-        if (!header && inSection == sectionBytes && keyOf(file, line) == keyBytes)
-            raw = file.sliced(line.equals + 1, line.end - line.equals - 1);
-    });
-    if (!raw)
-        return std::nullopt;
     QString text;
-    if (!unescape(*raw, text))
-        return QString::fromUtf8(*raw).trimmed();
+    if (!unescape(raw, text))
+        return decodeTyped(raw).trimmed();
     return fromVariantText(text);
 }
 
-QByteArray WithValues(QByteArrayView file, const QString &section, const KeyValues &values)
+// Every entry of the file as "section\0key", with the 1-based line it starts on; the last of
+// repeated keys wins.
+struct Entry
 {
-    const QByteArray sectionBytes = section.toUtf8();
-    const qsizetype firstLf = file.indexOf('\n');
-    const QByteArray eol = firstLf > 0 && file[firstLf - 1] == '\r' ? "\r\n" : "\n";
+    QString value;
+    qsizetype line = 0;
+};
+using Entries = QHash<QByteArray, Entry>;
 
-    // Edits as (from, to, replacement), found in file order.
-    struct Edit
-    {
-        qsizetype from, to;
-        QByteArray text;
-    };
+QByteArray entryName(QByteArrayView section, QByteArrayView key)
+{
+    return section.toByteArray() + '\0' + key.toByteArray();
+}
+
+Entries entriesOf(QByteArrayView file)
+{
+    Entries entries;
+    qsizetype lineNumber = 1, counted = 0;
+    forEachEntry(file, [&](QByteArrayView section, const Line &line, bool header) {
+        // CR LF, LF and a lone CR each end a line.
+        for (; counted < line.start; ++counted) {
+            if (file[counted] == '\n' || (file[counted] == '\r' && (counted + 1 >= file.size() ||
+                                                                    file[counted + 1] != '\n')))
+                ++lineNumber;
+        }
+        if (!header)
+            entries.insert(
+                entryName(section, keyOf(file, line)),
+                {valueText(file.sliced(line.equals + 1, line.end - line.equals - 1)), lineNumber});
+    });
+    return entries;
+}
+
+// Edits as (from, to, replacement), found in file order.
+struct Edit
+{
+    qsizetype from, to;
+    QByteArray text;
+};
+
+// `file` with the values written; `extraEnds` more line ends before the added keys.
+QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
+                  const IniText::KeyValues &values, int extraEnds)
+{
+    // The file's own line end. In a file of lone CRs an added LF would join a CR into a CR LF,
+    // which a final "\\" takes into its line with the key after it.
+    const qsizetype firstLf = file.indexOf('\n');
+    const QByteArray eol = firstLf > 0 && file[firstLf - 1] == '\r' ? "\r\n"
+                           : firstLf < 0 && file.contains('\r')     ? "\r"
+                                                                    : "\n";
     QList<Edit> edits;
     QList<bool> found(values.size(), false);
     qsizetype sectionEnd = -1; // where a missing key goes: after the section's last line
@@ -250,17 +331,20 @@ QByteArray WithValues(QByteArrayView file, const QString &section, const KeyValu
                 ++from;
             while (to > from && isBlank(file[to - 1]))
                 --to;
-            edits.append({from, to, Escaped(values[k].second)});
+            // Text that already reads as the value stays as typed ("Caf\xe9" in Windows-1252).
+            if (valueText(file.sliced(line.equals + 1, line.end - line.equals - 1)) !=
+                values[k].second)
+                edits.append({from, to, IniText::Escaped(values[k].second)});
             found[k] = true;
         }
     });
 
-    QByteArray added;
+    QByteArray added = eol.repeated(extraEnds);
     for (qsizetype k = 0; k < values.size(); ++k) {
         if (!found[k])
-            added += eol + values[k].first.toUtf8() + '=' + Escaped(values[k].second);
+            added += eol + values[k].first.toUtf8() + '=' + IniText::Escaped(values[k].second);
     }
-    if (!added.isEmpty()) {
+    if (added.size() > eol.size() * extraEnds) {
         if (sectionEnd >= 0) {
             edits.append({sectionEnd, sectionEnd, added});
         } else {
@@ -286,6 +370,74 @@ QByteArray WithValues(QByteArrayView file, const QString &section, const KeyValu
     return result;
 }
 
+} // namespace
+
+namespace IniText {
+
+std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key)
+{
+    const QByteArray sectionBytes = section.toUtf8();
+    const QByteArray keyBytes = key.toUtf8();
+    std::optional<QByteArrayView> raw;
+    forEachEntry(file, [&](QByteArrayView inSection, const Line &line, bool header) {
+        if (!header && inSection == sectionBytes && keyOf(file, line) == keyBytes)
+            raw = file.sliced(line.equals + 1, line.end - line.equals - 1);
+    });
+    if (!raw)
+        return std::nullopt;
+    return valueText(*raw);
+}
+
+QHash<QString, QString> Values(QByteArrayView file, const QString &section)
+{
+    const QByteArray sectionBytes = section.toUtf8();
+    QHash<QString, QString> values;
+    forEachEntry(file, [&](QByteArrayView inSection, const Line &line, bool header) {
+        if (!header && inSection == sectionBytes)
+            values.insert(decodeTyped(keyOf(file, line)),
+                          valueText(file.sliced(line.equals + 1, line.end - line.equals - 1)));
+    });
+    return values;
+}
+
+Update WithValues(QByteArrayView file, const QString &section, const KeyValues &values)
+{
+    const QByteArray sectionBytes = section.toUtf8();
+    const Entries before = entriesOf(file);
+    Entries expected = before;
+    for (const auto &[key, text] : values)
+        expected[entryName(sectionBytes, key.toUtf8())].value = text;
+    // Read back what is about to be written: every key the file held reads as it did, the
+    // written ones as written. A final "\\" continues its line over the first line end, so
+    // an added key may need a second one.
+    Update update;
+    for (int extraEnds : {0, 1}) {
+        update.text = edited(file, sectionBytes, values, extraEnds);
+        const Entries after = entriesOf(update.text);
+        const bool same = after.size() == expected.size() &&
+                          std::all_of(after.keyValueBegin(), after.keyValueEnd(), [&](auto entry) {
+                              const auto want = expected.constFind(entry.first);
+                              return want != expected.cend() && want->value == entry.second.value;
+                          });
+        if (same)
+            return update;
+    }
+    // Not placed safely (an unclosed quote takes in what follows it): name the first line
+    // that would read differently, or the last line when only the written keys would.
+    update.text.clear();
+    const Entries after = entriesOf(edited(file, sectionBytes, values, 0));
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const auto now = after.constFind(it.key());
+        const bool changed = now == after.cend() || now->value != it->value;
+        if (changed && expected.value(it.key()).value == it->value &&
+            (update.refusedLine == 0 || it->line < update.refusedLine))
+            update.refusedLine = it->line;
+    }
+    if (update.refusedLine == 0)
+        update.refusedLine = std::max<qsizetype>(1, file.count('\n') + 1);
+    return update;
+}
+
 QByteArray Escaped(const QString &text)
 {
     // A leading "@" marks a typed value for QSettings ("@Variant(...)"); "@@" is a plain "@".
@@ -303,7 +455,8 @@ QByteArray Escaped(const QString &text)
             escape(at, "\\x" + QByteArray::number(uint(c), 16));
             continue;
         }
-        escapeHexDigit = c < 0x20 && !QByteArrayView("\a\b\f\n\r\t\v").contains(char(c));
+        escapeHexDigit =
+            (c < 0x20 && !QByteArrayView("\a\b\f\n\r\t\v").contains(char(c))) || c == 0xFEFF;
         static constexpr std::pair<char16_t, const char *> named[] = {
             {'\a', "\\a"}, {'\b', "\\b"}, {'\f', "\\f"}, {'\n', "\\n"}, {'\r', "\\r"},
             {'\t', "\\t"}, {'\v', "\\v"}, {'"', "\\\""}, {'\\', "\\\\"}};
@@ -311,7 +464,7 @@ QByteArray Escaped(const QString &text)
                                       [c](const auto &pair) { return pair.first == c; });
         if (hit != std::end(named))
             escape(at, hit->second);
-        else if (c < 0x20)
+        else if (c < 0x20 || c == 0xFEFF) // QSettings drops a U+FEFF as a byte-order mark
             escape(at, "\\x" + QByteArray::number(uint(c), 16));
     }
     out += plain.sliced(runFrom).toUtf8();

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/ConfigFolder.h"
+
+#include <QStandardPaths>
+
+namespace ConfigFolder {
+
+QString Path(const QString &chosen)
+{
+    return chosen.isEmpty()
+               ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+               : chosen;
+}
+
+} // namespace ConfigFolder

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+struct Settings;
+class IMainWindow;
+class IMessageBox;
+class IMonitor;
+class ISettingsStore;
+class StartupStatus;
+
+// What the Options dialog works on: the settings, the start-up status, the store, the main
+// window, the monitoring switch and the message boxes.
+struct ConfigContext
+{
+    Settings &settings;
+    const StartupStatus &startup;
+    ISettingsStore &store;
+    IMainWindow &window;
+    IMonitor &monitor;
+    IMessageBox &box;
+};
