@@ -34,4 +34,5 @@ fi
 build_dir="${1:-build}"
 shift || true
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build_dir" -j "$(nproc)"
+# RINGSCOUT_TARGETS="ringscout ringscout-sim" builds only those.
+cmake --build "$build_dir" -j "$(nproc)" ${RINGSCOUT_TARGETS:+--target $RINGSCOUT_TARGETS}

@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "app/frmMain.h"
 #include "dialer/DialerOpener.h"
+#include "dialer/frmDialer.h"
 #include "platform/IBrowser.h"
 #include "pop/CallerPop.h"
 #include "settings/ConfigOpener.h"
@@ -53,6 +54,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             &DialerOpener::cmdDialer_Click);
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
             &DialerOpener::DialFromPage);
+    connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::DialFromPage);
 }
 
 MainProgram::~MainProgram() = default;
@@ -69,4 +71,22 @@ void MainProgram::Start()
         m_frmMain->show();
     else
         m_options->Open();
+}
+
+void MainProgram::Answer(const QString &number)
+{
+    if (!number.isEmpty()) {
+        emit dialRequested(number);
+        return;
+    }
+    frmDialer *dialer = Dialer();
+    if (dialer && dialer->isVisible()) {
+        dialer->raise();
+        dialer->activateWindow();
+    } else if (m_frmMain->isVisible()) {
+        m_frmMain->RestoreNormal();
+        m_frmMain->ShowAndActivate();
+    } else {
+        m_options->Open(); // the main window is away only while the Options dialog is up
+    }
 }

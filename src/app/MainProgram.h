@@ -60,7 +60,12 @@ public:
     // The Phone Dialer, made on first use; null until then.
     frmDialer *Dialer() const;
 
+    // Another start of the program asked for this: `number` "" brings the window the user
+    // works in to the front, a number opens the Phone Dialer with it as a tel: link does.
+    void Answer(const QString &number);
+
 signals:
+    void dialRequested(const QString &number);
     // Quit, or the main window closed from its title bar.
     void quitRequested();
 

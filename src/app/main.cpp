@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
 #include "app/MainProgram.h"
+#include "app/SingleInstance.h"
+#include "base/TelLink.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtSerialPort.h"
@@ -9,18 +11,62 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
 #include <QWebEngineView>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
+
+// A usage error ends the program with this code, as it ends ringscout-sim.
+constexpr int kUsageError = 2;
+// Arguments after this one are the browser engine's own ("--webEngineArgs
+// --remote-debugging-port=9222").
+const QString kEngineArguments = QStringLiteral("--webEngineArgs");
+
+const QCommandLineOption &verboseOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("verbose"),
+        QStringLiteral("Log every decision of the call sources on standard error "
+                       "(the same as QT_LOGGING_RULES=\"ringscout.*=true\")."));
+    return option;
+}
+
+// The options and arguments that --help lists and that a start takes.
+void describe(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Shows your search page for the caller while the telephone rings. "
+                       "Settings: $XDG_CONFIG_HOME/%1.ini (usually ~/.config/%1.ini). "
+                       "To check the call sources without a real call, see ringscout-sim --help. "
+                       "A second start brings the running one to the front and hands it the "
+                       "address. Rendering is without OpenGL where the computer has no graphics "
+                       "processor (no /dev/dri/renderD*); RINGSCOUT_RENDERING=software or "
+                       "opengl chooses. Options of the browser engine follow %2.")
+            .arg(QLatin1String(Version::SettingsApplication), kEngineArguments));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(verboseOption());
+    parser.addPositionalArgument(
+        QStringLiteral("address"),
+        QStringLiteral("A tel: or callto: address to dial (tel:+1-555-0100): "
+                       "the Phone Dialer opens with its number."),
+        QStringLiteral("[address]"));
+}
 
 // --help and --version answer without a display; every other argument is left to Qt and
 // the browser engine, which take options of their own ("--remote-debugging-port=9222").
 bool asksForInformation(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && kEngineArguments != QLatin1String(argv[i]); ++i) {
         for (const char *option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
@@ -35,20 +81,75 @@ int showInformation(int argc, char *argv[])
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(Version::Text));
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows your search page for the caller while the telephone rings. "
-                       "Settings: $XDG_CONFIG_HOME/%1.ini (usually ~/.config/%1.ini). "
-                       "To check the call sources without a real call, see ringscout-sim --help.")
-            .arg(QLatin1String(Version::SettingsApplication)));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    describe(parser);
     parser.parse(app.arguments());
     // Qt's texts, with the licence under the version and where to report problems after the help.
     if (parser.isSet(QStringLiteral("version")))
         std::printf("%s %s\n%s\n", Version::Title, Version::Text, Version::Notice);
+    else if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(app); // with the options of Qt, and ends the program
     else
         std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
     return 0;
+}
+
+// Without a graphics processor, OpenGL is drawn in software at a high cost in memory and
+// start-up time: there Qt's own software rendering is lighter.
+void chooseRendering()
+{
+    const QByteArray choice = qgetenv("RINGSCOUT_RENDERING").toLower();
+    const bool gpu = !QDir(QStringLiteral("/dev/dri"))
+                          .entryList({QStringLiteral("renderD*")}, QDir::System)
+                          .isEmpty();
+    if (choice == "opengl" || (choice != "software" && gpu))
+        return;
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
+bool g_verbose = false;
+QtMessageHandler g_nextHandler = nullptr;
+
+// Software rendering is chosen on purpose: Qt's notes that OpenGL is missing are no fault.
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (!g_verbose && (text.contains(QLatin1String("Cannot create platform OpenGL context")) ||
+                       text.startsWith(QLatin1String("No suitable graphics backend found"))))
+        return;
+    g_nextHandler(type, context, text);
+}
+
+// Our own options, once Qt has taken its own: the address asked for, or nothing on a usage
+// error, which it reports.
+std::optional<QString> requestOf(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describe(parser);
+    const QString error =
+        !parser.parse(arguments.mid(0, arguments.indexOf(kEngineArguments))) ? parser.errorText()
+        : parser.positionalArguments().size() > 1 ? QStringLiteral("give one address at most")
+        : !SingleInstance::isRequest(parser.positionalArguments().value(0))
+            ? QStringLiteral("\"%1\" is not a tel: or callto: address")
+                  .arg(parser.positionalArguments().value(0))
+            : QString();
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "ringscout: %s\nTry ringscout --help.\n", qPrintable(error));
+        return std::nullopt;
+    }
+    return parser.positionalArguments().value(0);
+}
+
+// The number a tel: or callto: address calls, through the guard a page's tel: link passes.
+QString numberOf(const QString &address)
+{
+    QUrl url(address);
+    if (url.scheme().compare(QLatin1String("callto"), Qt::CaseInsensitive) == 0)
+        url = QUrl(
+            QStringLiteral("tel:") +
+            address.section(QLatin1Char(':'), 1).remove(QRegularExpression(QStringLiteral("^//"))));
+    return TelLink::dialNumber(url).value_or(QString());
 }
 
 } // namespace
@@ -58,10 +159,35 @@ int main(int argc, char *argv[])
     if (asksForInformation(argc, argv))
         return showInformation(argc, argv);
 
+    // The engine's context dump and the pages' console messages only when asked for; known
+    // before Qt starts, which prints some of them.
+    for (int i = 1; i < argc && kEngineArguments != QLatin1String(argv[i]); ++i)
+        g_verbose = g_verbose || std::strcmp(argv[i], "--verbose") == 0;
+    QLoggingCategory::setFilterRules(g_verbose ? QStringLiteral("ringscout.*=true")
+                                               : QStringLiteral("qt.webenginecontext.info=false\n"
+                                                                "js=false"));
+    g_nextHandler = qInstallMessageHandler(quietHandler);
+    chooseRendering();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromUtf8(Version::CompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
+    // Wayland compositors find the window's icon and name through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.belvane.Ringscout"));
+    const std::optional<QString> request = requestOf(QCoreApplication::arguments());
+    if (!request)
+        return kUsageError;
+
+    // Decided before anything reads the settings, which a second start must never write.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!instance.claim()) {
+        if (instance.handOver(*request))
+            return 0;
+        std::fputs("ringscout: another Ringscout runs for these settings but does not answer.\n",
+                   stderr);
+        return 1;
+    }
 
     IniSettingsStore store(QString::fromUtf8(Version::SettingsApplication),
                            QString::fromUtf8(Version::SettingsSection));
@@ -73,6 +199,12 @@ int main(int argc, char *argv[])
     MainProgram program({store, browser, browser.Pane(), box, winsock1, wsAst, modem});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::requested, &program,
+                     [&program](const QString &address) { program.Answer(numberOf(address)); });
     program.Start();
+    // A start for a tel: address dials once the program runs.
+    if (!request->isEmpty())
+        QTimer::singleShot(0, &program,
+                           [&program, &request] { program.Answer(numberOf(*request)); });
     return app.exec();
 }

@@ -65,7 +65,11 @@ void QtSerialPort::SetPortOpen(bool open)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.clearError();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const QString reason = m_port.errorString();
+        // Most desks have no modem, and a first start looks for one on port 2.
+        const QString reason =
+            m_port.errorString() + (m_port.error() == QSerialPort::DeviceNotFoundError
+                                        ? QStringLiteral(". No modem? Set Com Port to 0.")
+                                        : QString());
         m_port.clearError();
         throw Failure(source(), QStringLiteral("cannot open %1: %2").arg(device, reason));
     }

@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,20 +23,35 @@ namespace {
 
 // Qt's handling of a command line, except that --help ends with where to report problems and
 // --version adds the licence, as GNU programs do.
+// Qt's own handling would end an unknown option with another exit code than every other
+// usage error.
 void process(QCommandLineParser &parser, const QStringList &arguments)
 {
-    if (parser.parse(arguments)) {
-        const QStringList given = parser.optionNames();
-        if (given.contains(QStringLiteral("v")) || given.contains(QStringLiteral("version"))) {
-            std::printf("ringscout-sim %s\n%s\n", Version::Text, Version::Notice);
-            std::exit(0);
-        }
-        if (parser.isSet(QStringLiteral("help"))) {
-            std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
-            std::exit(0);
-        }
+    if (!parser.parse(arguments))
+        usageError(parser.errorText());
+    const QStringList given = parser.optionNames();
+    if (given.contains(QStringLiteral("v")) || given.contains(QStringLiteral("version"))) {
+        std::printf("ringscout-sim %s\n%s\n", Version::Text, Version::Notice);
+        std::exit(0);
     }
-    parser.process(arguments);
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
+        std::exit(0);
+    }
+    parser.process(arguments); // --help-all
+}
+
+// "ringscout-sim --port 10629 yac A 1": the command's options may come before it too.
+QStringList commandFirst(const QStringList &arguments)
+{
+    QStringList before = arguments.mid(1);
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (before[i] == QLatin1String("yac") || before[i] == QLatin1String("pbx") ||
+            before[i] == QLatin1String("modem"))
+            return QStringList{arguments.constFirst(), before[i]} + before.mid(0, i) +
+                   before.mid(i + 1);
+    }
+    return arguments;
 }
 
 // Each subcommand has its own options and its own --help: "ringscout-sim pbx --help".
@@ -43,7 +59,10 @@ void describe(QCommandLineParser &parser, const QString &command, const QString 
 {
     parser.setApplicationDescription(description);
     parser.addHelpOption();
-    parser.addPositionalArgument(command, description.section(QLatin1Char('.'), 0, 0) + '.');
+    // The first sentence: "e.g. 5551234567" does not end it.
+    parser.addPositionalArgument(
+        command,
+        description.section(QRegularExpression(QStringLiteral("\\.\\s+(?=[A-Z])")), 0, 0) + '.');
 }
 
 quint16 portValue(const QString &option, const QString &text)
@@ -209,11 +228,12 @@ int main(int argc, char *argv[])
                                  QStringLiteral("yac|pbx|modem [options]"));
     // Everything after the command belongs to the command's own parser.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    process(parser, app.arguments());
+    const QStringList given = commandFirst(app.arguments());
+    process(parser, given);
 
     const QStringList rest = parser.positionalArguments();
     const QString command = rest.value(0);
-    const QStringList arguments = QStringList{app.arguments().constFirst()} + rest;
+    const QStringList arguments = QStringList{given.constFirst()} + rest;
     if (command == QLatin1String("yac"))
         return runYac(arguments);
     if (command == QLatin1String("pbx"))

@@ -143,6 +143,9 @@ void tst_MainProgram::modem()
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_box.shown.size(), 1);
     QCOMPARE(m_box.shown[0].kind + '|' + m_box.shown[0].title, "critical|Ringscout");
+    QVERIFY2(
+        m_box.shown[0].text.endsWith("No such file or directory. No modem? Set Com Port to 0."),
+        qPrintable(m_box.shown[0].text));
     QVERIFY(!m_program->Monitoring().PollEnabled() && !window.cmdDialer()->isEnabled());
     m_program->Record().comPort = 3;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);

@@ -21,7 +21,8 @@ public:
             .WriteSetting(key, value);
     }
 
-    bool Start()
+    // Starts `program` (the first instance, or a second start with `arguments`).
+    bool Start(QProcess &program, const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString folder : {"config", "data", "cache"})
@@ -29,11 +30,12 @@ public:
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
         const QString flags = QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
         env.insert(flags, env.value(flags, QStringLiteral("--disable-gpu")));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(RINGSCOUT_EXE), {});
-        return process.waitForStarted(10000);
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(RINGSCOUT_EXE), arguments);
+        return program.waitForStarted(10000);
     }
+    bool Start() { return Start(process); }
     // Ends the program this runner started, by its PID, and waits for it.
     void Stop()
     {

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QLoggingCategory>
+#include <QThread>
+
+Q_LOGGING_CATEGORY(lcInstance, "ringscout.app", QtWarningMsg)
+
+namespace {
+
+// "tel:+1-555-0100" with room for parameters; anything longer is no phone address.
+constexpr qsizetype kMaxRequest = 256;
+
+QString folderKey(const QString &configFolder)
+{
+    const QByteArray path = QDir(configFolder).absolutePath().toUtf8();
+    return QString::fromLatin1(
+        QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(16));
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &configFolder, const QString &runtimeFolder,
+                               QObject *parent)
+    : QObject(parent),
+      m_socketName(runtimeFolder + QStringLiteral("/ringscout-") + folderKey(configFolder)),
+      m_lock(m_socketName + QStringLiteral(".lock"))
+{
+    // The first instance may run for months: its lock must never go stale by age, only when
+    // its process is gone.
+    m_lock.setStaleLockTime(0);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::claim()
+{
+    if (!m_lock.tryLock(0))
+        return false;
+    // A socket file left by a crashed run would make listen() fail.
+    QLocalServer::removeServer(m_socketName);
+    if (!m_server.listen(m_socketName))
+        qCWarning(lcInstance) << "cannot listen on" << m_socketName << m_server.errorString();
+    return true;
+}
+
+bool SingleInstance::handOver(const QString &request, int waitMs)
+{
+    const QDeadlineTimer deadline(waitMs);
+    QLocalSocket socket;
+    // The first instance takes its lock a moment before it listens.
+    for (;;) {
+        socket.connectToServer(m_socketName);
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    socket.write(request.toUtf8() + '\n');
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+        return false;
+    socket.disconnectFromServer();
+    return socket.state() == QLocalSocket::UnconnectedState ||
+           socket.waitForDisconnected(int(deadline.remainingTime()));
+}
+
+bool SingleInstance::isRequest(const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    if (text.size() > kMaxRequest)
+        return false;
+    const QString scheme = text.section(QLatin1Char(':'), 0, 0).toLower();
+    return text.contains(QLatin1Char(':')) &&
+           (scheme == QLatin1String("tel") || scheme == QLatin1String("callto"));
+}
+
+void SingleInstance::readRequest()
+{
+    while (QLocalSocket *socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > kMaxRequest * 4) {
+                    qCInfo(lcInstance) << "ignored an overlong request from another start";
+                    socket->abort();
+                }
+                return;
+            }
+            const QString line = QString::fromUtf8(socket->readLine(kMaxRequest * 4)).chopped(1);
+            socket->disconnectFromServer();
+            if (!isRequest(line)) {
+                qCInfo(lcInstance) << "ignored a malformed request from another start:" << line;
+                return;
+            }
+            emit requested(line);
+        });
+    }
+}
