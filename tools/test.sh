@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/setup.sh build
+tools/setup.sh build -DRINGSCOUT_WERROR=ON
 tools/check-format.sh
+tools/check-includes.sh
 (cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300)
 tools/check-package.sh
 
