@@ -30,13 +30,19 @@ void tst_frmMain::controlsFollowResize()
     QCOMPARE(browser->geometry(), QRect(1, 32, 586, 492));
     QCOMPARE(window.lblNetFail()->geometry(), QRect(0, 0, 33, 25)); // 495 x 375 twips
     // 120 twips from the top, 255 high, 105 apart; widths 1095, 855, 1215, 1575, 1215 twips.
-    for (const QString row :
-         {"cmdQuit|&Quit|0|73", "cmdDialer|&Dial|80|57", "cmdHide|&Hide|144|81",
-          "cmdToggle|&Enable Monitor|232|105", "cmdSettings|&Settings|344|81"}) {
-        const QStringList field = row.split('|');
-        const auto *button = window.findChild<QPushButton *>(field[0]);
-        QVERIFY2(button && button->text() == field[1], qPrintable(row));
-        QCOMPARE(button->geometry(), QRect(156 + field[2].toInt(), 8, field[3].toInt(), 17));
+    const struct
+    {
+        const char *name, *caption;
+        int left, width; // px from where the row starts
+    } buttons[] = {{"cmdQuit", "&Quit", 0, 73},
+                   {"cmdDialer", "&Dial", 80, 57},
+                   {"cmdHide", "&Hide", 144, 81},
+                   {"cmdToggle", "&Enable Monitor", 232, 105},
+                   {"cmdSettings", "&Settings", 344, 81}};
+    for (const auto &row : buttons) {
+        const auto *button = window.findChild<QPushButton *>(row.name);
+        QVERIFY2(button && button->text() == row.caption, row.name);
+        QCOMPARE(button->geometry(), QRect(156 + row.left, 8, row.width, 17));
     }
     QTest::mouseClick(window.cmdHide(), Qt::LeftButton);
     QTRY_VERIFY(window.isMinimized());
