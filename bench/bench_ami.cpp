@@ -377,7 +377,7 @@ void loopbackReader(benchmark::State &state, bool judge)
         Clock::rep done = 0;
         QEventLoop loop;
         QObject::connect(&socket, &ISocketControl::DataArrival, &loop, [&] {
-            const QByteArray read = socket.GetBytes();
+            const QByteArray read = socket.GetData();
             const AmiFramer::Frames &frames = framer.Feed(read);
             if (!frames.greeting.isEmpty())
                 socket.SendData(QByteArrayLiteral("Action: login\r\nUsername: bench\r\n"

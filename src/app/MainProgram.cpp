@@ -22,7 +22,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
 {
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
-    m_yac = std::make_unique<YacListener>(m_settings, adapters.winsock1, *m_pop);
+    m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, *m_pop);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
     new AsteriskNotices(*m_asterisk, window, adapters.box, this);
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, *m_pop);
@@ -79,10 +79,10 @@ void MainProgram::Answer(const QString &number)
         emit dialRequested(number);
         return;
     }
-    frmDialer *dialer = Dialer();
-    if (dialer && dialer->isVisible()) {
-        dialer->raise();
-        dialer->activateWindow();
+    frmDialer *phoneDialer = Dialer();
+    if (phoneDialer && phoneDialer->isVisible()) {
+        phoneDialer->raise();
+        phoneDialer->activateWindow();
     } else if (m_frmMain->isVisible()) {
         m_frmMain->RestoreNormal();
         m_frmMain->ShowAndActivate();

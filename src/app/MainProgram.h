@@ -34,7 +34,7 @@ struct Adapters
     IBrowser &browser;
     QWidget *browserPane; // the browser's pane, which the main window takes over
     IMessageBox &box;
-    ISocketControl &winsock1;
+    ISocketControl &Winsock1;
     ISocketControl &wsAst;
     ISerialPort &modem;
 };

@@ -46,7 +46,7 @@ bool Startup::Run()
         }
         m_startup.SetFailed(true);
         m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
-        m_window.Hide();
+        m_window.HideWindow();
         return false;
     }
     return true;

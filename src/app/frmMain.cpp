@@ -116,7 +116,7 @@ void frmMain::ShowAndActivate()
     activateWindow();
 }
 
-void frmMain::Hide()
+void frmMain::HideWindow()
 {
     hide();
 }

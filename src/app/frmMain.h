@@ -37,7 +37,7 @@ public:
 
     void RestoreNormal() override;
     void ShowAndActivate() override;
-    void Hide() override;
+    void HideWindow() override;
     void SetGeometryTwips(int left, int top, int width, int height) override;
     void SetCaption(const QString &caption) override;
     void showMonitoring(bool on) override;

@@ -193,10 +193,10 @@ int main(int argc, char *argv[])
                            QString::fromUtf8(Version::SettingsSection));
     QtMessageBox box;
     WebEngineBrowser browser;
-    TcpSocketControl winsock1;
+    TcpSocketControl Winsock1;
     TcpSocketControl wsAst;
     QtSerialPort modem;
-    MainProgram program({store, browser, browser.Pane(), box, winsock1, wsAst, modem});
+    MainProgram program({store, browser, browser.Pane(), box, Winsock1, wsAst, modem});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::requested, &program,

@@ -28,7 +28,7 @@ void DialerOpener::cmdDialer_Click()
         connect(m_frmDialer.get(), &frmDialer::dismissed, this,
                 [this] { m_window.ShowAndActivate(); });
     }
-    m_window.Hide();
+    m_window.HideWindow();
     m_frmDialer->ShowAndFocus();
 }
 

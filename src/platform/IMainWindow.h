@@ -13,7 +13,7 @@ public:
     virtual void RestoreNormal() = 0;
     // Makes the window visible and gives it the input focus.
     virtual void ShowAndActivate() = 0;
-    virtual void Hide() = 0;
+    virtual void HideWindow() = 0;
 
     // Outer left and top edge, width and height, in twips; a 0 leaves that one as it is, so
     // a stored position with no size moves the window without resizing it. The window keeps

@@ -36,7 +36,7 @@ public:
     virtual void Close() = 0;
     // Closes the connection only: a control that also listens goes on listening, and the next
     // client that waits raises its ConnectionRequest.
-    virtual void Disconnect() = 0;
+    virtual void CloseConnection() = 0;
 
     // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
     virtual int LocalPort() const = 0;
@@ -59,7 +59,7 @@ public:
     virtual void Connect() = 0;
 
     // All bytes received and not yet read.
-    virtual QByteArray GetBytes() = 0;
+    virtual QByteArray GetData() = 0;
     // Sends the bytes unchanged and in order. Throws Failure when not connected.
     virtual void SendData(const QByteArray &bytes) = 0;
     void SendData(const QString &text) { SendData(WireText::Encode(text)); }

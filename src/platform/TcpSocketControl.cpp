@@ -48,10 +48,10 @@ ISocketControl::StateCode TcpSocketControl::State() const
 void TcpSocketControl::Close()
 {
     m_server.close();
-    Disconnect();
+    CloseConnection();
 }
 
-void TcpSocketControl::Disconnect()
+void TcpSocketControl::CloseConnection()
 {
     ++m_generation;
     if (m_socket) {
@@ -211,7 +211,7 @@ void TcpSocketControl::failLater(const QString &description, bool enterErrorStat
 
 // Read into one buffer that is kept: once the caller has let go of the last read's bytes, the
 // next read reuses its memory instead of a fresh allocation (and fresh pages) for each.
-QByteArray TcpSocketControl::GetBytes()
+QByteArray TcpSocketControl::GetData()
 {
     if (!m_socket)
         return {};

@@ -23,7 +23,7 @@ public:
 
     StateCode State() const override;
     void Close() override;
-    void Disconnect() override;
+    void CloseConnection() override;
 
     int LocalPort() const override;
     void SetLocalPort(int port) override;
@@ -41,7 +41,7 @@ public:
     // whichever the system picks.
     void Connect() override;
 
-    QByteArray GetBytes() override;
+    QByteArray GetData() override;
     using ISocketControl::SendData;
     void SendData(const QByteArray &bytes) override;
 

@@ -15,7 +15,7 @@ ConfigOpener::~ConfigOpener()
 
 void ConfigOpener::Open()
 {
-    m_context.window.Hide();
+    m_context.window.HideWindow();
     if (!m_open) {
         m_open = new frmConfig(m_context);
         connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);

@@ -21,8 +21,8 @@ int Send(const QString &host, quint16 port, const QString &name, const QString &
          int timeoutMs)
 {
     QString error;
-    const QByteArray message = Message(name, number, &error);
-    if (message.isEmpty()) {
+    const QByteArray bytes = Message(name, number, &error);
+    if (bytes.isEmpty()) {
         Console::Complain(QStringLiteral("ringscout-sim yac: ") + error);
         return 2;
     }
@@ -37,7 +37,7 @@ int Send(const QString &host, quint16 port, const QString &name, const QString &
         return 1;
     }
     Console::Say(QStringLiteral("Accepted: connected to %1.").arg(where));
-    socket.write(message);
+    socket.write(bytes);
     socket.disconnectFromHost();
     if (socket.state() != QAbstractSocket::UnconnectedState &&
         !socket.waitForDisconnected(timeoutMs)) {
@@ -45,8 +45,8 @@ int Send(const QString &host, quint16 port, const QString &name, const QString &
         return 1;
     }
     Console::Say(QStringLiteral("Sent %1 (%2 bytes) and closed the connection.")
-                     .arg(QString::fromUtf8(message))
-                     .arg(message.size()));
+                     .arg(QString::fromUtf8(bytes))
+                     .arg(bytes.size()));
     return 0;
 }
 

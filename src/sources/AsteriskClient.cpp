@@ -38,9 +38,9 @@ bool containsLine(QByteArrayView text, std::string_view line)
 
 } // namespace
 
-AsteriskClient::AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer,
-                               IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_g(g), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
+AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
+                               TimerControl &atimer, IShowCaller &pop, QObject *parent)
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -64,8 +64,8 @@ void AsteriskClient::SetIntervals(const Intervals &intervals)
 void AsteriskClient::ConnectAsterisk()
 {
     resetRefusals();
-    if (m_g.AsteriskPassword.isEmpty() || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort <= 0 ||
-        m_g.AsteriskManager.isEmpty()) {
+    if (m_settings.AsteriskPassword.isEmpty() || m_settings.AsteriskServer.isEmpty() ||
+        m_settings.AsteriskPort <= 0 || m_settings.AsteriskManager.isEmpty()) {
         // Not configured: a connection that is already open goes on working.
         ShowNetOk();
         return;
@@ -73,10 +73,10 @@ void AsteriskClient::ConnectAsterisk()
     dropLink();
     ShowNetFail();
     m_wsAst.SetLocalPort(0);
-    m_wsAst.SetRemotePort(m_g.AsteriskPort);
-    m_wsAst.SetRemoteHost(m_g.AsteriskServer);
+    m_wsAst.SetRemotePort(m_settings.AsteriskPort);
+    m_wsAst.SetRemoteHost(m_settings.AsteriskServer);
     m_hostSet = true;
-    qCDebug(lcAmi) << "connecting to" << m_g.AsteriskServer << m_g.AsteriskPort;
+    qCDebug(lcAmi) << "connecting to" << m_settings.AsteriskServer << m_settings.AsteriskPort;
     m_wsAst.Connect();
 }
 
@@ -98,7 +98,7 @@ void AsteriskClient::wsAst_DataArrival()
 {
     if (m_wsAst.State() != ISocketControl::sckConnected)
         return;
-    const QByteArray bytes = m_wsAst.GetBytes();
+    const QByteArray bytes = m_wsAst.GetData();
     if (bytes.isEmpty())
         return;
     m_awaitingReply = false;
@@ -108,8 +108,9 @@ void AsteriskClient::wsAst_DataArrival()
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
     if (frames.greeting.contains(kGreeting)) {
-        send(QStringLiteral("Action: login\r\nUsername: ") + m_g.AsteriskManager +
-             QStringLiteral("\r\nSecret: ") + m_g.AsteriskPassword + QStringLiteral("\r\n\r\n"));
+        send(QStringLiteral("Action: login\r\nUsername: ") + m_settings.AsteriskManager +
+             QStringLiteral("\r\nSecret: ") + m_settings.AsteriskPassword +
+             QStringLiteral("\r\n\r\n"));
     }
     // Judged first and acted on after: acting drops the link and the framer's views with it.
     bool accepted = false, refusedNow = false;
@@ -118,7 +119,7 @@ void AsteriskClient::wsAst_DataArrival()
         accepted = accepted || containsLine(message, kAccepted);
         refusedNow = refusedNow || containsLine(message, kRefused);
         if (!caller)
-            caller = DialScan::callerOf(message, m_g.AsteriskExtension);
+            caller = DialScan::callerOf(message, m_settings.AsteriskExtension);
     }
     if (accepted) {
         qCDebug(lcAmi) << "logged in";
@@ -162,7 +163,7 @@ void AsteriskClient::atimer_Tick()
     }
     // Without a host of our own the socket would try whatever it last held, or nothing; a
     // port of 0 or less is off, as it is for ConnectAsterisk.
-    if (!m_hostSet || m_g.AsteriskServer.isEmpty() || m_g.AsteriskPort <= 0)
+    if (!m_hostSet || m_settings.AsteriskServer.isEmpty() || m_settings.AsteriskPort <= 0)
         return;
     dropLink();
     ShowNetFail();

@@ -30,8 +30,8 @@ public:
         int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
     };
 
-    AsteriskClient(const Settings &g, ISocketControl &wsAst, TimerControl &atimer, IShowCaller &pop,
-                   QObject *parent = nullptr);
+    AsteriskClient(const Settings &settings, ISocketControl &wsAst, TimerControl &atimer,
+                   IShowCaller &pop, QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -63,7 +63,7 @@ private:
     void resetRefusals();
     void send(const QString &message);
 
-    const Settings &m_g;
+    const Settings &m_settings;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
     IShowCaller &m_pop;

@@ -16,9 +16,9 @@ Q_LOGGING_CATEGORY(lcYac, "ringscout.yac", QtWarningMsg)
 
 } // namespace
 
-YacListener::YacListener(const Settings &g, ISocketControl &winsock1, IShowCaller &pop,
+YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, IShowCaller &pop,
                          QObject *parent)
-    : QObject(parent), m_g(g), m_Winsock1(winsock1), m_pop(pop)
+    : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_pop(pop)
 {
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kConnectionTimeoutMs);
@@ -46,9 +46,9 @@ void YacListener::CloseYac()
 void YacListener::ListenYac()
 {
     CloseYac();
-    if (m_g.yacPort <= 0)
+    if (m_settings.yacPort <= 0)
         return;
-    m_Winsock1.SetLocalPort(m_g.yacPort);
+    m_Winsock1.SetLocalPort(m_settings.yacPort);
     try {
         m_Winsock1.Listen();
     } catch (const Failure &failure) {
@@ -83,14 +83,14 @@ void YacListener::Winsock1_PeerClosed()
 {
     if (!m_serving)
         return;
-    m_received += m_Winsock1.GetBytes();
+    m_received += m_Winsock1.GetData();
     m_received.truncate(kMaxMessageBytes);
     finishConnection();
 }
 
 void YacListener::collect()
 {
-    m_received += m_Winsock1.GetBytes();
+    m_received += m_Winsock1.GetData();
     if (m_received.size() >= kMaxMessageBytes) {
         // Judge what came so far: a call at the start still pops, and a peer cannot make us
         // hold more.
@@ -129,5 +129,5 @@ void YacListener::endConnection()
     m_quiet.stop();
     m_serving = false;
     m_received.clear();
-    m_Winsock1.Disconnect();
+    m_Winsock1.CloseConnection();
 }

@@ -26,7 +26,7 @@ public:
     // A message is well under 100 bytes; what comes past this is not read.
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
 
-    YacListener(const Settings &g, ISocketControl &Winsock1, IShowCaller &pop,
+    YacListener(const Settings &settings, ISocketControl &Winsock1, IShowCaller &pop,
                 QObject *parent = nullptr);
 
     // Also drops the connection being served and the servers waiting.
@@ -48,7 +48,7 @@ private:
     // Ends the connection being served; the next server waiting comes next.
     void endConnection();
 
-    const Settings &m_g;
+    const Settings &m_settings;
     ISocketControl &m_Winsock1;
     IShowCaller &m_pop;
     QTimer m_deadline;

@@ -43,7 +43,7 @@ private slots:
     void cleanup()
     {
         m_program.reset();
-        m_winsock1.Close();
+        m_Winsock1.Close();
         m_wsAst.Close();
     }
     void quitStoresNormalGeometry();
@@ -57,7 +57,7 @@ private:
     {
         m_program.reset();
         m_program = std::make_unique<MainProgram>(
-            Adapters{m_store, m_browser, new QWidget, m_box, m_winsock1, m_wsAst, m_serial});
+            Adapters{m_store, m_browser, new QWidget, m_box, m_Winsock1, m_wsAst, m_serial});
         m_program->Modem().SetPollInterval(20);
         m_program->Modem().SetReopenInterval(50);
         m_program->Start();
@@ -68,7 +68,7 @@ private:
     IniSettingsStore m_store{QStringLiteral("Belvane"), QStringLiteral("settings"), m_dir.path()};
     FakeBrowser m_browser;
     FakeMessageBox m_box;
-    TcpSocketControl m_winsock1, m_wsAst;
+    TcpSocketControl m_Winsock1, m_wsAst;
     QtSerialPort m_serial{m_dir.path()};
     std::unique_ptr<MainProgram> m_program;
     QProcess m_openbox;
@@ -129,13 +129,13 @@ void tst_MainProgram::modem()
     set("yacPort", QString::number(TestSupport::FreeSmallPort()));
     frmMain &window = start();
     QTRY_COMPARE(far.received, QByteArray("ATS0=0M0+VCID=1\r"));
-    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckListening));
+    QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckListening));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_serial.PortOpen());
     m_program->Record().yacPort = 0; // as after Options: the next start closes the listener
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(window.cmdDialer()->isEnabled() && m_serial.PortOpen());
-    QCOMPARE(m_winsock1.State(), int(ISocketControl::sckClosed));
+    QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckClosed));
     // A port that fails to open is shown in a box; monitoring stays off, the program goes on.
     QVERIFY(QFile::link(m_dir.filePath("ttyACM9"), m_dir.filePath("Belvane/com4")));
     m_program->Record().comPort = 4;

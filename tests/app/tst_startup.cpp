@@ -54,7 +54,7 @@ void tst_Startup::run()
         store.set(QStringLiteral("yacPort"), QString());
     if (setup.startsWith("source fails"))
         monitor.failWith = QStringLiteral("port 10629 is already in use");
-    monitor.pollEnabled = setup.contains("poll runs");
+    monitor.pollRuns = setup.contains("poll runs");
     QStringList windowAtBox;
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 

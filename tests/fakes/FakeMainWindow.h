@@ -12,7 +12,7 @@ class FakeMainWindow : public IMainWindow
 public:
     void RestoreNormal() override { log.append(QStringLiteral("normal")); }
     void ShowAndActivate() override { setVisible(true, QStringLiteral("show")); }
-    void Hide() override { setVisible(false, QStringLiteral("hide")); }
+    void HideWindow() override { setVisible(false, QStringLiteral("hide")); }
     // A 0 leaves that value as it is; each other one is logged.
     void SetGeometryTwips(int l, int t, int w, int h) override
     {

@@ -21,10 +21,10 @@ public:
             throw Failure(QStringLiteral("YAC listener"), *failWith);
     }
     void StopMonitor() override {}
-    bool PollEnabled() const override { return pollEnabled; }
+    bool PollEnabled() const override { return pollRuns; }
 
     StartupStatus *startup = nullptr;
     int starts = 0;
-    bool pollEnabled = false;
+    bool pollRuns = false;
     std::optional<QString> failWith;
 };

@@ -85,7 +85,7 @@ private slots:
         connect(m_Winsock1.get(), &ISocketControl::ConnectionRequest, this, [this](qintptr id) {
             if (std::exchange(m_stealNext, false)) {
                 m_Winsock1->Accept(id);
-                m_Winsock1->Disconnect();
+                m_Winsock1->CloseConnection();
             }
         });
         m_yac = std::make_unique<YacListener>(m_g, *m_Winsock1, m_pop);
@@ -208,7 +208,7 @@ private slots:
         control.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(eventsAtClose >= 0, 5000);
         QCOMPARE(control.State(), int(ISocketControl::sckClosed));
-        QCOMPARE(control.GetBytes(), QByteArray());
+        QCOMPARE(control.GetData(), QByteArray());
         QVERIFY_THROWS_EXCEPTION(Failure, control.SendData(QByteArray("closed")));
 
         QObject::disconnect(&control, nullptr, &context, nullptr);
@@ -216,7 +216,7 @@ private slots:
         control.SetRemoteHost(QStringLiteral("127.0.0.1"));
         control.Connect();
         QByteArray got;
-        QTRY_COMPARE_WITH_TIMEOUT((got += control.GetBytes()), QByteArray("ping"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT((got += control.GetData()), QByteArray("ping"), 5000);
         control.Close();
         QCOMPARE(errors.count() + peerClosed.count(), eventsAtClose);
     }
