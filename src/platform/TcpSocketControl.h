@@ -19,7 +19,7 @@ public:
     // control takes no more from the system, whose own queue then holds them.
     static constexpr int kMaxWaiting = 32;
     // The most bytes taken from the system in one read.
-    static constexpr qint64 kReadChunk = 16 * 1024;
+    static constexpr qint64 kReadChunk = qint64(16) * 1024;
 
     StateCode State() const override;
     void Close() override;

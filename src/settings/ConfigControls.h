@@ -11,7 +11,7 @@
 // "txtA" and the rest ("AsteriskPort" in txtAPort).
 inline QString ConfigControlName(const char *key)
 {
-    const QString name = QString::fromLatin1(key);
+    QString name = QString::fromLatin1(key);
     if (name.startsWith(QLatin1String("Asterisk")))
         return QStringLiteral("txtA") + name.mid(8);
     return name;
