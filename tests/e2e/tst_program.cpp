@@ -48,6 +48,7 @@ class tst_Program : public QObject
 private slots:
     void pops_data();
     void pops();
+    void helpAll();
 };
 
 void tst_Program::pops_data()
@@ -179,6 +180,14 @@ void tst_Program::pops()
     QCOMPARE(program.process.state(), QProcess::Running);
     sim.closeWriteChannel(); // ends the simulator where it still runs
     sim.waitForFinished(5000);
+}
+
+// Beside our own options, Qt's for its windows, as --help-all promises; no display needed.
+void tst_Program::helpAll()
+{
+    QProcess help;
+    help.start(RINGSCOUT_EXE, {"--help-all"});
+    QVERIFY(help.waitForFinished(10000) && help.readAllStandardOutput().contains("--platform"));
 }
 
 QTEST_GUILESS_MAIN(tst_Program)
