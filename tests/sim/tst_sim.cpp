@@ -68,7 +68,8 @@ void tst_Sim::ends_data()
             << row[0] << row[1] << atoi(row[2]) << row[3] << false;
     // A killed simulator's, its pseudo-terminal gone (its number free for the next one to
     // take): replaced, and removed at the end.
-    QTest::addRow("modem --port 3 killed") << "modem --port 3" << "" << 0 << "" << true;
+    QTest::addRow("modem --port 3 killed")
+        << "modem --port 3" << QString() << 0 << QString() << true;
 }
 
 void tst_Sim::ends()
