@@ -19,8 +19,10 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -77,17 +79,27 @@ bool asksForInformation(int argc, char *argv[])
 
 int showInformation(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Qt lists the options of its windows and widgets only for an application that has them;
+    // offscreen, it needs no display to say them.
+    std::unique_ptr<QCoreApplication> app;
+    if (std::any_of(argv + 1, argv + argc, [](const char *argument) {
+            return std::strcmp(argument, "--help-all") == 0;
+        })) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(Version::Text));
     QCommandLineParser parser;
     describe(parser);
-    parser.parse(app.arguments());
+    parser.parse(QCoreApplication::arguments());
     // Qt's texts, with the licence under the version and where to report problems after the help.
     if (parser.isSet(QStringLiteral("version")))
         std::printf("%s %s\n%s\n", Version::Title, Version::Text, Version::Notice);
     else if (parser.isSet(QStringLiteral("help-all")))
-        parser.process(app); // with the options of Qt, and ends the program
+        parser.process(*app); // with the options of Qt, and ends the program
     else
         std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
     return 0;

@@ -5,7 +5,11 @@
 #include "platform/IMainWindow.h"
 #include "settings/Settings.h"
 
+#include <QLoggingCategory>
+
 namespace {
+Q_LOGGING_CATEGORY(lcPop, "ringscout.pop", QtWarningMsg)
+
 // The engine has no "about:clear"; the browser adapter shows an empty page for it.
 const QString kClear = QStringLiteral("about:clear");
 } // namespace
@@ -17,19 +21,24 @@ CallerPop::CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &w
 
 void CallerPop::ShowCaller(QString &number, QString &name)
 {
+    const QString given = number;
     number = DigitsOnly(TrimSpaces(number));
     name = TrimSpaces(name);
     const QString url = FillTemplate(m_settings.URL, number, name, m_codePage);
-    if (number.isEmpty())
+    if (number.isEmpty()) {
+        qCDebug(lcPop) << "nothing shown: the number" << given << "holds no digit";
         return;
+    }
 
     if (!m_settings.newwin) {
         m_window.RestoreNormal();
         m_window.ShowAndActivate();
         m_browser.Navigate(kClear);
         m_browser.Navigate(url);
+        qCDebug(lcPop) << "shown in the main window:" << url;
     } else {
         m_browser.NavigateNamed(m_settings.Target, kClear);
         m_browser.NavigateNamed(m_settings.Target, url);
+        qCDebug(lcPop) << "shown in the window" << m_settings.Target << url;
     }
 }

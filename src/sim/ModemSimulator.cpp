@@ -53,6 +53,25 @@ QString ModemSimulator::LinkPathFor(int port)
 
 bool ModemSimulator::Start(QString *error)
 {
+    // Never replace a link the user made for a real modem, nor one to a pseudo-terminal in
+    // use. A link left by a simulator that was killed leads to a pseudo-terminal that went
+    // with it, and is replaced; it is judged before we open ours, which the system is apt to
+    // give the same number.
+    const QFileInfo existing(m_linkPath);
+    if (existing.isSymLink() || existing.exists()) {
+        const QString target = existing.symLinkTarget();
+        const bool stale = existing.isSymLink() && !QFileInfo::exists(target) &&
+                           target.startsWith(QLatin1String("/dev/pts/"));
+        if (!stale) {
+            *error = QStringLiteral("%1 already exists%2; choose another --port or remove it")
+                         .arg(m_linkPath, target.isEmpty()
+                                              ? QString()
+                                              : QStringLiteral(" (it leads to %1)").arg(target));
+            return false;
+        }
+        QFile::remove(m_linkPath);
+    }
+
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
         *error = QStringLiteral("cannot create a pseudo-terminal: ") + systemError();
@@ -71,22 +90,6 @@ bool ModemSimulator::Start(QString *error)
     ::cfmakeraw(&raw);
     ::tcsetattr(m_slave, TCSANOW, &raw);
 
-    // Never replace a link the user made for a real modem; a link left by a simulator that
-    // was killed points to a pseudo-terminal that is gone, and is replaced.
-    const QFileInfo existing(m_linkPath);
-    if (existing.isSymLink() || existing.exists()) {
-        const QString target = existing.symLinkTarget();
-        const bool stale = existing.isSymLink() && !QFileInfo::exists(target) &&
-                           target.startsWith(QLatin1String("/dev/pts/"));
-        if (!stale) {
-            *error = QStringLiteral("%1 already exists%2; choose another --port or remove it")
-                         .arg(m_linkPath, target.isEmpty()
-                                              ? QString()
-                                              : QStringLiteral(" (it leads to %1)").arg(target));
-            return false;
-        }
-        QFile::remove(m_linkPath);
-    }
     if (!QDir().mkpath(QFileInfo(m_linkPath).path()) || !QFile::link(m_devicePath, m_linkPath)) {
         *error = QStringLiteral("cannot link %1 to %2").arg(m_linkPath, m_devicePath);
         return false;

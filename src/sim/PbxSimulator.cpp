@@ -4,6 +4,7 @@
 #include "base/AmiMessageEnd.h"
 #include "base/WireText.h"
 #include "sim/Console.h"
+#include "sources/DialScan.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -180,7 +181,10 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
         if (user.compare(m_user, Qt::CaseInsensitive) == 0 && secret == m_secret) {
             client.loggedIn = true;
             reply(client, actionId, "Response: Success\r\nMessage: Authentication accepted\r\n");
-            Console::Say(QStringLiteral("%1 logged in as %2").arg(client.peer, user));
+            // The Manager Interface carries no word of them.
+            Console::Say(QStringLiteral("%1 logged in as %2 (which extensions it watches, its "
+                                        "AsteriskExtension, it does not say)")
+                             .arg(client.peer, user));
         } else {
             reply(client, actionId, "Response: Error\r\nMessage: Authentication failed\r\n");
             Console::Say(QStringLiteral("%1 refused: user name or secret does not match "
@@ -307,9 +311,16 @@ bool PbxSimulator::Dial(const QString &line, QString *error)
         *error = QStringLiteral("no client is logged in with call events on: nothing sent");
         return false;
     }
-    Console::Say(
-        QStringLiteral("> %1 for %2 from %3 sent to %4 client(s)")
-            .arg(m_old ? QStringLiteral("Dial") : QStringLiteral("DialBegin"), extension, number)
-            .arg(sent));
+    // Judged as Ringscout judges it, for every extension list at once.
+    const DialScan::Verdict verdict = DialScan::judge(event, QString());
+    const QString fate =
+        verdict.caller
+            ? QStringLiteral("a client pops it if its AsteriskExtension is empty or has an "
+                             "element found in %1, such as %2")
+                  .arg(verdict.destination, extension)
+            : QStringLiteral("no client pops it: %1").arg(QLatin1String(verdict.reason));
+    Console::Say(QStringLiteral("> %1 from %2 to %3 sent to %4 client(s); %5")
+                     .arg(m_old ? QStringLiteral("Dial") : QStringLiteral("DialBegin"), number,
+                          verdict.destination, QString::number(sent), fate));
     return true;
 }

@@ -36,6 +36,36 @@ bool containsLine(QByteArrayView text, std::string_view line)
     return false;
 }
 
+void logDial(const DialScan::Verdict &dial, const QString &extensions)
+{
+    if (!dial.isDial || !lcAmi().isDebugEnabled())
+        return;
+    QString line;
+    {
+        QDebug text(&line);
+        text.nospace() << "Dial event " << dial.event;
+        if (dial.caller)
+            text << " pops: number " << dial.number << " name " << dial.caller->name;
+        else
+            text << " passed over (" << dial.reason << ')';
+        if (!dial.caller && !dial.number.isEmpty())
+            text << ": number " << dial.number;
+        if (!dial.destination.isEmpty())
+            text << " to " << dial.destination << ", extensions " << extensions;
+    }
+    qCDebug(lcAmi).noquote() << line;
+}
+
+// Why ConnectAsterisk leaves the connection alone; null when the settings are complete.
+const char *incomplete(const Settings &settings)
+{
+    return settings.AsteriskServer.isEmpty()     ? "AsteriskServer is empty"
+           : settings.AsteriskPort <= 0          ? "AsteriskPort is not above 0"
+           : settings.AsteriskManager.isEmpty()  ? "AsteriskManager is empty"
+           : settings.AsteriskPassword.isEmpty() ? "AsteriskPassword is empty"
+                                                 : nullptr;
+}
+
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
@@ -64,9 +94,9 @@ void AsteriskClient::SetIntervals(const Intervals &intervals)
 void AsteriskClient::ConnectAsterisk()
 {
     resetRefusals();
-    if (m_settings.AsteriskPassword.isEmpty() || m_settings.AsteriskServer.isEmpty() ||
-        m_settings.AsteriskPort <= 0 || m_settings.AsteriskManager.isEmpty()) {
+    if (const char *reason = incomplete(m_settings)) {
         // Not configured: a connection that is already open goes on working.
+        qCDebug(lcAmi) << "not connecting:" << reason;
         ShowNetOk();
         return;
     }
@@ -108,9 +138,14 @@ void AsteriskClient::wsAst_DataArrival()
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
     if (frames.greeting.contains(kGreeting)) {
+        qCDebug(lcAmi) << "connected, greeted with" << frames.greeting.toByteArray().trimmed()
+                       << "- logging in as" << m_settings.AsteriskManager;
         send(QStringLiteral("Action: login\r\nUsername: ") + m_settings.AsteriskManager +
              QStringLiteral("\r\nSecret: ") + m_settings.AsteriskPassword +
              QStringLiteral("\r\n\r\n"));
+    } else if (!frames.greeting.isEmpty()) {
+        qCDebug(lcAmi) << "connected, but not to a Manager Interface: no login after"
+                       << frames.greeting.toByteArray().trimmed();
     }
     // Judged first and acted on after: acting drops the link and the framer's views with it.
     bool accepted = false, refusedNow = false;
@@ -118,26 +153,34 @@ void AsteriskClient::wsAst_DataArrival()
     for (const QByteArrayView message : frames.messages) {
         accepted = accepted || containsLine(message, kAccepted);
         refusedNow = refusedNow || containsLine(message, kRefused);
-        if (!caller)
-            caller = DialScan::callerOf(message, m_settings.AsteriskExtension);
+        if (caller && !lcAmi().isDebugEnabled())
+            continue;
+        DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
+        if (dial.caller && caller) {
+            dial.caller.reset();
+            dial.reason = "another dial of this read popped";
+        }
+        logDial(dial, m_settings.AsteriskExtension);
+        if (dial.caller)
+            caller = std::move(dial.caller);
     }
     if (accepted) {
-        qCDebug(lcAmi) << "logged in";
+        qCDebug(lcAmi) << "login accepted for" << m_settings.AsteriskManager
+                       << "- asking for call events";
         ShowNetOk();
         resetRefusals();
         send(kEventsCallOnly);
     }
     if (refusedNow)
         refused();
-    if (caller) {
-        qCDebug(lcAmi) << "dial from" << caller->number << caller->name;
+    if (caller)
         m_pop.ShowCaller(caller->number, caller->name);
-    }
 }
 
-void AsteriskClient::wsAst_Error()
+void AsteriskClient::wsAst_Error(int number, const QString &description)
 {
-    qCDebug(lcAmi) << "socket error";
+    Q_UNUSED(number)
+    qCDebug(lcAmi) << "connection error:" << description;
     ShowNetFail();
 }
 
@@ -165,6 +208,7 @@ void AsteriskClient::atimer_Tick()
     // port of 0 or less is off, as it is for ConnectAsterisk.
     if (!m_hostSet || m_settings.AsteriskServer.isEmpty() || m_settings.AsteriskPort <= 0)
         return;
+    qCDebug(lcAmi) << "connecting again to" << m_wsAst.RemoteHost() << m_wsAst.RemotePort();
     dropLink();
     ShowNetFail();
     m_wsAst.Connect();
@@ -192,11 +236,12 @@ void AsteriskClient::keepAliveUnanswered()
 // again, so each retry waits twice as long.
 void AsteriskClient::refused()
 {
-    qCDebug(lcAmi) << "login refused";
     dropLink();
     ShowNetFail();
     m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
                                        : qMin(m_refusedWait * 2, m_intervals.refusedMax);
+    qCDebug(lcAmi) << "login refused for" << m_settings.AsteriskManager << "- next try in"
+                   << m_refusedWait << "ms";
     m_atimer.SetInterval(m_refusedWait);
     emit loginRefused();
 }

@@ -44,7 +44,7 @@ public:
 
     // Handlers of wsAst's DataArrival, Error and PeerClosed, and of atimer's Tick.
     void wsAst_DataArrival();
-    void wsAst_Error();
+    void wsAst_Error(int number, const QString &description);
     void wsAst_PeerClosed();
     void atimer_Tick();
 

@@ -91,13 +91,6 @@ private:
     }
 };
 
-struct Dial
-{
-    QString destination;
-    QString number;
-    QString name;
-};
-
 // Asterisk 1.4:
 //   "Event: Dial\r\nPrivilege: call,all\r\nSource: SIP/200-0a1b\r\n"
 //   "Destination: SIP/101-0a1c\r\nCallerID: 5551234567\r\nCallerIDName: Front Desk\r\n..."
@@ -110,36 +103,52 @@ struct Dial
 // The newer forms pop only the start of a dial, never "DialEnd", "DialState" or
 // "SubEvent: End"; a dial without a calling channel (an originated call) has no
 // "CallerIDNum" of its own and so no caller.
-std::optional<Dial> readDial(QByteArrayView message)
+DialScan::Verdict readDial(QByteArrayView message)
 {
+    DialScan::Verdict verdict;
     const Fields f(message);
     if (!f.event || !Fields::isDial(*f.event))
-        return std::nullopt;
+        return verdict;
+    verdict.isDial = true;
+    const QByteArrayView event = trimBlanks(*f.event);
+    verdict.event = WireText::Decode(event);
+    const auto passOver = [&verdict](const char *reason) {
+        verdict.reason = reason;
+        return verdict;
+    };
 
-    Dial dial;
     if (f.destination && f.callerId) {
-        if (f.destination->isEmpty() || f.callerId->isEmpty())
-            return std::nullopt;
-        dial.destination = WireText::Decode(*f.destination);
-        dial.number = WireText::Decode(trimBlanks(*f.callerId));
-        if (f.callerIdName)
-            dial.name = WireText::Decode(trimBlanks(*f.callerIdName));
-        return dial;
+        verdict.destination = WireText::Decode(*f.destination);
+        verdict.number = WireText::Decode(trimBlanks(*f.callerId));
+        if (f.destination->isEmpty())
+            return passOver("no destination");
+        if (f.callerId->isEmpty())
+            return passOver("no caller number");
+        verdict.caller = {verdict.number, f.callerIdName
+                                              ? WireText::Decode(trimBlanks(*f.callerIdName))
+                                              : QString()};
+        return verdict;
     }
 
-    const QByteArrayView event = trimBlanks(*f.event);
     const bool begins =
         sameName(event, "DialBegin") ||
         (sameName(event, "Dial") && f.subEvent && sameName(trimBlanks(*f.subEvent), "Begin"));
+    if (!begins && sameName(event, "Dial") && !f.subEvent)
+        return passOver(f.destination ? "no caller number" : "no destination");
+    if (!begins)
+        return passOver("not the start of a dial");
     const auto destination = f.destChannel ? f.destChannel : f.destination;
-    if (!begins || !destination || destination->isEmpty() || !f.callerIdNum ||
-        f.callerIdNum->isEmpty())
-        return std::nullopt;
-    dial.destination = DialScan::Unescape(WireText::Decode(*destination));
-    dial.number = DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdNum)));
-    if (f.callerIdName)
-        dial.name = DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdName)));
-    return dial;
+    if (!destination || destination->isEmpty())
+        return passOver("no destination");
+    verdict.destination = DialScan::Unescape(WireText::Decode(*destination));
+    if (!f.callerIdNum || f.callerIdNum->isEmpty())
+        return passOver("no caller number: the PBX placed the call");
+    verdict.number = DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdNum)));
+    verdict.caller = {verdict.number,
+                      f.callerIdName
+                          ? DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdName)))
+                          : QString()};
+    return verdict;
 }
 
 } // namespace
@@ -148,17 +157,26 @@ namespace DialScan {
 
 std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions)
 {
-    auto dial = readDial(message);
-    if (!dial)
-        return std::nullopt;
-    if (dial->name == kUnknown)
-        dial->name.clear();
+    return judge(message, extensions).caller;
+}
+
+Verdict judge(QByteArrayView message, const QString &extensions)
+{
+    Verdict verdict = readDial(message);
+    if (!verdict.caller)
+        return verdict;
+    if (verdict.caller->name == kUnknown)
+        verdict.caller->name.clear();
     // "<unknown>" and internal extensions such as "201" are no caller to look up.
-    if (dial->number == kUnknown || dial->number.size() <= 5)
-        return std::nullopt;
-    if (!MatchesExtension(dial->destination, extensions))
-        return std::nullopt;
-    return Caller{std::move(dial->number), std::move(dial->name)};
+    if (verdict.number == kUnknown)
+        verdict.reason = "number unknown";
+    else if (verdict.number.size() <= 5)
+        verdict.reason = "number too short for an outside caller";
+    else if (!MatchesExtension(verdict.destination, extensions))
+        verdict.reason = "destination not among the extensions";
+    if (verdict.reason)
+        verdict.caller.reset();
+    return verdict;
 }
 
 bool MatchesExtension(const QString &destination, const QString &extensions)

@@ -21,6 +21,21 @@ struct Caller
 // "101,102" matched as substrings of the destination channel, letter case ignored.
 std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions);
 
+// What one message comes to, for the log as well: no dial at all, a caller to pop, or a dial
+// passed over and why.
+struct Verdict
+{
+    bool isDial = false;
+    std::optional<Caller> caller;
+    // Why a dial pops nothing ("destination not among the extensions"); null otherwise.
+    const char *reason = nullptr;
+    // As the event gives them, as far as it was read: "DialBegin", "PJSIP/101-00000001".
+    QString event;
+    QString destination;
+    QString number;
+};
+Verdict judge(QByteArrayView message, const QString &extensions);
+
 // Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
 bool MatchesExtension(const QString &destination, const QString &extensions);
 

@@ -21,6 +21,16 @@ std::optional<QString> lineFrom(const QString &text, qsizetype from, bool lfEnds
     return text.mid(from, end - from);
 }
 
+// Keeps the reason for the log unless the text is only line ends and blanks, which every
+// report leaves behind.
+void noteDrop(ModemBuffer::Step &step, const char *reason, const QString &text, bool always)
+{
+    if (!step.dropped && (always || !text.trimmed().isEmpty())) {
+        step.dropped = reason;
+        step.droppedText = text;
+    }
+}
+
 // Where the number key stands, in order; nowhere for an empty key, which is found everywhere.
 QList<qsizetype> keysIn(const QString &text, const QString &key)
 {
@@ -48,7 +58,7 @@ QList<qsizetype> ringsIn(const QString &text)
 // dropped when it can no longer end in a report of its own: the rest of a report whose number
 // was taken (a name a tick late), or a number key whose CR never came (LF-only line ends,
 // noise). A complete number line is never dropped.
-void ModemBuffer::dropStale(const QString &numberKey)
+void ModemBuffer::dropStale(const QString &numberKey, Step &step)
 {
     const QList<qsizetype> keys = keysIn(m_text, numberKey);
     QList<qsizetype> starts = ringsIn(m_text) + keys;
@@ -58,7 +68,8 @@ void ModemBuffer::dropStale(const QString &numberKey)
         return it == list.cend() ? qsizetype(-1) : *it;
     };
 
-    qsizetype cut = m_afterNumber ? firstAtOrAfter(starts, 0) : -1;
+    const qsizetype restOfReport = m_afterNumber ? firstAtOrAfter(starts, 0) : -1;
+    qsizetype cut = restOfReport;
     // The first CR after a number key, looked for again only once a later key passes it.
     qsizetype cr = -2;
     for (qsizetype from = std::max<qsizetype>(cut, 0);;) {
@@ -75,15 +86,18 @@ void ModemBuffer::dropStale(const QString &numberKey)
     }
     if (cut < 0)
         return;
+    noteDrop(step,
+             cut == restOfReport ? "rest of a report already taken" : "number line never ended",
+             m_text.left(cut), false);
     m_text.remove(0, cut);
     m_ticks = 0;
     m_afterNumber = false;
 }
 
-std::optional<ModemBuffer::Caller> ModemBuffer::readStep(const QString &numberKey,
-                                                         const QString &nameKey)
+ModemBuffer::Step ModemBuffer::readStep(const QString &numberKey, const QString &nameKey)
 {
-    dropStale(numberKey);
+    Step step;
+    dropStale(numberKey, step);
     if (m_text.isEmpty()) {
         m_ticks = 0;
         // A tick passed with nothing after the number: what comes next is a report of its own.
@@ -101,14 +115,17 @@ std::optional<ModemBuffer::Caller> ModemBuffer::readStep(const QString &numberKe
 
     // An empty number key is found at the start, so the number is the text up to the first CR.
     const qsizetype at = m_text.indexOf(numberKey);
+    bool taken = false;
     if (at >= 0 && m_ticks > 2) {
         if (const std::optional<QString> number = lineFrom(m_text, at + numberKey.size(), false)) {
+            taken = true;
             caller.number = *number;
             m_text.clear();
             m_ticks = 0;
             m_afterNumber = true;
         }
     } else if (at < 0 && m_ticks > kChatterTicks) {
+        noteDrop(step, "no number key in 1000 ticks", m_text, false);
         m_text.clear();
         m_ticks = 0;
         m_afterNumber = false;
@@ -119,8 +136,10 @@ std::optional<ModemBuffer::Caller> ModemBuffer::readStep(const QString &numberKe
         m_text.remove(0, m_text.size() - kMaxBuffer);
 
     if (caller.number.size() > 1)
-        return caller;
-    return std::nullopt;
+        step.caller = std::move(caller);
+    else if (taken)
+        noteDrop(step, "number shorter than two characters", caller.number, true);
+    return step;
 }
 
 void ModemBuffer::clear()

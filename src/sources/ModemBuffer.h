@@ -32,11 +32,21 @@ public:
     // What one read of the port returned.
     void append(QByteArrayView bytes) { m_text += m_decoder.decode(bytes); }
 
-    // The tick's parse over everything appended so far. Returns the caller to show: a number
-    // of at least two characters, with the name when its line came in by the same tick.
-    // Taking a complete number line empties the buffer, even when the number is too short to
-    // show.
-    std::optional<Caller> readStep(const QString &numberKey, const QString &nameKey);
+    // What one tick came to, for the log as well.
+    struct Step
+    {
+        // A number of at least two characters, with the name when its line came in by the
+        // same tick.
+        std::optional<Caller> caller;
+        // Why the tick threw text away ("number shorter than two characters"), and
+        // what; null when it kept everything or dropped only line ends.
+        const char *dropped = nullptr;
+        QString droppedText;
+    };
+
+    // The tick's parse over everything appended so far. Taking a complete number line empties
+    // the buffer, even when the number is too short to show.
+    Step readStep(const QString &numberKey, const QString &nameKey);
 
     // The device that wrote the text has gone: its half report must not meet the next one's.
     void clear();
@@ -45,7 +55,7 @@ public:
     qint16 ticks() const { return m_ticks; }
 
 private:
-    void dropStale(const QString &numberKey);
+    void dropStale(const QString &numberKey, Step &step);
 
     QString m_text;
     qint16 m_ticks = 0;

@@ -31,11 +31,13 @@ void ModemMonitor::OpenModem()
     if (m_modem.PortOpen())
         m_modem.SetPortOpen(false);
     if (m_settings.comPort <= 0) {
+        qCDebug(lcModem) << "off: comPort is" << m_settings.comPort;
         stopPoll();
         return;
     }
     try {
         openAndInitialise();
+        qCDebug(lcModem) << "serial port" << m_settings.comPort << "open and initialised";
     } catch (const Failure &) {
         stopPoll();
         emit monitoringStopped();
@@ -92,8 +94,15 @@ void ModemMonitor::timer_Tick()
         for (const QString &command : m_dialStep.tick())
             m_modem.Output(command);
         m_buffer.append(m_modem.InputBytes());
-        if (auto caller = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey))
-            m_pop.ShowCaller(caller->number, caller->name);
+        ModemBuffer::Step step = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey);
+        if (step.dropped)
+            qCDebug(lcModem).nospace()
+                << "text dropped (" << step.dropped << "): " << step.droppedText.left(80);
+        if (step.caller) {
+            qCDebug(lcModem) << "report taken: number" << step.caller->number << "name"
+                             << step.caller->name;
+            m_pop.ShowCaller(step.caller->number, step.caller->name);
+        }
     } catch (const Failure &failure) {
         qCDebug(lcModem) << "poll tick:" << failure.what();
     }

@@ -46,14 +46,17 @@ void YacListener::CloseYac()
 void YacListener::ListenYac()
 {
     CloseYac();
-    if (m_settings.yacPort <= 0)
+    if (m_settings.yacPort <= 0) {
+        qCDebug(lcYac) << "off: yacPort is" << m_settings.yacPort;
         return;
+    }
     m_Winsock1.SetLocalPort(m_settings.yacPort);
     try {
         m_Winsock1.Listen();
     } catch (const Failure &failure) {
         throw Failure(QStringLiteral("YAC listener"), failure.Description());
     }
+    qCDebug(lcYac) << "listening on port" << m_settings.yacPort;
 }
 
 // The control goes on listening while it serves this server: one that connects meanwhile
@@ -66,6 +69,7 @@ void YacListener::Winsock1_ConnectionRequest(qintptr requestId)
         qCDebug(lcYac) << "cannot take a connection:" << failure.Text();
         return;
     }
+    qCDebug(lcYac) << "a server connected";
     m_received.clear();
     m_serving = true;
     m_deadline.start();
@@ -105,11 +109,21 @@ void YacListener::finishConnection()
 {
     if (!m_serving)
         return;
+    if (m_received.size() == kMaxMessageBytes)
+        qCDebug(lcYac) << "read no further than" << kMaxMessageBytes << "bytes";
     // Decoded whole, as a UTF-8 character may straddle two pieces.
-    const QString text = YacMessage::FirstMessage(WireText::Decode(m_received));
+    const QString whole = WireText::Decode(m_received);
+    const QString text = YacMessage::FirstMessage(whole);
     endConnection();
-    if (auto call = YacMessage::Parse(text))
-        m_pop.ShowCaller(call->number, call->name);
+    if (text.size() < whole.size())
+        qCDebug(lcYac) << "only the first message counts; dropped:" << whole.mid(text.size(), 80);
+    YacMessage::Verdict verdict = YacMessage::judge(text);
+    if (!verdict.call) {
+        qCDebug(lcYac).nospace() << "message dropped (" << verdict.reason << "): " << text.left(80);
+        return;
+    }
+    qCDebug(lcYac) << "call: name" << verdict.call->name << "number" << verdict.call->number;
+    m_pop.ShowCaller(verdict.call->number, verdict.call->name);
 }
 
 // A server still sending when its time is up (one byte every 50 ms, say) would pop a
@@ -118,8 +132,11 @@ void YacListener::deadlinePassed()
 {
     if (!m_serving)
         return;
-    qCWarning(lcYac) << "a YAC message was still arriving after" << m_deadline.interval()
-                     << "ms and is dropped:" << m_received.left(80);
+    if (m_received.isEmpty())
+        qCDebug(lcYac) << "message dropped: nothing arrived in" << m_deadline.interval() << "ms";
+    else
+        qCDebug(lcYac) << "message dropped: still arriving after" << m_deadline.interval()
+                       << "ms:" << m_received.left(80);
     endConnection();
 }
 

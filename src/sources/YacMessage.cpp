@@ -15,12 +15,19 @@ const QString &tag()
 
 std::optional<Call> Parse(const QString &text)
 {
+    return judge(text).call;
+}
+
+Verdict judge(const QString &text)
+{
+    if (text.isEmpty())
+        return {std::nullopt, "nothing sent"};
     if (!text.startsWith(tag()))
-        return std::nullopt;
+        return {std::nullopt, "not @CALL"};
     const qsizetype separator = text.indexOf(QLatin1Char('~'), tag().size());
     if (separator < 0)
-        return std::nullopt;
-    return Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())};
+        return {std::nullopt, "no \"~\" after @CALL"};
+    return {Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())}};
 }
 
 QString FirstMessage(const QString &text)

@@ -19,6 +19,15 @@ struct Call
 // number. Anything else is not a call.
 std::optional<Call> Parse(const QString &text);
 
+// What a connection's text comes to: the call in it, or why there is none.
+struct Verdict
+{
+    std::optional<Call> call;
+    // Why the text is no call, for the log ("no \"~\" after @CALL"); null for a call.
+    const char *reason = nullptr;
+};
+Verdict judge(const QString &text);
+
 // "@CALLA~1@CALLB~2" gives "@CALLA~1": only the first message of a connection counts.
 QString FirstMessage(const QString &text);
 

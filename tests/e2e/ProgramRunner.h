@@ -21,7 +21,7 @@ public:
             .WriteSetting(key, value);
     }
 
-    // Starts `program` (the first instance, or a second start with `arguments`).
+    // Starts `program` (the first instance, or a second start with `arguments`) with --verbose.
     bool Start(QProcess &program, const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -31,8 +31,9 @@ public:
         const QString flags = QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
         env.insert(flags, env.value(flags, QStringLiteral("--disable-gpu")));
         program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(RINGSCOUT_EXE), arguments);
+        // What --verbose logs is for the test to read.
+        program.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        program.start(QStringLiteral(RINGSCOUT_EXE), QStringList{"--verbose"} + arguments);
         return program.waitForStarted(10000);
     }
     bool Start() { return Start(process); }

@@ -48,22 +48,33 @@ class tst_Program : public QObject
 private slots:
     void pops_data();
     void pops();
+    void helpAll();
 };
 
 void tst_Program::pops_data()
 {
     QTest::addColumn<QStringList>("checker");
     QTest::addColumn<QString>("page");
-    QTest::addColumn<bool>("handOver"); // the tel: address comes from a second start
+    QTest::addColumn<bool>("handOver");    // the tel: address comes from a second start
+    QTest::addColumn<QStringList>("drop"); // a call sent first, which pops nothing
+    QTest::addColumn<QStringList>("says"); // what --verbose says of it, and of the call that pops
     QTest::newRow("yac, after mending a setting in Options")
         << QStringList{"yac", "JOHN SMITH", "(555) 123-4567"}
-        << "/yac?phone=5551234567&name=JOHN+SMITH" << false;
-    QTest::newRow("pbx") << QStringList{"pbx"} << "/pbx?phone=5551234567&name=Front+Desk" << false;
+        << "/yac?phone=5551234567&name=JOHN+SMITH" << false << QStringList{"NOBODY", "unknown"}
+        << QStringList{"ringscout.pop: nothing shown: the number \"unknown\" holds no digit",
+                       "ringscout.yac: call: name \"JOHN SMITH\" number \"(555) 123-4567\""};
+    QTest::newRow("pbx") << QStringList{"pbx"} << "/pbx?phone=5551234567&name=Front+Desk" << false
+                         << QStringList{"5551234567 Front Desk 103"}
+                         << QStringList{"passed over (destination not among the extensions)",
+                                        "\"DialBegin\" pops: number \"5551234567\""};
     // The engine sends the name's "%2E" as ".".
     const QString page = "/modem?phone=8475550001&name=U.S.ROBOTICS";
-    QTest::newRow("modem") << QStringList{"modem", "--port", "3"} << page << false;
-    QTest::newRow("modem, restarted after a crash, tel: from a second start")
-        << QStringList{"modem", "--port", "3"} << page << true;
+    for (const bool handOver : {false, true})
+        QTest::newRow(handOver ? "modem, restarted after a crash, tel: from a second start"
+                               : "modem")
+            << QStringList{"modem", "--port", "3"} << page << handOver << QStringList{"5 X"}
+            << QStringList{"text dropped (number shorter than two characters)",
+                           "report taken: number \"8475550001\""};
 }
 
 // ringscout-sim makes the real program pop: first the start-up page shows, then the call's.
@@ -76,6 +87,8 @@ void tst_Program::pops()
     QFETCH(QStringList, checker);
     QFETCH(QString, page);
     QFETCH(bool, handOver);
+    QFETCH(QStringList, drop);
+    QFETCH(QStringList, says);
     const bool yac = checker[0] == "yac", modem = checker[0] == "modem";
     const QString port = QString::number(TestSupport::FreeSmallPort());
     HttpRecorder web;
@@ -92,6 +105,10 @@ void tst_Program::pops()
     const auto said = [&](const char *text) {
         return (out += sim.readAllStandardOutput()).contains(text);
     };
+    QByteArray log; // what the program says with --verbose
+    const auto logged = [&](const QString &text) {
+        return (log += program.process.readAllStandardError()).contains(text.toUtf8());
+    };
     if (yac) {
         // A stored size of 143 million pixels: the window must fit the screen instead.
         program.Set("startw", "2147483647");
@@ -105,9 +122,10 @@ void tst_Program::pops()
         const QString screen = xdotool({"getdisplaygeometry"}).trimmed().replace(' ', 'x');
         QTRY_VERIFY(xdotool(find(kMainWindow) + QStringList{"getwindowgeometry"})
                         .contains("Geometry: " + screen + '\n'));
-        sim.start(RINGSCOUT_SIM_EXE, QStringList{"yac", "--port", port} + checker.mid(1));
-        QVERIFY2(sim.waitForFinished(10000) && sim.exitCode() == 0 && said("Accepted"),
-                 out.constData());
+        for (const QStringList &call : {drop, checker.mid(1)}) {
+            sim.start(RINGSCOUT_SIM_EXE, QStringList{"yac", "--port", port} + call);
+            QVERIFY(sim.waitForFinished(10000) && sim.exitCode() == 0); // accepted
+        }
     } else if (modem) {
         sim.start(RINGSCOUT_SIM_EXE, checker);
         QTRY_VERIFY_WITH_TIMEOUT(said("Type NUMBER NAME"), 5000);
@@ -125,18 +143,25 @@ void tst_Program::pops()
              QStringList{"Server=127.0.0.1", "Port=" + port, "Manager=ringscout",
                          "Password=test123", "Extension=101"})
             program.Set("Asterisk" + row.section('=', 0, 0), row.section('=', 1));
+        QVERIFY(program.Start());
+        // The PBX is not up yet: the program says why it cannot connect, and tries again.
+        QTRY_VERIFY_WITH_TIMEOUT(logged("connection error: \"Connection refused\""), 30000);
         sim.start(RINGSCOUT_SIM_EXE,
                   checker + QStringList{"--listen", "127.0.0.1:" + port, "--user", "ringscout",
                                         "--secret", "test123"});
-        QTRY_VERIFY_WITH_TIMEOUT(said("Listening"), 5000);
-        QVERIFY(program.Start());
         QTRY_VERIFY_WITH_TIMEOUT(said("logged in as ringscout"), 30000);
     }
     if (!yac) { // the start-up page first, then the call
         QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains('/' + checker[0]), 30000);
+        sim.write(drop[0].toLatin1() + '\n');
+        QTRY_VERIFY_WITH_TIMEOUT(logged(says[0]), 30000);
         sim.write(modem ? "8475550001 U.S.ROBOTICS\n" : "5551234567 Front Desk 101\n");
     }
     QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(page), 30000);
+    // One line for each call, and the page that popped.
+    QVERIFY2(logged(says[0]) && logged(says[1]) &&
+                 logged("shown in the main window: \"" + web.Url(page.section('&', 0, 0)).mid(7)),
+             log.constData());
     const QString answer = modem ? "Phone Dialer" : "Ringscout";
     if (handOver) {
         QProcess second;
@@ -155,6 +180,14 @@ void tst_Program::pops()
     QCOMPARE(program.process.state(), QProcess::Running);
     sim.closeWriteChannel(); // ends the simulator where it still runs
     sim.waitForFinished(5000);
+}
+
+// Beside our own options, Qt's for its windows, as --help-all promises; no display needed.
+void tst_Program::helpAll()
+{
+    QProcess help;
+    help.start(RINGSCOUT_EXE, {"--help-all"});
+    QVERIFY(help.waitForFinished(10000) && help.readAllStandardOutput().contains("--platform"));
 }
 
 QTEST_GUILESS_MAIN(tst_Program)

@@ -37,6 +37,8 @@ public:
         QFile::remove(link);
         return m_master >= 0 && QFile::link(QString::fromLocal8Bit(ptsname(m_master)), link);
     }
+    // The program's end: "/dev/pts/3".
+    QString Path() const { return QString::fromLocal8Bit(m_master >= 0 ? ptsname(m_master) : ""); }
     // Short writes only: a pseudo-terminal takes a few kilobytes at once.
     bool Write(const QByteArray &bytes)
     {

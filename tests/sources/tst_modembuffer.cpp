@@ -65,7 +65,7 @@ private slots:
         QStringList pops;
         for (int tick = 1; tick <= ticks; ++tick) {
             buffer.append(tick <= reads.size() ? reads[tick - 1] : QByteArray());
-            if (auto caller = buffer.readStep(keys[0], keys[1]))
+            if (auto caller = buffer.readStep(keys[0], keys[1]).caller)
                 pops << QStringLiteral("%1: %2|%3").arg(tick).arg(caller->number, caller->name);
         }
         QTEST(pops, "pops");
