@@ -3,6 +3,7 @@
 
 #include "app/AsteriskNotices.h"
 #include "base/Failure.h"
+#include "base/TelLink.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
@@ -11,7 +12,10 @@
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
 #include "settings/Settings.h"
+#include "sources/AmiField.h"
+#include "sources/PbxDialler.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -91,7 +95,8 @@ struct Rig
     FakeMessageBox box;
     RecordingShowCaller pop;
     AsteriskClient client{g, wsAst, atimer, pop};
-    AsteriskNotices notices{client, window, box};
+    PbxDialler pbx{g, client};
+    AsteriskNotices notices{client, pbx, window, box};
     qint64 bytesIn = 0;
 };
 
@@ -165,6 +170,92 @@ private slots:
         emit r->atimer.Tick();
         QTRY_VERIFY(r->window.netFailVisible);
         QTRY_COMPARE(r->count(kEvents), 4);
+    }
+
+    // What a confirmed number sends to the PBX, and what the user is told of the answer.
+    void originate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("channel");   // AsteriskChannel
+        QTest::addColumn<QByteArray>("answer"); // to the Originate; "%1": its ActionID
+        QTest::addColumn<QByteArray>("exten");  // the number sent; empty: nothing sent
+        QTest::addColumn<QString>("box");       // how the box's text ends; empty: no box
+        const QByteArray queued = "Response: Success\r\nActionID: %1\r\nMessage: Originate "
+                                  "successfully queued\r\n\r\n";
+        const auto ended = [](QByteArray id, QByteArray response, QByteArray reason) {
+            return "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: " + id +
+                   "\r\nResponse: " + response + "\r\nChannel: PJSIP/101\r\nReason: " + reason +
+                   "\r\n\r\n";
+        };
+        const QString desk = QStringLiteral("PJSIP/101");
+        QTest::newRow("placed; another desk's failure is not ours")
+            << "+1 (555) 010-0100" << desk
+            << queued + ended("ringscout-0-1", "Failure", "5") + ended("%1", "Success", "4")
+            << QByteArray("+15550100100") << "";
+        QTest::newRow("busy") << "555.0100" << desk << queued + ended("%1", "Failure", "5")
+                              << QByteArray("5550100")
+                              << "The call to 5550100 could not be placed: the desk phone "
+                                 "PJSIP/101 is busy.";
+        QTest::newRow("permission denied")
+            << "*72#" << desk
+            << QByteArray("Response: Error\r\nActionID: %1\r\nMessage: Permission denied\r\n\r\n")
+            << QByteArray("*72#") << "in its write = line, e.g. write = originate.";
+        QTest::newRow("a tel: link holding a second action")
+            << *TelLink::dialNumber(
+                   QUrl("tel:555%0D%0AAction: Command%0D%0ACommand: core stop now"))
+            << desk << QByteArray() << QByteArray() << "blanks, -, ., ( and ) are left out).";
+        QTest::newRow("a + inside")
+            << "555+0100" << desk << QByteArray() << QByteArray() << "are left out).";
+        QTest::newRow("a desk phone holding a second action")
+            << "5550100"
+            << "PJSIP/101\r\nAction: Command" << QByteArray() << QByteArray()
+            << "the Channel holds a line break or another control character.";
+        QTest::newRow("no desk phone")
+            << "5550100"
+            << "" << QByteArray() << QByteArray() << "no Desk Phone is set in the Options dialog.";
+    }
+
+    void originate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, channel);
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, exten);
+        QFETCH(QString, box);
+        r->g.AsteriskChannel = channel;
+        r->g.AsteriskContext = QStringLiteral("from-internal");
+        r->replayCapture();
+        QSignalSpy available(&r->pbx, &IDialler::availabilityChanged);
+        r->client.ConnectAsterisk();
+        QTRY_COMPARE(r->count(kEvents), 1);
+        QCOMPARE(r->pbx.canDial(), !channel.isEmpty()); // "&Dial" follows login and channel
+        QCOMPARE(available.size(), int(!channel.isEmpty()));
+        QByteArray id;
+        const qint64 before = r->bytesIn;
+        r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
+            if (message == kPing)
+                return;
+            id = AmiField::value(message, "ActionID").value_or("").toByteArray();
+            client.write(answer.replace("%1", id));
+        };
+        r->pbx.dial(typed);
+        emit r->atimer.Tick(); // its keep-alive comes after anything the dial sent
+        QTRY_COMPARE(r->count(kPing), 1);
+        QTRY_COMPARE(r->bytesIn, before + answer.size());
+        QCoreApplication::processEvents(); // the box comes after the answer's read
+        const QByteArray sent = "Action: Originate\r\nChannel: PJSIP/101\r\nContext: from-internal"
+                                "\r\nExten: " +
+                                exten + "\r\nPriority: 1\r\nCallerID: " + exten +
+                                "\r\nTimeout: 30000\r\nAsync: true\r\nActionID: " + id + "\r\n\r\n";
+        QCOMPARE(r->server.received.mid(2),
+                 (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
+        QVERIFY2(exten.isEmpty() || id.startsWith("ringscout-"), id);
+        QCOMPARE(r->box.shown.size(), int(!box.isEmpty()));
+        for (const FakeMessageBox::Shown &shown : r->box.shown)
+            QVERIFY2(shown.title == "Ringscout" && shown.text.endsWith(box),
+                     qPrintable(shown.text));
+        r->server.Client()->disconnectFromHost();
+        QTRY_VERIFY(!r->pbx.canDial());
     }
 
     // One box, standing open as a modal box does, for three refusals; the wait doubles up to
