@@ -252,7 +252,7 @@ void PbxSimulator::originate(Client &client, const QByteArray &actionId, const Q
     if (!actionId.isEmpty())
         event.insert(event.indexOf("Response: "), "ActionID: " + actionId + "\r\n");
     client.socket->write(event);
-    Console::Say(QStringLiteral("> OriginateResponse %1: %2 dials %3 in %4")
+    Console::Say(QStringLiteral("> OriginateResponse %1 for %2 dialling %3 in %4")
                      .arg(QString::fromLatin1(outcome), WireText::Decode(channel),
                           WireText::Decode(exten), WireText::Decode(context)));
 }

@@ -11,7 +11,7 @@ class QTcpSocket;
 
 // A small stand-in for an Asterisk Manager Interface: it greets each client, accepts or
 // refuses its login by the configured credentials, answers Events, Ping, Logoff and
-// Originate (a call placed, or with SetRefuseOriginate one that fails), prints every message
+// Originate (a call placed, or with setRefuseOriginate one that fails), prints every message
 // a client sends (the secret masked), and on request sends a call's dial event in the byte
 // form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
 class PbxSimulator : public QObject
@@ -27,7 +27,7 @@ public:
 
     bool Listen(const QHostAddress &address, quint16 port, QString *error);
     // Every Originate then ends in failure, as when the desk phone cannot be reached.
-    void SetRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
+    void setRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
     QString Address() const;
 
     // "NUMBER NAME EXTENSION", e.g. "5551234567 Front Desk 101": the name may hold blanks

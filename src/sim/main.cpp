@@ -147,7 +147,7 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
                        .arg(where));
 
     PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
-    pbx.SetRefuseOriginate(parser.isSet(refuseOriginate));
+    pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
     QString error;
     if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
         Console::Complain(

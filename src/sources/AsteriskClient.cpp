@@ -210,7 +210,7 @@ QByteArray AsteriskClient::sendAction(const ActionFields &fields)
                               .arg(name));
         message += name + QStringLiteral(": ") + value + QStringLiteral("\r\n");
     }
-    const QByteArray id = m_actionPrefix + QByteArray::number(++m_actionsSent);
+    QByteArray id = m_actionPrefix + QByteArray::number(++m_actionsSent);
     message += QStringLiteral("ActionID: ") + QString::fromLatin1(id) + QStringLiteral("\r\n\r\n");
     if (m_watched.size() == kMaxWatched)
         m_watched.removeFirst();

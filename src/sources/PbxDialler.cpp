@@ -76,7 +76,7 @@ void PbxDialler::refresh()
     emit availabilityChanged(m_canDial);
 }
 
-std::optional<QString> PbxDialler::Dialable(const QString &typed)
+std::optional<QString> PbxDialler::dialable(const QString &typed)
 {
     QString number = typed;
     number.removeIf(
@@ -87,18 +87,20 @@ std::optional<QString> PbxDialler::Dialable(const QString &typed)
         if (!digit && c != u'*' && c != u'#' && !(c == u'+' && i == 0))
             return std::nullopt;
     }
+    if (number == u"+")
+        return std::nullopt;
     return number;
 }
 
 void PbxDialler::dial(const QString &confirmedNumber)
 {
-    const std::optional<QString> number = Dialable(confirmedNumber);
+    const std::optional<QString> number = dialable(confirmedNumber);
     // The text itself stays out of the box: it may be a page's, worded to mislead.
     if (!number) {
-        emit callFailed(QStringLiteral("The number cannot be dialled through the PBX: only "
-                                       "digits, * and # can be dialled, with + in front for an "
-                                       "international number (blanks, -, ., ( and ) are left "
-                                       "out)."));
+        emit callFailed(QStringLiteral("The number cannot be dialled through the PBX: a number "
+                                       "to dial holds only digits, * and #, with + in front for "
+                                       "an international number (blanks, dashes, dots and "
+                                       "brackets do not count)."));
         return;
     }
     if (number->isEmpty())

@@ -34,7 +34,7 @@ public:
     // The number to dial: "+1 (555) 010-0100" gives "+15550100100", with blanks, "-", ".",
     // "(" and ")" left out. What remains must be digits, "*" and "#", with an optional "+" in
     // front; anything else gives nothing.
-    static std::optional<QString> Dialable(const QString &typed);
+    static std::optional<QString> dialable(const QString &typed);
 
 signals:
     // "The call to 5550100 could not be placed: the desk phone PJSIP/101 is busy."
