@@ -101,10 +101,7 @@ void tst_Sim::pbxAnswers_data()
     const QByteArray originate = login + "Action: Originate\r\nChannel: PJSIP/101\r\nContext: "
                                          "from-internal\r\nExten: 5550100\r\nActionID: 7\r\n\r\n";
     const QByteArray ended = "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: 7\r\n";
-    QTest::newRow("Originate") << originate
-                               << ended + "Response: Success\r\nChannel: PJSIP/101\r\nContext: "
-                                          "from-internal\r\nExten: 5550100\r\nReason: 4\r\n"
-                               << false << "";
+    QTest::newRow("Originate") << originate << ended + "Response: Success\r\n" << false << "";
     QTest::newRow("Originate, refused") << originate << ended + "Response: Failure\r\n"
                                         << false << "--refuse-originate";
 }

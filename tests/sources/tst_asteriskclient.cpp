@@ -15,7 +15,6 @@
 #include "sources/AmiField.h"
 #include "sources/PbxDialler.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -100,6 +99,27 @@ struct Rig
     qint64 bytesIn = 0;
 };
 
+// A confirmed number, AsteriskChannel, the PBX's answer at once and the call's outcome with
+// its Reason ("": none), the number sent ("": nothing sent), how the box ends ("": no box).
+struct Dial
+{
+    const char *typed, *channel, *response, *message, *outcome, *reason, *exten, *box;
+};
+constexpr const char *kQueued = "Originate successfully queued";
+const Dial kDials[] = {
+    {"+1 (555) 010-0100", "PJSIP/101", "Success", kQueued, "Success", "4", "+15550100100", ""},
+    {"555.0100", "PJSIP/101", "Success", kQueued, "Failure", "5", "5550100",
+     "The call to 5550100 could not be placed: the desk phone PJSIP/101 is busy."},
+    {"*72#", "PJSIP/101", "Error", "Permission denied", "", "", "*72#",
+     "in its write = line, e.g. write = originate."},
+    {"tel:555%0D%0AAction: Command%0D%0ACommand: core stop now", "PJSIP/101", "", "", "", "", "",
+     "dashes, dots and brackets do not count)."},
+    {"555+0100", "PJSIP/101", "", "", "", "", "", "brackets do not count)."},
+    {"5550101", "PJSIP/101\r\nAction: Command", "", "", "", "", "",
+     "the Channel holds a line break or another control character."},
+    {"5550102", "", "", "", "", "", "", "no Desk Phone is set in the Options dialog."},
+};
+
 } // namespace
 
 using Spoil = std::function<void(Settings &)>;
@@ -175,74 +195,45 @@ private slots:
     // What a confirmed number sends to the PBX, and what the user is told of the answer.
     void originate_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("channel");   // AsteriskChannel
-        QTest::addColumn<QByteArray>("answer"); // to the Originate; "%1": its ActionID
-        QTest::addColumn<QByteArray>("exten");  // the number sent; empty: nothing sent
-        QTest::addColumn<QString>("box");       // how the box's text ends; empty: no box
-        const QByteArray queued = "Response: Success\r\nActionID: %1\r\nMessage: Originate "
-                                  "successfully queued\r\n\r\n";
-        const auto ended = [](QByteArray id, QByteArray response, QByteArray reason) {
-            return "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: " + id +
-                   "\r\nResponse: " + response + "\r\nChannel: PJSIP/101\r\nReason: " + reason +
-                   "\r\n\r\n";
-        };
-        const QString desk = QStringLiteral("PJSIP/101");
-        QTest::newRow("placed; another desk's failure is not ours")
-            << "+1 (555) 010-0100" << desk
-            << queued + ended("ringscout-0-1", "Failure", "5") + ended("%1", "Success", "4")
-            << QByteArray("+15550100100") << "";
-        QTest::newRow("busy") << "555.0100" << desk << queued + ended("%1", "Failure", "5")
-                              << QByteArray("5550100")
-                              << "The call to 5550100 could not be placed: the desk phone "
-                                 "PJSIP/101 is busy.";
-        QTest::newRow("permission denied")
-            << "*72#" << desk
-            << QByteArray("Response: Error\r\nActionID: %1\r\nMessage: Permission denied\r\n\r\n")
-            << QByteArray("*72#") << "in its write = line, e.g. write = originate.";
-        QTest::newRow("a tel: link holding a second action")
-            << *TelLink::dialNumber(
-                   QUrl("tel:555%0D%0AAction: Command%0D%0ACommand: core stop now"))
-            << desk << QByteArray() << QByteArray() << "dashes, dots and brackets do not count).";
-        QTest::newRow("a + inside")
-            << "555+0100" << desk << QByteArray() << QByteArray() << "do not count).";
-        QTest::newRow("a desk phone holding a second action")
-            << "5550100"
-            << "PJSIP/101\r\nAction: Command" << QByteArray() << QByteArray()
-            << "the Channel holds a line break or another control character.";
-        QTest::newRow("no desk phone")
-            << "5550100"
-            << "" << QByteArray() << QByteArray() << "no Desk Phone is set in the Options dialog.";
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(kDials)); ++i)
+            QTest::newRow(kDials[i].typed) << i;
     }
 
     void originate()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, channel);
-        QFETCH(QByteArray, answer);
-        QFETCH(QByteArray, exten);
-        QFETCH(QString, box);
-        r->g.AsteriskChannel = channel;
+        QFETCH(int, index);
+        const Dial &row = kDials[index];
+        r->g.AsteriskChannel = QString::fromUtf8(row.channel);
         r->g.AsteriskContext = QStringLiteral("from-internal");
         r->replayCapture();
-        QSignalSpy available(&r->pbx, &IDialler::availabilityChanged);
         r->client.ConnectAsterisk();
         QTRY_COMPARE(r->count(kEvents), 1);
-        QCOMPARE(r->pbx.canDial(), !channel.isEmpty()); // "&Dial" follows login and channel
-        QCOMPARE(available.size(), int(!channel.isEmpty()));
-        QByteArray id;
+        QCOMPARE(r->pbx.canDial(), !r->g.AsteriskChannel.isEmpty()); // as "&Dial" shows
+        QByteArray id, answer;
         const qint64 before = r->bytesIn;
         r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
             if (message == kPing)
                 return;
             id = AmiField::value(message, "ActionID").value_or("").toByteArray();
-            client.write(answer.replace("%1", id));
+            answer = "Response: " + QByteArray(row.response) + "\r\nActionID: " + id +
+                     "\r\nMessage: " + row.message + "\r\n\r\n";
+            // Every desk hears each OriginateResponse; only ours counts.
+            for (const QByteArray &to : {QByteArray("ringscout-0-1"), id})
+                if (*row.outcome)
+                    answer += "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: " + to +
+                              "\r\nResponse: " + row.outcome +
+                              "\r\nChannel: PJSIP/101\r\nReason: " + (to == id ? row.reason : "5") +
+                              "\r\n\r\n";
+            client.write(answer);
         };
-        r->pbx.dial(typed);
+        const QString typed = QString::fromUtf8(row.typed);
+        r->pbx.dial(typed.startsWith("tel:") ? *TelLink::dialNumber(QUrl(typed)) : typed);
         emit r->atimer.Tick(); // its keep-alive comes after anything the dial sent
         QTRY_COMPARE(r->count(kPing), 1);
         QTRY_COMPARE(r->bytesIn, before + answer.size());
         QCoreApplication::processEvents(); // the box comes after the answer's read
+        const QByteArray exten = row.exten;
         const QByteArray sent = "Action: Originate\r\nChannel: PJSIP/101\r\nContext: from-internal"
                                 "\r\nExten: " +
                                 exten + "\r\nPriority: 1\r\nCallerID: " + exten +
@@ -250,9 +241,9 @@ private slots:
         QCOMPARE(r->server.received.mid(2),
                  (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
         QVERIFY2(exten.isEmpty() || id.startsWith("ringscout-"), id);
-        QCOMPARE(r->box.shown.size(), int(!box.isEmpty()));
+        QCOMPARE(r->box.shown.size(), int(*row.box != 0));
         for (const FakeMessageBox::Shown &shown : r->box.shown)
-            QVERIFY2(shown.title == "Ringscout" && shown.text.endsWith(box),
+            QVERIFY2(shown.title == "Ringscout" && shown.text.endsWith(row.box),
                      qPrintable(shown.text));
         r->server.Client()->disconnectFromHost();
         QTRY_VERIFY(!r->pbx.canDial());
