@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArrayView file = fuzzBytes(data, size);
     if (file.isEmpty())
         return 0;
-    const QString key = QString::fromLatin1(SettingsTable::Rows()[uchar(file[0]) % 19].key);
+    const QString key = QString::fromLatin1(
+        SettingsTable::Rows()[uchar(file[0]) % SettingsTable::Rows().size()].key);
     const qsizetype end = file.indexOf('\0');
     const QString value = QString::fromUtf8(file.sliced(1, std::max<qsizetype>(end, 1) - 1));
     file = file.sliced(std::max<qsizetype>(end + 1, 1));

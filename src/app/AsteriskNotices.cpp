@@ -5,9 +5,10 @@
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "sources/AsteriskClient.h"
+#include "sources/PbxDialler.h"
 
-AsteriskNotices::AsteriskNotices(AsteriskClient &client, IMainWindow &window, IMessageBox &box,
-                                 QObject *parent)
+AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IMainWindow &window,
+                                 IMessageBox &box, QObject *parent)
     : QObject(parent), m_box(box)
 {
     connect(&client, &AsteriskClient::linkDown, this,
@@ -16,6 +17,10 @@ AsteriskNotices::AsteriskNotices(AsteriskClient &client, IMainWindow &window, IM
     // own data handler.
     connect(&client, &AsteriskClient::loginRefused, this, &AsteriskNotices::showRefusal,
             Qt::QueuedConnection);
+    connect(
+        &dialler, &PbxDialler::callFailed, this,
+        [this](const QString &why) { m_box.Message(QString::fromUtf8(Version::Title), why); },
+        Qt::QueuedConnection);
 }
 
 // The same secret is refused again at every retry, while the box stands open; one box is

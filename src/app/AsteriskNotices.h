@@ -6,16 +6,18 @@
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
+class PbxDialler;
 
 // Shows what the Asterisk client reports on the main window: the network mark while the
-// link is down, and a box for a refused login, one at a time.
+// link is down, a box for a refused login, one at a time, and a box for each call the PBX
+// could not place.
 class AsteriskNotices : public QObject
 {
     Q_OBJECT
 
 public:
-    AsteriskNotices(AsteriskClient &client, IMainWindow &window, IMessageBox &box,
-                    QObject *parent = nullptr);
+    AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IMainWindow &window,
+                    IMessageBox &box, QObject *parent = nullptr);
 
 private:
     void showRefusal();

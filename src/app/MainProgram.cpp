@@ -7,12 +7,14 @@
 #include "app/Startup.h"
 #include "app/frmMain.h"
 #include "dialer/DialerOpener.h"
+#include "dialer/DiallerChoice.h"
 #include "dialer/frmDialer.h"
 #include "platform/IBrowser.h"
 #include "pop/CallerPop.h"
 #include "settings/ConfigOpener.h"
 #include "sources/AsteriskClient.h"
 #include "sources/ModemMonitor.h"
+#include "sources/PbxDialler.h"
 #include "sources/YacListener.h"
 
 #include <QPushButton>
@@ -24,8 +26,11 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
     m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, *m_pop);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
-    new AsteriskNotices(*m_asterisk, window, adapters.box, this);
+    m_pbx = std::make_unique<PbxDialler>(m_settings, *m_asterisk);
+    new AsteriskNotices(*m_asterisk, *m_pbx, window, adapters.box, this);
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, *m_pop);
+    // The desk phone is the better line: the PBX dials whenever it can.
+    m_dialler = std::make_unique<DiallerChoice>(*m_pbx, *m_modem);
     m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,
                                           CallSources{*m_modem, *m_asterisk, *m_yac}, m_timer,
                                           window, adapters.box);
@@ -43,13 +48,13 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             [this] { m_monitor->cmdToggle_Click(); });
 
     // "&Dial" only while there is something to dial with, also before the first start.
-    window.SetDialerEnabled(m_modem->canDial());
-    connect(m_modem.get(), &IDialler::availabilityChanged, &window, &frmMain::SetDialerEnabled);
+    window.SetDialerEnabled(m_dialler->canDial());
+    connect(m_dialler.get(), &IDialler::availabilityChanged, &window, &frmMain::SetDialerEnabled);
     connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
             [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
             [&window] { window.showMonitoring(true); });
-    m_dialer = std::make_unique<DialerOpener>(window, *m_modem, adapters.box);
+    m_dialer = std::make_unique<DialerOpener>(window, *m_dialler, adapters.box);
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),

@@ -38,7 +38,9 @@ void DialerOpener::DialFromPage(const QString &number)
     if (!m_dialler.canDial()) {
         // Without the page's number, which is the page's text, not ours.
         m_box.Message(QString::fromUtf8(Version::Title),
-                      QStringLiteral("No modem is open to dial the number with."));
+                      QStringLiteral("There is nothing to dial the number with: no modem is "
+                                     "open, and dialling through the PBX needs a Desk Phone in "
+                                     "the Options dialog and a logged-in Asterisk connection."));
         return;
     }
     cmdDialer_Click();

@@ -19,7 +19,7 @@ inline QString ConfigControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 39> kConfigControls{{
+inline constexpr std::array<ControlSpec, 44> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -84,8 +84,17 @@ inline constexpr std::array<ControlSpec, 39> kConfigControls{{
 
     {"cmdOK", ControlKind::Button, "&OK", 5040, 8040, 1095, 375, 15},
     {"cmdCancel", ControlKind::Button, "&Cancel", 6240, 8040, 1095, 375, 16},
+
+    // Below the buttons, so that every control above keeps its place and its tab position.
+    {"Frame5", ControlKind::Frame, "Dial Through the PBX", 120, 8520, 4815, 1215},
+    {"Label17", ControlKind::Label, "Desk Phone", 240, 360, 1575, 255, -1, "Frame5",
+     Bold | AlignRight},
+    {"txtAChannel", ControlKind::TextBox, nullptr, 1920, 360, 2655, 285, 17, "Frame5"},
+    {"Label18", ControlKind::Label, "Dial Context", 240, 720, 1575, 255, -1, "Frame5",
+     Bold | AlignRight},
+    {"txtAContext", ControlKind::TextBox, nullptr, 1920, 720, 2655, 285, 18, "Frame5"},
 }};
 
 // The dialog's client area.
 inline constexpr int kConfigClientWidth = 7530;
-inline constexpr int kConfigClientHeight = 8520;
+inline constexpr int kConfigClientHeight = 9855;

@@ -28,4 +28,8 @@ struct Settings
     qint32 starty = 0;
     qint32 startw = 0;
     qint32 starth = 0;
+    // Dialling through the PBX: the desk phone's channel ("PJSIP/101"; empty: not at all)
+    // and the dialplan context the number is dialled in.
+    QString AsteriskChannel;
+    QString AsteriskContext;
 };

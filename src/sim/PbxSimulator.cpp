@@ -217,6 +217,9 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
                   "Response: Success\r\nPing: Pong\r\nTimestamp: " + QByteArray::number(ms / 1000) +
                       '.' + QByteArray::number((ms % 1000) * 1000).rightJustified(6, '0') + "\r\n");
         }
+    } else if (action == "originate") {
+        originate(client, actionId, valueOf(headers, "Channel"), valueOf(headers, "Context"),
+                  valueOf(headers, "Exten"));
     } else {
         reply(client, actionId,
               "Response: Error\r\nMessage: Invalid/unknown command: " + valueOf(headers, "Action") +
@@ -231,6 +234,31 @@ void PbxSimulator::reply(Client &client, const QByteArray &actionId, const QByte
     if (!actionId.isEmpty())
         response.insert(response.indexOf("\r\n") + 2, "ActionID: " + actionId + "\r\n");
     client.socket->write(response + "\r\n");
+}
+
+// As Asterisk 22 answers "Async: true": the call is queued at once, and its end follows as an
+// event; Reason 4 is the desk phone answered, 0 that it could not be reached.
+void PbxSimulator::originate(Client &client, const QByteArray &actionId, const QByteArray &channel,
+                             const QByteArray &context, const QByteArray &exten)
+{
+    reply(client, actionId, "Response: Success\r\nMessage: Originate successfully queued\r\n");
+    const QByteArray outcome = m_refuseOriginate ? "Failure" : "Success";
+    QByteArray event = message({{"Event", "OriginateResponse"},
+                                {"Privilege", "call,all"},
+                                {"Response", outcome},
+                                {"Channel", channel},
+                                {"Context", context},
+                                {"Exten", exten},
+                                {"Reason", m_refuseOriginate ? "0" : "4"},
+                                {"Uniqueid", m_refuseOriginate ? "<null>" : uniqueId(m_calls++)},
+                                {"CallerIDNum", "<unknown>"},
+                                {"CallerIDName", "<unknown>"}});
+    if (!actionId.isEmpty())
+        event.insert(event.indexOf("Response: "), "ActionID: " + actionId + "\r\n");
+    client.socket->write(event);
+    Console::Say(QStringLiteral("> OriginateResponse %1 for %2 dialling %3 in %4")
+                     .arg(QString::fromLatin1(outcome), WireText::Decode(channel),
+                          WireText::Decode(exten), WireText::Decode(context)));
 }
 
 QByteArray PbxSimulator::DialEvent(const QString &number, const QString &name,

@@ -10,9 +10,10 @@
 class QTcpSocket;
 
 // A small stand-in for an Asterisk Manager Interface: it greets each client, accepts or
-// refuses its login by the configured credentials, answers Events, Ping and Logoff, prints
-// every message a client sends (the secret masked), and on request sends a call's dial
-// event in the byte form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
+// refuses its login by the configured credentials, answers Events, Ping, Logoff and
+// Originate (a call placed, or with setRefuseOriginate one that fails), prints every message
+// a client sends (the secret masked), and on request sends a call's dial event in the byte
+// form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
 class PbxSimulator : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
     ~PbxSimulator() override;
 
     bool Listen(const QHostAddress &address, quint16 port, QString *error);
+    // Every Originate then ends in failure, as when the desk phone cannot be reached.
+    void setRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
     QString Address() const;
 
     // "NUMBER NAME EXTENSION", e.g. "5551234567 Front Desk 101": the name may hold blanks
@@ -49,12 +52,15 @@ private:
     void receive(Client &client);
     void handle(Client &client, const QByteArray &message);
     void reply(Client &client, const QByteArray &actionId, const QByteArray &lines);
+    void originate(Client &client, const QByteArray &actionId, const QByteArray &channel,
+                   const QByteArray &context, const QByteArray &exten);
     void drop(QTcpSocket *socket);
     Client *find(QTcpSocket *socket);
 
     QString m_user;
     QString m_secret;
     bool m_old;
+    bool m_refuseOriginate = false;
     QTcpServer m_server;
     QList<Client> m_clients;
     quint64 m_calls = 0;

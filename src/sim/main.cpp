@@ -107,7 +107,8 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
              QStringLiteral("Stands in for an Asterisk PBX's Manager Interface. Each line typed "
                             "on the input, NUMBER NAME EXTENSION (e.g. 5551234567 Front Desk 101), "
                             "sends a call's DialBegin event as Asterisk 22 does to every "
-                            "logged-in client. Prints what the clients send, the secret masked. "
+                            "logged-in client. Prints what the clients send, the secret masked, "
+                            "and answers an Originate (a call dialled through the PBX) as placed. "
                             "Ends at the end of the input (Ctrl+D)."));
     const QCommandLineOption listen(
         QStringLiteral("listen"),
@@ -122,7 +123,11 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
     const QCommandLineOption old(QStringLiteral("old"),
                                  QStringLiteral("Speak as Asterisk 1.4: \"Event: Dial\" instead "
                                                 "of DialBegin."));
-    parser.addOptions({listen, user, secret, old});
+    const QCommandLineOption refuseOriginate(
+        QStringLiteral("refuse-originate"),
+        QStringLiteral("Answer every Originate as a call that failed (OriginateResponse "
+                       "Failure), as when the desk phone cannot be reached."));
+    parser.addOptions({listen, user, secret, old, refuseOriginate});
     process(parser, arguments);
     if (!parser.isSet(user) || !parser.isSet(secret))
         usageError(QStringLiteral("give --user and --secret"));
@@ -142,6 +147,7 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
                        .arg(where));
 
     PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
+    pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
     QString error;
     if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
         Console::Complain(

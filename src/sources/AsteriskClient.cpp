@@ -7,9 +7,13 @@
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
 #include "settings/Settings.h"
+#include "sources/AmiField.h"
 #include "sources/DialScan.h"
 
 #include <QLoggingCategory>
+#include <QRandomGenerator>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcAmi, "ringscout.ami", QtWarningMsg)
 
@@ -66,11 +70,17 @@ const char *incomplete(const Settings &settings)
                                                  : nullptr;
 }
 
+// Enough for the answers of a few dials in a row; an action whose last answer never comes
+// (a PBX that filters the event out) is forgotten with the oldest.
+constexpr qsizetype kMaxWatched = 16;
+
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
                                TimerControl &atimer, IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop),
+      m_actionPrefix("ringscout-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) +
+                     '-')
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -150,9 +160,16 @@ void AsteriskClient::wsAst_DataArrival()
     // Judged first and acted on after: acting drops the link and the framer's views with it.
     bool accepted = false, refusedNow = false;
     std::optional<DialScan::Caller> caller; // at most one a read pops: the first
+    QList<std::pair<QByteArray, QByteArray>> answers;
     for (const QByteArrayView message : frames.messages) {
         accepted = accepted || containsLine(message, kAccepted);
         refusedNow = refusedNow || containsLine(message, kRefused);
+        // Asterisk spells the key so in every version; the search spares the other messages.
+        if (!m_watched.isEmpty() && AmiMessageEnd::find(message, "ActionID: ") >= 0) {
+            const auto id = AmiField::value(message, "ActionID");
+            if (id && m_watched.contains(*id))
+                answers.append({id->toByteArray(), message.toByteArray()});
+        }
         if (caller && !lcAmi().isDebugEnabled())
             continue;
         DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
@@ -167,12 +184,15 @@ void AsteriskClient::wsAst_DataArrival()
     if (accepted) {
         qCDebug(lcAmi) << "login accepted for" << m_settings.AsteriskManager
                        << "- asking for call events";
+        m_loggedIn = true;
         ShowNetOk();
         resetRefusals();
         send(kEventsCallOnly);
     }
     if (refusedNow)
         refused();
+    for (const auto &[id, message] : std::as_const(answers))
+        emit actionAnswered(id, message);
     if (caller)
         m_pop.ShowCaller(caller->number, caller->name);
 }
@@ -214,8 +234,50 @@ void AsteriskClient::atimer_Tick()
     m_wsAst.Connect();
 }
 
+bool AsteriskClient::loggedIn() const
+{
+    return m_loggedIn && m_wsAst.State() == ISocketControl::sckConnected;
+}
+
+QByteArray AsteriskClient::sendAction(const ActionFields &fields)
+{
+    if (!loggedIn())
+        throw Failure(QStringLiteral("Asterisk"), QStringLiteral("not logged in to the PBX"));
+    QString message;
+    for (const auto &[key, value] : fields) {
+        const QString name = QString::fromLatin1(key);
+        // "PJSIP/101\r\nAction: Command" from a hand-made settings file would be a second
+        // action.
+        if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; }))
+            throw Failure(QStringLiteral("Asterisk"),
+                          QStringLiteral("the %1 holds a line break or another control "
+                                         "character")
+                              .arg(name));
+        message += name + QStringLiteral(": ") + value + QStringLiteral("\r\n");
+    }
+    QByteArray id = m_actionPrefix + QByteArray::number(++m_actionsSent);
+    message += QStringLiteral("ActionID: ") + QString::fromLatin1(id) + QStringLiteral("\r\n\r\n");
+    if (m_watched.size() == kMaxWatched)
+        m_watched.removeFirst();
+    try {
+        m_wsAst.SendData(message);
+    } catch (const Failure &) {
+        ShowNetFail();
+        throw;
+    }
+    m_watched.append(id);
+    return id;
+}
+
+void AsteriskClient::forgetAction(const QByteArray &actionId)
+{
+    m_watched.removeOne(actionId);
+}
+
 void AsteriskClient::dropLink()
 {
+    m_loggedIn = false;
+    m_watched.clear();
     m_wsAst.Close();
     m_framer.Reset();
     m_awaitingReply = false;

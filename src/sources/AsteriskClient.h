@@ -3,9 +3,13 @@
 
 #include "sources/AmiFramer.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include <utility>
 
 struct Settings;
 class ISocketControl;
@@ -42,6 +46,19 @@ public:
     void ShowNetOk();
     void ShowNetFail();
 
+    // Connected, and the login accepted.
+    bool loggedIn() const;
+
+    // An action's fields in order, one line each: {"Action", "Originate"}, {"Channel", ...}.
+    using ActionFields = QList<std::pair<QByteArrayView, QString>>;
+    // Sends the action with an ActionID of ours after its fields and gives that ID; each
+    // message that carries it comes back through actionAnswered until forgetAction or the
+    // link drops. Throws Failure, and sends nothing, while not logged in or when a value
+    // holds a line break or another control character, which would end the value's line
+    // and start one of the sender's choosing.
+    QByteArray sendAction(const ActionFields &fields);
+    void forgetAction(const QByteArray &actionId);
+
     // Handlers of wsAst's DataArrival, Error and PeerClosed, and of atimer's Tick.
     void wsAst_DataArrival();
     void wsAst_Error(int number, const QString &description);
@@ -50,8 +67,12 @@ public:
 
 signals:
     // True from the first attempt until a login is accepted, and whenever the link drops;
-    // false once logged in or when no connection is configured.
+    // false once logged in or when no connection is configured. Also emitted by every
+    // ConnectAsterisk and at each change of loggedIn(), so settings and login can be read
+    // afresh then.
     void linkDown(bool down);
+    // A message that carries the ActionID of an action sent with sendAction, whole.
+    void actionAnswered(const QByteArray &actionId, const QByteArray &message);
     // The PBX refused the login; the client tries again later with the same settings.
     void loginRefused();
 
@@ -77,4 +98,10 @@ private:
     // A keep-alive went out and nothing at all has come back since.
     bool m_awaitingReply = false;
     int m_refusedWait = 0;
+    bool m_loggedIn = false;
+    // "ringscout-1f2e3d4c-": ours among the actions of every desk on the same PBX.
+    QByteArray m_actionPrefix;
+    quint64 m_actionsSent = 0;
+    // The IDs whose answers go to actionAnswered; usually none, so most reads never look.
+    QList<QByteArray> m_watched;
 };

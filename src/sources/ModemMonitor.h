@@ -14,8 +14,8 @@ class TimerControl;
 
 // Opens and initialises the caller-ID modem, polls it once a second (the dial step, then the
 // caller-ID read), hands each caller to ShowCaller, and brings the port back when its device
-// goes away and returns. It is the program's dialler while its port is open. Talks to the
-// window only through its signals.
+// goes away and returns. It dials while its port is open. Talks to the window only through
+// its signals.
 class ModemMonitor : public IDialler
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/PtyModem.h"
+#include "fakes/ScriptedAmiServer.h"
 #include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/NamedBrowserWindow.h"
@@ -49,6 +50,7 @@ private slots:
     void quitStoresNormalGeometry();
     void modem();
     void browser();
+    void pbx();
 
 private:
     void set(const QString &key, const QString &value) { m_store.WriteSetting(key, value); }
@@ -248,6 +250,35 @@ void tst_MainProgram::browser()
     }
     engine.Navigate(web.Url(QStringLiteral("/after")));
     QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(QStringLiteral("/after")), 20000);
+}
+
+// No modem, a desk phone: "&Dial" follows the manager login, and a page's number, confirmed in
+// the dialer, goes to the PBX.
+void tst_MainProgram::pbx()
+{
+    ScriptedAmiServer server;
+    QVERIFY(server.Listen());
+    server.greeting = "Asterisk Call Manager/11.0.0\r\n";
+    server.onMessage = [](QTcpSocket &client, const QByteArray &message) {
+        if (message.startsWith("Action: login"))
+            client.write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
+    };
+    m_store.WriteSettings({{"comPort", ""},
+                           {"yacPort", "0"},
+                           {"AsteriskServer", "127.0.0.1"},
+                           {"AsteriskPort", QString::number(server.Port())},
+                           {"AsteriskPassword", "secret"},
+                           {"AsteriskChannel", "PJSIP/101"}});
+    frmMain &window = start();
+    QVERIFY(!window.cmdDialer()->isEnabled());
+    QTRY_VERIFY(window.cmdDialer()->isEnabled());
+    m_program->Answer(QStringLiteral("555-0100"));
+    m_program->Dialer()->OKButton()->click();
+    QTRY_COMPARE(server.received.size(), 3);
+    QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
+             server.received[2]);
+    server.Client()->disconnectFromHost();
+    QTRY_VERIFY(!window.cmdDialer()->isEnabled());
 }
 
 int main(int argc, char *argv[])

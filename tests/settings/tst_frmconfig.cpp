@@ -75,7 +75,7 @@ const QList<Row> &rows()
          {},
          true,
          "",
-         {},
+         {{"AsteriskContext", "from-internal"}},
          {{"Target", "crm"}},
          {Press::Cancel, Press::Close},
          "",
@@ -86,7 +86,7 @@ const QList<Row> &rows()
          true,
          "port 10629 is in use",
          {},
-         {},
+         {{"AsteriskChannel", "PJSIP/101"}},
          {Press::Ok, Press::Cancel, Press::Close},
          "YAC listener: ",
          "closed"},
@@ -122,7 +122,14 @@ void tst_frmConfig::buttons()
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
     opener.Open();
     QPointer<frmConfig> dialog = opener.Current();
-    QCOMPARE(dialog->size(), QSize(502, 568)); // 7530 x 8520 twips, and no other
+    QCOMPARE(dialog->size(), QSize(502, 657)); // 7530 x 9855 twips, and no other
+    // Below the buttons, after them in the tab order.
+    const QWidget *context = dialog->Control("txtAContext");
+    QCOMPARE(QRect(context->mapTo(dialog, QPoint()), context->size()), QRect(136, 616, 177, 19));
+    QWidget *next = dialog->cmdCancel()->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    QCOMPARE(next, dialog->Control("txtAChannel"));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QTRY_COMPARE(dialog->frameGeometry().center(), dialog->screen()->geometry().center());
     for (const QLabel *label : dialog->findChildren<QLabel *>()) // no text cut short
@@ -158,11 +165,11 @@ void tst_frmConfig::buttons()
         QTest::qWait(0);
     }
 
-    // OK writes all fifteen fields, as typed, in one replacement of the store; nothing else
+    // OK writes all seventeen fields, as typed, in one replacement of the store; nothing else
     // writes.
     const bool wrote = row.presses.contains(Press::Ok);
     QCOMPARE(memory.replacements.size(), int(wrote));
-    QCOMPARE(memory.values.size(), wrote ? 15 : row.stored.size());
+    QCOMPARE(memory.values.size(), wrote ? 17 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
         QCOMPARE(memory.get(key), text);
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));

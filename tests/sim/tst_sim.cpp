@@ -103,11 +103,19 @@ void tst_Sim::pbxAnswers_data()
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("hangsUp");
+    QTest::addColumn<QString>("option");
+    const QByteArray login = "Action: Login\r\nUsername: RingScout\r\nSecret: test123\r\n\r\n";
     QTest::newRow("user name in other letters")
-        << QByteArray("Action: Login\r\nUsername: RingScout\r\nSecret: test123\r\n\r\n")
-        << QByteArray("Response: Success\r\nMessage: Authentication accepted\r\n\r\n") << false;
+        << login << QByteArray("Response: Success\r\nMessage: Authentication accepted\r\n\r\n")
+        << false << "";
     // Not the protocol: the stand-in keeps no more of it than a message's worth.
-    QTest::newRow("no empty line in 70 kB") << QByteArray(70000, 'x') << QByteArray() << true;
+    QTest::newRow("no empty line in 70 kB") << QByteArray(70000, 'x') << QByteArray() << true << "";
+    const QByteArray originate = login + "Action: Originate\r\nChannel: PJSIP/101\r\nContext: "
+                                         "from-internal\r\nExten: 5550100\r\nActionID: 7\r\n\r\n";
+    const QByteArray ended = "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: 7\r\n";
+    QTest::newRow("Originate") << originate << ended + "Response: Success\r\n" << false << "";
+    QTest::newRow("Originate, refused") << originate << ended + "Response: Failure\r\n"
+                                        << false << "--refuse-originate";
 }
 
 void tst_Sim::pbxAnswers()
@@ -115,9 +123,11 @@ void tst_Sim::pbxAnswers()
     QFETCH(QByteArray, sent);
     QFETCH(QByteArray, answer);
     QFETCH(bool, hangsUp);
+    QFETCH(QString, option);
     const quint16 port = TestSupport::FreeSmallPort();
-    Sim sim({"pbx", "--listen", "127.0.0.1:" + QString::number(port), "--user", "ringscout",
-             "--secret", "test123"});
+    Sim sim(QStringList{"pbx", "--listen", "127.0.0.1:" + QString::number(port), "--user",
+                        "ringscout", "--secret", "test123"} +
+            (option.isEmpty() ? QStringList() : QStringList{option}));
     QVERIFY(sim.waitForReadyRead(5000)); // its first line comes once it listens
     QTcpSocket client;
     QByteArray received;

@@ -3,6 +3,7 @@
 
 #include "app/AsteriskNotices.h"
 #include "base/Failure.h"
+#include "base/TelLink.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/RecordingShowCaller.h"
@@ -11,6 +12,8 @@
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
 #include "settings/Settings.h"
+#include "sources/AmiField.h"
+#include "sources/PbxDialler.h"
 
 #include <QTest>
 
@@ -91,8 +94,30 @@ struct Rig
     FakeMessageBox box;
     RecordingShowCaller pop;
     AsteriskClient client{g, wsAst, atimer, pop};
-    AsteriskNotices notices{client, window, box};
+    PbxDialler pbx{g, client};
+    AsteriskNotices notices{client, pbx, window, box};
     qint64 bytesIn = 0;
+};
+
+// A confirmed number, AsteriskChannel, the PBX's answer at once and the call's outcome with
+// its Reason ("": none), the number sent ("": nothing sent), how the box ends ("": no box).
+struct Dial
+{
+    const char *typed, *channel, *response, *message, *outcome, *reason, *exten, *box;
+};
+constexpr const char *kQueued = "Originate successfully queued";
+const Dial kDials[] = {
+    {"+1 (555) 010-0100", "PJSIP/101", "Success", kQueued, "Success", "4", "+15550100100", ""},
+    {"555.0100", "PJSIP/101", "Success", kQueued, "Failure", "5", "5550100",
+     "The call to 5550100 could not be placed: the desk phone PJSIP/101 is busy."},
+    {"*72#", "PJSIP/101", "Error", "Permission denied", "", "", "*72#",
+     "in its write = line, e.g. write = originate."},
+    {"tel:555%0D%0AAction: Command%0D%0ACommand: core stop now", "PJSIP/101", "", "", "", "", "",
+     "dashes, dots and brackets do not count)."},
+    {"555+0100", "PJSIP/101", "", "", "", "", "", "brackets do not count)."},
+    {"5550101", "PJSIP/101\r\nAction: Command", "", "", "", "", "",
+     "the Channel holds a line break or another control character."},
+    {"5550102", "", "", "", "", "", "", "no Desk Phone is set in the Options dialog."},
 };
 
 } // namespace
@@ -165,6 +190,63 @@ private slots:
         emit r->atimer.Tick();
         QTRY_VERIFY(r->window.netFailVisible);
         QTRY_COMPARE(r->count(kEvents), 4);
+    }
+
+    // What a confirmed number sends to the PBX, and what the user is told of the answer.
+    void originate_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(kDials)); ++i)
+            QTest::newRow(kDials[i].typed) << i;
+    }
+
+    void originate()
+    {
+        QFETCH(int, index);
+        const Dial &row = kDials[index];
+        r->g.AsteriskChannel = QString::fromUtf8(row.channel);
+        r->g.AsteriskContext = QStringLiteral("from-internal");
+        r->replayCapture();
+        r->client.ConnectAsterisk();
+        QTRY_COMPARE(r->count(kEvents), 1);
+        QCOMPARE(r->pbx.canDial(), !r->g.AsteriskChannel.isEmpty()); // as "&Dial" shows
+        QByteArray id, answer;
+        const qint64 before = r->bytesIn;
+        r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
+            if (message == kPing)
+                return;
+            id = AmiField::value(message, "ActionID").value_or("").toByteArray();
+            answer = "Response: " + QByteArray(row.response) + "\r\nActionID: " + id +
+                     "\r\nMessage: " + row.message + "\r\n\r\n";
+            // Every desk hears each OriginateResponse; only ours counts.
+            for (const QByteArray &to : {QByteArray("ringscout-0-1"), id})
+                if (*row.outcome)
+                    answer += "Event: OriginateResponse\r\nPrivilege: call,all\r\nActionID: " + to +
+                              "\r\nResponse: " + row.outcome +
+                              "\r\nChannel: PJSIP/101\r\nReason: " + (to == id ? row.reason : "5") +
+                              "\r\n\r\n";
+            client.write(answer);
+        };
+        const QString typed = QString::fromUtf8(row.typed);
+        r->pbx.dial(typed.startsWith("tel:") ? *TelLink::dialNumber(QUrl(typed)) : typed);
+        emit r->atimer.Tick(); // its keep-alive comes after anything the dial sent
+        QTRY_COMPARE(r->count(kPing), 1);
+        QTRY_COMPARE(r->bytesIn, before + answer.size());
+        QCoreApplication::processEvents(); // the box comes after the answer's read
+        const QByteArray exten = row.exten;
+        const QByteArray sent = "Action: Originate\r\nChannel: PJSIP/101\r\nContext: from-internal"
+                                "\r\nExten: " +
+                                exten + "\r\nPriority: 1\r\nCallerID: " + exten +
+                                "\r\nTimeout: 30000\r\nAsync: true\r\nActionID: " + id + "\r\n\r\n";
+        QCOMPARE(r->server.received.mid(2),
+                 (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
+        QVERIFY2(exten.isEmpty() || id.startsWith("ringscout-"), id);
+        QCOMPARE(r->box.shown.size(), int(*row.box != 0));
+        for (const FakeMessageBox::Shown &shown : r->box.shown)
+            QVERIFY2(shown.title == "Ringscout" && shown.text.endsWith(row.box),
+                     qPrintable(shown.text));
+        r->server.Client()->disconnectFromHost();
+        QTRY_VERIFY(!r->pbx.canDial());
     }
 
     // One box, standing open as a modal box does, for three refusals; the wait doubles up to

@@ -37,7 +37,7 @@ class tst_YacListener : public QObject
 {
     Q_OBJECT
 
-    Settings m_g;
+    Settings m_settings;
     PopAfterRelease m_pop;
     std::unique_ptr<TcpSocketControl> m_Winsock1;
     std::unique_ptr<YacListener> m_yac;
@@ -50,7 +50,7 @@ class tst_YacListener : public QObject
     void serve(const Pieces &pieces, bool close = true)
     {
         QTcpSocket server;
-        server.connectToHost(QHostAddress::LocalHost, quint16(m_g.yacPort));
+        server.connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
         QVERIFY(server.waitForConnected(5000));
         QTRY_COMPARE_WITH_TIMEOUT(state(), int(ISocketControl::sckConnected), 5000);
         QSignalSpy arrived(m_Winsock1.get(), &ISocketControl::DataArrival);
@@ -78,7 +78,7 @@ private slots:
         // A port the system picks, above 32767 here, where a 16-bit port would not reach.
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::Any, 0));
-        m_g.yacPort = probe.serverPort();
+        m_settings.yacPort = probe.serverPort();
         probe.close();
         m_pop.calls.clear();
         m_yac.reset();
@@ -90,7 +90,7 @@ private slots:
                 m_Winsock1->CloseConnection();
             }
         });
-        m_yac = std::make_unique<YacListener>(m_g, *m_Winsock1, m_pop);
+        m_yac = std::make_unique<YacListener>(m_settings, *m_Winsock1, m_pop);
         // Long, so that a slow machine never ends a message between two of its pieces.
         m_yac->SetQuietGap(3000);
         m_yac->SetConnectionTimeout(10000);
@@ -143,7 +143,7 @@ private slots:
         Calls expected;
         for (int i = 0; i < 12; ++i) {
             expected << Call(QString::number(5550000000LL + i), "S");
-            servers[i].connectToHost(QHostAddress::LocalHost, quint16(m_g.yacPort));
+            servers[i].connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
             QVERIFY(servers[i].waitForConnected(5000));
             servers[i].write("@CALLS~" + expected[i].first.toLatin1());
             servers[i].disconnectFromHost();
@@ -156,7 +156,7 @@ private slots:
     {
         m_stealNext = true;
         QTcpSocket stolen;
-        stolen.connectToHost(QHostAddress::LocalHost, quint16(m_g.yacPort));
+        stolen.connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
         QTRY_VERIFY_WITH_TIMEOUT(!m_stealNext && !stolen.state(), 5000);
         nextCallPops();
     }
