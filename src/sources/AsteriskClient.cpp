@@ -70,6 +70,13 @@ const char *incomplete(const Settings &settings)
                                                  : nullptr;
 }
 
+// A line break or another control character would end the value's line on the wire, and
+// what follows it would be a line of its own.
+bool holdsControl(const QString &value)
+{
+    return std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; });
+}
+
 // Enough for the answers of a few dials in a row; an action whose last answer never comes
 // (a PBX that filters the event out) is forgotten with the oldest.
 constexpr qsizetype kMaxWatched = 16;
@@ -147,6 +154,14 @@ void AsteriskClient::wsAst_DataArrival()
     const AmiFramer::Frames &frames = m_framer.Feed(bytes);
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
+    if (frames.greeting.contains(kGreeting) &&
+        (holdsControl(m_settings.AsteriskManager) || holdsControl(m_settings.AsteriskPassword))) {
+        qCDebug(lcAmi) << "not logging in: AsteriskManager or AsteriskPassword holds a line break "
+                          "or another control character";
+        dropLink();
+        ShowNetFail();
+        return;
+    }
     if (frames.greeting.contains(kGreeting)) {
         qCDebug(lcAmi) << "connected, greeted with" << frames.greeting.toByteArray().trimmed()
                        << "- logging in as" << m_settings.AsteriskManager;
@@ -248,7 +263,7 @@ QByteArray AsteriskClient::sendAction(const ActionFields &fields)
         const QString name = QString::fromLatin1(key);
         // "PJSIP/101\r\nAction: Command" from a hand-made settings file would be a second
         // action.
-        if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; }))
+        if (holdsControl(value))
             throw Failure(QStringLiteral("Asterisk"),
                           QStringLiteral("the %1 holds a line break or another control "
                                          "character")

@@ -276,6 +276,16 @@ private slots:
         QVERIFY2(at[1] - at[0] >= 95 && at[2] - at[1] >= 190, qPrintable(QString::number(at[2])));
     }
 
+    // A secret that holds a line break is never sent: its rest would be an action of its own.
+    void lineBreakInSecret()
+    {
+        r->g.AsteriskPassword = QStringLiteral("test123\r\nAction: Command");
+        r->replayCapture();
+        r->client.ConnectAsterisk();
+        QTRY_VERIFY(r->window.netFailVisible && r->state() == State::sckClosed);
+        QCOMPARE(r->server.received, QByteArrayList{});
+    }
+
     // Incomplete settings never connect, and leave a working connection alone; once that
     // drops, no tick reconnects to it while the server or the port is missing.
     void incompleteSettings_data()
