@@ -173,7 +173,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QString::fromUtf8(Version::CompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     // Wayland compositors find the window's icon and name through it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.belvane.Ringscout"));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(Version::DesktopId));
     const std::optional<QString> request = requestOf(QCoreApplication::arguments());
     if (!request)
         return kUsageError;

@@ -19,7 +19,7 @@ inline QString ConfigControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 39> kConfigControls{{
+inline constexpr std::array<ControlSpec, 41> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -84,8 +84,12 @@ inline constexpr std::array<ControlSpec, 39> kConfigControls{{
 
     {"cmdOK", ControlKind::Button, "&OK", 5040, 8040, 1095, 375, 15},
     {"cmdCancel", ControlKind::Button, "&Cancel", 6240, 8040, 1095, 375, 16},
+
+    {"Frame6", ControlKind::Frame, "Desktop Session", 5040, 8520, 2295, 1215},
+    {"StartWithSession", ControlKind::CheckBox, "Start with the session", 120, 360, 2055, 285, 19,
+     "Frame6"},
 }};
 
 // The dialog's client area.
 inline constexpr int kConfigClientWidth = 7530;
-inline constexpr int kConfigClientHeight = 8520;
+inline constexpr int kConfigClientHeight = 9855;

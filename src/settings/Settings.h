@@ -28,4 +28,5 @@ struct Settings
     qint32 starty = 0;
     qint32 startw = 0;
     qint32 starth = 0;
+    bool StartWithSession = false; // an autostart entry starts the program at log-in
 };

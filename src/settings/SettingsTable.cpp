@@ -46,7 +46,7 @@ constexpr SettingsTable::Row row(const char *key, const char *defaultText)
 }
 
 // In the order LoadSettings reads them.
-const std::array<SettingsTable::Row, 19> kRows{
+const std::array<SettingsTable::Row, 20> kRows{
     row<&Settings::cidKey, asText>("cidKey", "NMBR = "),
     row<&Settings::cidnameKey, asText>("cidnameKey", "NAME = "),
     row<&Settings::comPort, comPortNumber>("comPort", "2"),
@@ -66,13 +66,14 @@ const std::array<SettingsTable::Row, 19> kRows{
     row<&Settings::starty, ToInt32>("starty", "0"),
     row<&Settings::startw, ToInt32>("startw", "0"),
     row<&Settings::starth, ToInt32>("starth", "0"),
+    row<&Settings::StartWithSession, ToBoolean>("StartWithSession", "0"),
 };
 
 } // namespace
 
 namespace SettingsTable {
 
-const std::array<Row, 19> &Rows()
+const std::array<Row, 20> &Rows()
 {
     return kRows;
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Version.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
@@ -9,6 +10,7 @@
 #include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +25,9 @@ class tst_frmConfig : public QObject
 private slots:
     void buttons_data();
     void buttons();
+
+private:
+    QTemporaryDir m_home;
 };
 
 namespace {
@@ -30,11 +35,13 @@ namespace {
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
 enum class Press { Reopen, Ok, Cancel, Close };
+// The session's autostart entry: none, one made with the desktop's tools, ours.
+enum class Entry { None, Users, Ours };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
 // what the fields show, what the user types (newwin takes an entry's position) and presses; how
 // the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
-// back) or "ended" (the program ends).
+// back) or "ended" (the program ends); the autostart entry before and after.
 struct Row
 {
     const char *name;
@@ -44,6 +51,7 @@ struct Row
     KeyTexts shows, types;
     QList<Press> presses;
     QString box, after;
+    Entry entry = Entry::None, entryAfter = Entry::None;
 };
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
@@ -57,10 +65,12 @@ const QList<Row> &rows()
          false,
          "port 10629 is in use",
          {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
-         {{"newwin", "0"}, {"cidKey", " NMBR = "}},
+         {{"newwin", "0"}, {"cidKey", " NMBR = "}, {"StartWithSession", "1"}},
          {Press::Reopen, Press::Ok},
          "YAC listener: port 10629 is in use",
-         "open"},
+         "open",
+         Entry::None,
+         Entry::Ours},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
          {{"yacPort", ""}, {"newwin", "x"}, {"AsteriskPort", "99999"}},
@@ -80,6 +90,18 @@ const QList<Row> &rows()
          {Press::Cancel, Press::Close},
          "",
          "ended"},
+        // Only the box turned off takes the entry away.
+        {"start with the session turned off",
+         {{"StartWithSession", "1"}},
+         false,
+         "",
+         {{"StartWithSession", "1"}},
+         {{"StartWithSession", "0"}},
+         {Press::Ok},
+         "",
+         "closed",
+         Entry::Users,
+         Entry::None},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
         {"failed start-up, OK fails late, close box",
          {},
@@ -89,7 +111,9 @@ const QList<Row> &rows()
          {},
          {Press::Ok, Press::Cancel, Press::Close},
          "YAC listener: ",
-         "closed"},
+         "closed",
+         Entry::Users,
+         Entry::Users},
     };
     return rows;
 }
@@ -99,6 +123,9 @@ const QList<Row> &rows()
 void tst_frmConfig::buttons_data()
 {
     QTest::addColumn<int>("index");
+    // The autostart entry goes to a temporary configuration folder.
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
     for (int i = 0; i < rows().size(); ++i)
         QTest::newRow(rows()[i].name) << i;
 }
@@ -118,11 +145,20 @@ void tst_frmConfig::buttons()
         monitor.failWith = row.failWith;
     for (const auto &[key, text] : row.stored)
         memory.set(key, text);
+    const QString entryPath =
+        m_home.filePath(QStringLiteral("autostart/%1.desktop").arg(Version::DesktopId));
+    QFile::remove(entryPath);
+    QDir().mkpath(m_home.filePath("autostart"));
+    const QByteArray kUsers = "[Desktop Entry]\nType=Application\nName=Ringscout\nExec=rs\n";
+    QFile entry(entryPath);
+    if (row.entry != Entry::None)
+        QVERIFY(entry.open(QIODevice::WriteOnly) && entry.write(kUsers) > 0 && entry.flush());
+    entry.close();
     FakeMessageBox boxes;
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
     opener.Open();
     QPointer<frmConfig> dialog = opener.Current();
-    QCOMPARE(dialog->size(), QSize(502, 568)); // 7530 x 8520 twips, and no other
+    QCOMPARE(dialog->size(), QSize(502, 657)); // 7530 x 9855 twips, and no other
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QTRY_COMPARE(dialog->frameGeometry().center(), dialog->screen()->geometry().center());
     for (const QLabel *label : dialog->findChildren<QLabel *>()) // no text cut short
@@ -134,11 +170,17 @@ void tst_frmConfig::buttons()
     };
     for (const auto &[key, text] : row.shows) {
         auto *list = qobject_cast<QComboBox *>(field(key));
-        QCOMPARE(list ? list->currentText() : field(key)->property("text").toString(), text);
+        auto *box = qobject_cast<QCheckBox *>(field(key));
+        QCOMPARE(list  ? list->currentText()
+                 : box ? QString::number(box->isChecked())
+                       : field(key)->property("text").toString(),
+                 text);
     }
     for (const auto &[key, text] : row.types) {
         if (auto *list = qobject_cast<QComboBox *>(field(key)))
             list->setCurrentIndex(text.toInt());
+        else if (auto *box = qobject_cast<QCheckBox *>(field(key)))
+            box->setChecked(text == "1");
         else
             field(key)->setProperty("text", text);
     }
@@ -158,11 +200,10 @@ void tst_frmConfig::buttons()
         QTest::qWait(0);
     }
 
-    // OK writes all fifteen fields, as typed, in one replacement of the store; nothing else
-    // writes.
+    // OK writes every field, as typed, in one replacement of the store; nothing else writes.
     const bool wrote = row.presses.contains(Press::Ok);
     QCOMPARE(memory.replacements.size(), int(wrote));
-    QCOMPARE(memory.values.size(), wrote ? 15 : row.stored.size());
+    QCOMPARE(memory.values.size(), wrote ? 16 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
         QCOMPARE(memory.get(key), text);
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
@@ -174,6 +215,10 @@ void tst_frmConfig::buttons()
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->Texts(), typed);
+    QVERIFY(entry.open(QIODevice::ReadOnly) || row.entryAfter == Entry::None);
+    const QByteArray after = entry.readAll();
+    QCOMPARE(after == kUsers, row.entryAfter == Entry::Users);
+    QCOMPARE(after.contains("\nExec="), row.entryAfter != Entry::None);
 }
 
 QTEST_MAIN(tst_frmConfig)

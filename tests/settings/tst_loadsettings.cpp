@@ -40,7 +40,8 @@ void tst_LoadSettings::loads_data()
         << "cidKey=NMBR = |cidnameKey=NAME = |comPort=2|yacPort=10629|initString=ATS0=0M0+VCID=1|"
            "modemSettings=115200,N,8,1|newwin=0|Target=CallerID|URL=https://|"
            "startupURL=https://|AsteriskServer=|AsteriskPort=5038|AsteriskManager=Manager|"
-           "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0";
+           "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0|"
+           "StartWithSession=0";
 }
 
 void tst_LoadSettings::loads()
