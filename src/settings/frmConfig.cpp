@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -151,6 +152,18 @@ void frmConfig::cmdCancel_Click()
 {
     if (m_controller.CancelEnabled())
         close();
+}
+
+// As in a dialog box: Escape is Cancel, Enter presses the button that has the focus, else OK.
+void frmConfig::keyPressEvent(QKeyEvent *event)
+{
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    if (event->matches(QKeySequence::Cancel))
+        cmdCancel_Click();
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        (focused ? focused : cmdOK())->click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void frmConfig::closeEvent(QCloseEvent *event)

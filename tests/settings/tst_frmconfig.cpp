@@ -34,7 +34,7 @@ namespace {
 
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
-enum class Press { Reopen, Ok, Cancel, Close };
+enum class Press { Reopen, Ok, Cancel, Close, Escape, Enter };
 // The session's autostart entry: none, one made with the desktop's tools, ours.
 enum class Entry { None, Users, Ours };
 
@@ -60,13 +60,13 @@ const QList<Row> &rows()
 {
     static const QList<Row> rows{
         // Opened again, it is the same dialog with what the user typed; OK writes it untrimmed.
-        {"stored values shown; OK: a source cannot start",
+        {"stored values shown; Enter: a source cannot start",
          {{"newwin", "1"}, {"yacPort", " 10630"}, {"comPort", ""}, {"URL", kLong}},
          false,
          "port 10629 is in use",
          {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
          {{"newwin", "0"}, {"cidKey", " NMBR = "}, {"StartWithSession", "1"}},
-         {Press::Reopen, Press::Ok},
+         {Press::Reopen, Press::Enter},
          "YAC listener: port 10629 is in use",
          "open",
          Entry::None,
@@ -81,13 +81,14 @@ const QList<Row> &rows()
          {Press::Cancel},
          "",
          "closed"},
-        {"failed start-up: Cancel does nothing, the close box ends",
+        {"Escape is Cancel", {}, false, "", {}, {{"Target", "crm"}}, {Press::Escape}, "", "closed"},
+        {"failed start-up: Cancel and Escape do nothing, the close box ends",
          {},
          true,
          "",
          {},
          {{"Target", "crm"}},
-         {Press::Cancel, Press::Close},
+         {Press::Cancel, Press::Escape, Press::Close},
          "",
          "ended"},
         // Only the box turned off takes the entry away.
@@ -194,6 +195,9 @@ void tst_frmConfig::buttons()
             opener.Open();
         } else if (press == Press::Close) {
             dialog->close();
+        } else if (press == Press::Escape || press == Press::Enter) {
+            QTest::keyClick(dialog->focusWidget(),
+                            press == Press::Escape ? Qt::Key_Escape : Qt::Key_Return);
         } else {
             (press == Press::Ok ? dialog->cmdOK() : dialog->cmdCancel())->click();
         }
@@ -201,7 +205,7 @@ void tst_frmConfig::buttons()
     }
 
     // OK writes every field, as typed, in one replacement of the store; nothing else writes.
-    const bool wrote = row.presses.contains(Press::Ok);
+    const bool wrote = row.presses.contains(Press::Ok) || row.presses.contains(Press::Enter);
     QCOMPARE(memory.replacements.size(), int(wrote));
     QCOMPARE(memory.values.size(), wrote ? 16 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
