@@ -25,9 +25,6 @@ class tst_frmConfig : public QObject
 private slots:
     void buttons_data();
     void buttons();
-
-private:
-    QTemporaryDir m_home;
 };
 
 namespace {
@@ -35,13 +32,13 @@ namespace {
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
 enum class Press { Reopen, Ok, Cancel, Close, Escape, Enter };
-// The session's autostart entry: none, one made with the desktop's tools, ours.
-enum class Entry { None, Users, Ours };
+// The session's autostart entry: one made with the desktop's tools is there at first.
+enum class Entry { Users, None, Ours };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
 // what the fields show, what the user types (newwin takes an entry's position) and presses; how
 // the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
-// back) or "ended" (the program ends); the autostart entry before and after.
+// back) or "ended" (the program ends); the autostart entry at the end.
 struct Row
 {
     const char *name;
@@ -51,10 +48,11 @@ struct Row
     KeyTexts shows, types;
     QList<Press> presses;
     QString box, after;
-    Entry entry = Entry::None, entryAfter = Entry::None;
+    Entry entry = Entry::Users;
 };
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
+const KeyTexts kOn{{"StartWithSession", "1"}}, kOff{{"StartWithSession", "0"}};
 
 const QList<Row> &rows()
 {
@@ -69,7 +67,6 @@ const QList<Row> &rows()
          {Press::Reopen, Press::Enter},
          "YAC listener: port 10629 is in use",
          "open",
-         Entry::None,
          Entry::Ours},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
@@ -92,17 +89,7 @@ const QList<Row> &rows()
          "",
          "ended"},
         // Only the box turned off takes the entry away.
-        {"start with the session turned off",
-         {{"StartWithSession", "1"}},
-         false,
-         "",
-         {{"StartWithSession", "1"}},
-         {{"StartWithSession", "0"}},
-         {Press::Ok},
-         "",
-         "closed",
-         Entry::Users,
-         Entry::None},
+        {"box turned off", kOn, false, "", kOn, kOff, {Press::Ok}, "", "closed", Entry::None},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
         {"failed start-up, OK fails late, close box",
          {},
@@ -112,9 +99,7 @@ const QList<Row> &rows()
          {},
          {Press::Ok, Press::Cancel, Press::Close},
          "YAC listener: ",
-         "closed",
-         Entry::Users,
-         Entry::Users},
+         "closed"},
     };
     return rows;
 }
@@ -124,9 +109,6 @@ const QList<Row> &rows()
 void tst_frmConfig::buttons_data()
 {
     QTest::addColumn<int>("index");
-    // The autostart entry goes to a temporary configuration folder.
-    QVERIFY(m_home.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
     for (int i = 0; i < rows().size(); ++i)
         QTest::newRow(rows()[i].name) << i;
 }
@@ -146,14 +128,12 @@ void tst_frmConfig::buttons()
         monitor.failWith = row.failWith;
     for (const auto &[key, text] : row.stored)
         memory.set(key, text);
-    const QString entryPath =
-        m_home.filePath(QStringLiteral("autostart/%1.desktop").arg(Version::DesktopId));
-    QFile::remove(entryPath);
-    QDir().mkpath(m_home.filePath("autostart"));
+    QTemporaryDir home; // the configuration folder, with the user's own autostart entry
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    QFile entry(home.filePath(QStringLiteral("autostart/%1.desktop").arg(Version::DesktopId)));
     const QByteArray kUsers = "[Desktop Entry]\nType=Application\nName=Ringscout\nExec=rs\n";
-    QFile entry(entryPath);
-    if (row.entry != Entry::None)
-        QVERIFY(entry.open(QIODevice::WriteOnly) && entry.write(kUsers) > 0 && entry.flush());
+    QVERIFY(QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
+            entry.write(kUsers) > 0);
     entry.close();
     FakeMessageBox boxes;
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
@@ -219,10 +199,9 @@ void tst_frmConfig::buttons()
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->Texts(), typed);
-    QVERIFY(entry.open(QIODevice::ReadOnly) || row.entryAfter == Entry::None);
+    QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
     const QByteArray after = entry.readAll();
-    QCOMPARE(after == kUsers, row.entryAfter == Entry::Users);
-    QCOMPARE(after.contains("\nExec="), row.entryAfter != Entry::None);
+    QCOMPARE(after == kUsers, row.entry == Entry::Users);
 }
 
 QTEST_MAIN(tst_frmConfig)
