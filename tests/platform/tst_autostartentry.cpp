@@ -20,7 +20,6 @@ void tst_AutostartEntry::entry()
     const QString program = home.filePath("my $bin\\ 100%/rs"); // reserved characters
     QVERIFY(QDir().mkpath(QFileInfo(program).path()) && QFile(program).open(QFile::WriteOnly));
     const AutostartEntry entry("com.belvane.Ringscout", program, home.path());
-    QCOMPARE(entry.FilePath(), home.filePath("autostart/com.belvane.Ringscout.desktop"));
     entry.Write();
     QFile file(entry.FilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

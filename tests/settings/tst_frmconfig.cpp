@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Version.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
@@ -10,7 +9,6 @@
 #include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -53,6 +51,7 @@ struct Row
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
 const KeyTexts kOn{{"StartWithSession", "1"}}, kOff{{"StartWithSession", "0"}};
+const QByteArray kUsers = "[Desktop Entry]\nType=Application\nName=Ringscout\nExec=rs\n";
 
 const QList<Row> &rows()
 {
@@ -130,8 +129,7 @@ void tst_frmConfig::buttons()
         memory.set(key, text);
     QTemporaryDir home; // the configuration folder, with the user's own autostart entry
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    QFile entry(home.filePath(QStringLiteral("autostart/%1.desktop").arg(Version::DesktopId)));
-    const QByteArray kUsers = "[Desktop Entry]\nType=Application\nName=Ringscout\nExec=rs\n";
+    QFile entry(home.filePath("autostart/com.belvane.Ringscout.desktop"));
     QVERIFY(QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
             entry.write(kUsers) > 0);
     entry.close();
@@ -151,19 +149,13 @@ void tst_frmConfig::buttons()
     };
     for (const auto &[key, text] : row.shows) {
         auto *list = qobject_cast<QComboBox *>(field(key));
-        auto *box = qobject_cast<QCheckBox *>(field(key));
-        QCOMPARE(list  ? list->currentText()
-                 : box ? QString::number(box->isChecked())
-                       : field(key)->property("text").toString(),
-                 text);
+        QCOMPARE(list ? list->currentText() : dialog->Texts().value(key), text);
     }
     for (const auto &[key, text] : row.types) {
         if (auto *list = qobject_cast<QComboBox *>(field(key)))
             list->setCurrentIndex(text.toInt());
-        else if (auto *box = qobject_cast<QCheckBox *>(field(key)))
-            box->setChecked(text == "1");
-        else
-            field(key)->setProperty("text", text);
+        else // a check box takes "1" or "0"
+            field(key)->setProperty(field(key)->inherits("QCheckBox") ? "checked" : "text", text);
     }
     const ConfigController::Texts typed = dialog->Texts();
     QSignalSpy end(&opener, &ConfigOpener::endProgram);
@@ -200,8 +192,7 @@ void tst_frmConfig::buttons()
     if (dialog) // with the user's entries
         QCOMPARE(dialog->Texts(), typed);
     QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
-    const QByteArray after = entry.readAll();
-    QCOMPARE(after == kUsers, row.entry == Entry::Users);
+    QCOMPARE(entry.readAll() == kUsers, row.entry == Entry::Users);
 }
 
 QTEST_MAIN(tst_frmConfig)
