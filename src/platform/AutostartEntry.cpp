@@ -43,7 +43,7 @@ AutostartEntry::AutostartEntry(QString desktopId, QString program, QString confi
       m_configDir(std::move(configDir))
 {}
 
-QString AutostartEntry::FilePath() const
+QString AutostartEntry::filePath() const
 {
     return ConfigFolder::Path(m_configDir) + QStringLiteral("/autostart/") + m_desktopId +
            QStringLiteral(".desktop");
@@ -64,7 +64,7 @@ QString AutostartEntry::execLine() const
     return execArgument(m_program);
 }
 
-QByteArray AutostartEntry::Text() const
+QByteArray AutostartEntry::text() const
 {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
@@ -79,19 +79,19 @@ QByteArray AutostartEntry::Text() const
         .toUtf8();
 }
 
-void AutostartEntry::Write() const
+void AutostartEntry::write() const
 {
-    const QString path = FilePath();
-    const QByteArray text = Text();
+    const QString path = filePath();
+    const QByteArray bytes = text();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         fail(QStringLiteral("write"), path, file.errorString());
 }
 
-void AutostartEntry::Remove() const
+void AutostartEntry::remove() const
 {
-    QFile file(FilePath());
+    QFile file(filePath());
     if (!file.remove() && file.exists())
         fail(QStringLiteral("remove"), file.fileName(), file.errorString());
 }

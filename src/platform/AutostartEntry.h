@@ -13,13 +13,13 @@ public:
     // user's configuration folder, looked up at each call.
     AutostartEntry(QString desktopId, QString program, QString configDir = {});
 
-    QString FilePath() const;
-    QByteArray Text() const;
+    QString filePath() const;
+    QByteArray text() const;
     // Replaces the entry in one step, so a session never starts from half a file. Throws
     // Failure.
-    void Write() const;
+    void write() const;
     // Takes the entry away; none there is no fault. Throws Failure.
-    void Remove() const;
+    void remove() const;
 
 private:
     QString execLine() const;

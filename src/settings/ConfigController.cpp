@@ -107,9 +107,9 @@ void ConfigController::applyStartWithSession()
     const AutostartEntry entry(QString::fromUtf8(Version::DesktopId),
                                QCoreApplication::applicationFilePath());
     if (m_context.settings.StartWithSession)
-        entry.Write();
+        entry.write();
     else if (m_startsWithSession)
-        entry.Remove();
+        entry.remove();
     m_startsWithSession = m_context.settings.StartWithSession;
 }
 

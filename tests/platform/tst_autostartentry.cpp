@@ -20,23 +20,23 @@ void tst_AutostartEntry::entry()
     const QString program = home.filePath("my $bin\\ 100%/rs"); // reserved characters
     QVERIFY(QDir().mkpath(QFileInfo(program).path()) && QFile(program).open(QFile::WriteOnly));
     const AutostartEntry entry("com.belvane.Ringscout", program, home.path());
-    entry.Write();
-    QFile file(entry.FilePath());
+    entry.write();
+    QFile file(entry.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("\nExec=\"" + QFile::encodeName(home.path()) +
                                     "/my \\\\$bin\\\\\\\\ 100%%/rs\"\n"));
     QProcess validate; // as the desktop reads it
-    validate.start("desktop-file-validate", {entry.FilePath()});
+    validate.start("desktop-file-validate", {entry.filePath()});
     QVERIFY(validate.waitForFinished(10000));
     QCOMPARE(validate.readAll() + validate.readAllStandardError(), QByteArray());
     QCOMPARE(validate.exitCode(), 0);
-    entry.Remove();
+    entry.remove();
     QVERIFY(!file.exists());
-    entry.Remove(); // none there is no fault
+    entry.remove(); // none there is no fault
 
-    QVERIFY(QDir().mkpath(entry.FilePath())); // a folder in its place
-    QVERIFY_THROWS_EXCEPTION(Failure, entry.Write());
-    QVERIFY_THROWS_EXCEPTION(Failure, entry.Remove());
+    QVERIFY(QDir().mkpath(entry.filePath())); // a folder in its place
+    QVERIFY_THROWS_EXCEPTION(Failure, entry.write());
+    QVERIFY_THROWS_EXCEPTION(Failure, entry.remove());
 }
 
 QTEST_GUILESS_MAIN(tst_AutostartEntry)
