@@ -3,7 +3,6 @@
 # manual pages, the desktop entry, the icon in the hicolor theme and the AppStream metainfo.
 include(GNUInstallDirs)
 
-set(RINGSCOUT_APP_ID com.belvane.Ringscout)
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 
 install(TARGETS ringscout ringscout-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -8,12 +8,21 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcInstance, "ringscout.app", QtWarningMsg)
 
 namespace {
 
 // "tel:+1-555-0100" with room for parameters; anything longer is no phone address.
 constexpr qsizetype kMaxRequest = 256;
+
+// An xdg-activation token is opaque printable text ("kwin-4", a UUID); nothing else is passed.
+bool isToken(const QString &text)
+{
+    return text.size() <= kMaxRequest &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c > u' ' && c < u'\x7f'; });
+}
 
 QString folderKey(const QString &configFolder)
 {
@@ -50,7 +59,7 @@ bool SingleInstance::claim()
     return true;
 }
 
-bool SingleInstance::handOver(const QString &request, int waitMs)
+bool SingleInstance::handOver(const QString &request, const QString &activationToken, int waitMs)
 {
     const QDeadlineTimer deadline(waitMs);
     QLocalSocket socket;
@@ -63,7 +72,10 @@ bool SingleInstance::handOver(const QString &request, int waitMs)
             return false;
         QThread::msleep(20);
     }
-    socket.write(request.toUtf8() + '\n');
+    // The token on a line of its own after the request: a running instance of an older
+    // version reads the request alone.
+    socket.write(request.toUtf8() + '\n' +
+                 (isToken(activationToken) ? activationToken.toLatin1() + '\n' : QByteArray()));
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return false;
     socket.disconnectFromServer();
@@ -95,12 +107,23 @@ void SingleInstance::readRequest()
                 return;
             }
             const QString line = QString::fromUtf8(socket->readLine(kMaxRequest * 4)).chopped(1);
+            // Written with the request in one piece, so here with it when there is one.
+            QString token = socket->canReadLine()
+                                ? QString::fromLatin1(socket->readLine(kMaxRequest * 4)).chopped(1)
+                                : QString();
             socket->disconnectFromServer();
+            if (!isToken(token)) {
+                qCInfo(lcInstance) << "ignored a malformed activation token from another start";
+                token.clear();
+            }
             if (!isRequest(line)) {
                 qCInfo(lcInstance) << "ignored a malformed request from another start:" << line;
                 return;
             }
-            emit requested(line);
+            qCInfo(lcInstance).nospace().noquote()
+                << "another start asks for \"" << line << '"'
+                << (token.isEmpty() ? "" : ", with an activation token");
+            emit requested(line, token);
         });
     }
 }

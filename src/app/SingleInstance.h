@@ -23,15 +23,18 @@ public:
     // True when this process is now the one instance (a lock left by a crashed run is taken
     // over); false when another one runs.
     bool claim();
-    // Gives the running instance `request`; false when it did not take it within `waitMs`.
-    bool handOver(const QString &request, int waitMs = 1000);
+    // Gives the running instance `request` and the activation token this start came with
+    // (a Wayland launcher's XDG_ACTIVATION_TOKEN); false when it did not take them within
+    // `waitMs`.
+    bool handOver(const QString &request, const QString &activationToken = {}, int waitMs = 1000);
 
     // What a start may ask: "" or a "tel:"/"callto:" address of sane length.
     static bool isRequest(const QString &text);
 
 signals:
-    // Another start asked for this; "" only to be brought to the front.
-    void requested(const QString &request);
+    // Another start asked for this; "" only to be brought to the front. With its activation
+    // token, a Wayland compositor lets the window that answers take the focus.
+    void requested(const QString &request, const QString &activationToken);
 
 private:
     void readRequest();

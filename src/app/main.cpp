@@ -185,7 +185,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QString::fromUtf8(Version::CompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     // Wayland compositors find the window's icon and name through it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.belvane.Ringscout"));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(Version::DesktopId));
     const std::optional<QString> request = requestOf(QCoreApplication::arguments());
     if (!request)
         return kUsageError;
@@ -194,7 +194,7 @@ int main(int argc, char *argv[])
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                             QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (!instance.claim()) {
-        if (instance.handOver(*request))
+        if (instance.handOver(*request, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
             return 0;
         std::fputs("ringscout: another Ringscout runs for these settings but does not answer.\n",
                    stderr);
@@ -211,8 +211,15 @@ int main(int argc, char *argv[])
     MainProgram program({store, browser, browser.Pane(), box, Winsock1, wsAst, modem});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Qt's Wayland activation uses the token of the start that asked, so that the compositor
+    // gives the answering window the focus; once, never for a later call.
     QObject::connect(&instance, &SingleInstance::requested, &program,
-                     [&program](const QString &address) { program.Answer(numberOf(address)); });
+                     [&program](const QString &address, const QString &token) {
+                         if (!token.isEmpty())
+                             qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
+                         program.Answer(numberOf(address));
+                         qunsetenv("XDG_ACTIVATION_TOKEN");
+                     });
     program.Start();
     // A start for a tel: address dials once the program runs.
     if (!request->isEmpty())

@@ -9,6 +9,7 @@ enum class ControlKind {
     Label,
     TextBox,
     ChoiceList, // a drop-down list the user chooses from, without typing
+    CheckBox,   // on or off, its caption to the right of the box
     Frame,
     Picture,
     HorizontalRule,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/FormBuilder.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -39,7 +40,8 @@ QString withoutAccessKeys(const QString &caption)
 bool takesFocus(ControlKind kind)
 {
     return kind == ControlKind::Button || kind == ControlKind::TextBox ||
-           kind == ControlKind::ChoiceList || kind == ControlKind::External;
+           kind == ControlKind::ChoiceList || kind == ControlKind::CheckBox ||
+           kind == ControlKind::External;
 }
 
 QWidget *createControl(const ControlSpec &row, QWidget *parent)
@@ -64,6 +66,8 @@ QWidget *createControl(const ControlSpec &row, QWidget *parent)
             list->addItems(text.split(QLatin1Char('\n')));
         return list;
     }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
     case ControlKind::Frame:
         return new QGroupBox(text, parent);
     case ControlKind::Picture: {

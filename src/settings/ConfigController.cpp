@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "base/Failure.h"
+#include "platform/AutostartEntry.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
@@ -12,6 +13,8 @@
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
 #include "settings/StartupStatus.h"
+
+#include <QCoreApplication>
 
 ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
 {}
@@ -25,14 +28,17 @@ QString ConfigController::Caption()
 ConfigController::Texts ConfigController::Load()
 {
     m_cancelEnabled = !m_context.startup.Failed();
+    Texts texts;
     try {
         LoadSettings(m_context.settings, m_context.store, m_context.window);
+        texts = textsFromRecord();
     } catch (const Failure &) {
         // The record is only half reloaded; what the store holds shows the bad value where
         // the user can correct it.
-        return textsFromStore();
+        texts = textsFromStore();
     }
-    return textsFromRecord();
+    m_startsWithSession = texts.value(QStringLiteral("StartWithSession")) == QLatin1String("1");
+    return texts;
 }
 
 ConfigController::Texts ConfigController::textsFromRecord() const
@@ -59,8 +65,8 @@ ConfigController::Texts ConfigController::textsFromStore() const
         const QString key = QString::fromLatin1(name);
         QString text =
             stored.value(key, QString::fromLatin1(SettingsTable::Find(key)->defaultText));
-        if (key == QLatin1String("newwin")) {
-            // The list can only show its two entries; a text that is no number shows as off.
+        if (key == QLatin1String("newwin") || key == QLatin1String("StartWithSession")) {
+            // The list and the check box show on or off; a text that is no number shows off.
             bool on = false;
             try {
                 on = SettingConversions::ToBoolean(key, text);
@@ -84,6 +90,7 @@ bool ConfigController::Ok(const Texts &texts)
     try {
         m_context.store.WriteSettings(keysAndTexts);
         LoadSettings(settings, m_context.store, m_context.window);
+        applyStartWithSession();
         m_context.monitor.StartMonitor();
         m_context.window.ShowAndActivate();
     } catch (const Failure &failure) {
@@ -91,6 +98,19 @@ bool ConfigController::Ok(const Texts &texts)
         return false;
     }
     return true;
+}
+
+// Only a change takes an entry away: one the user made with the desktop's own tools
+// (GNOME Tweaks copies the menu's entry under this name) stays while the box stays off.
+void ConfigController::applyStartWithSession()
+{
+    const AutostartEntry entry(QString::fromUtf8(Version::DesktopId),
+                               QCoreApplication::applicationFilePath());
+    if (m_context.settings.StartWithSession)
+        entry.write();
+    else if (m_startsWithSession)
+        entry.remove();
+    m_startsWithSession = m_context.settings.StartWithSession;
 }
 
 bool ConfigController::Closed()

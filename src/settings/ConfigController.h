@@ -25,9 +25,10 @@ public:
     Texts Load();
     bool CancelEnabled() const { return m_cancelEnabled; }
 
-    // Writes every field as typed, in one replacement of the store, reloads, restarts the
-    // sources and shows the main window. A failure is shown under "Modem configuration error"
-    // and gives false: the dialog stays open with the user's entries.
+    // Writes every field as typed, in one replacement of the store, reloads, writes or
+    // removes the session's autostart entry, restarts the sources and shows the main window. A
+    // failure is shown under "Modem configuration error" and gives false: the dialog stays open
+    // with the user's entries.
     bool Ok(const Texts &texts);
 
     // The dialog has closed. True when that ends the program (start-up still failed);
@@ -37,7 +38,9 @@ public:
 private:
     Texts textsFromRecord() const;
     Texts textsFromStore() const;
+    void applyStartWithSession();
 
     ConfigContext m_context;
     bool m_cancelEnabled = true;
+    bool m_startsWithSession = false; // what the check box showed, or what OK last applied
 };

@@ -19,7 +19,7 @@ inline QString ConfigControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 44> kConfigControls{{
+inline constexpr std::array<ControlSpec, 46> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -93,6 +93,9 @@ inline constexpr std::array<ControlSpec, 44> kConfigControls{{
     {"Label18", ControlKind::Label, "Dial Context", 240, 720, 1575, 255, -1, "Frame5",
      Bold | AlignRight},
     {"txtAContext", ControlKind::TextBox, nullptr, 1920, 720, 2655, 285, 18, "Frame5"},
+    {"Frame6", ControlKind::Frame, "Desktop Session", 5040, 8520, 2295, 1215},
+    {"StartWithSession", ControlKind::CheckBox, "Start with the session", 120, 360, 2055, 285, 19,
+     "Frame6"},
 }};
 
 // The dialog's client area.

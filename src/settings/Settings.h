@@ -32,4 +32,5 @@ struct Settings
     // and the dialplan context the number is dialled in.
     QString AsteriskChannel;
     QString AsteriskContext;
+    bool StartWithSession = false; // an autostart entry starts the program at log-in
 };

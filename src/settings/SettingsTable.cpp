@@ -46,7 +46,7 @@ constexpr SettingsTable::Row row(const char *key, const char *defaultText)
 }
 
 // In the order LoadSettings reads them.
-const std::array<SettingsTable::Row, 21> kRows{
+const std::array<SettingsTable::Row, 22> kRows{
     row<&Settings::cidKey, asText>("cidKey", "NMBR = "),
     row<&Settings::cidnameKey, asText>("cidnameKey", "NAME = "),
     row<&Settings::comPort, comPortNumber>("comPort", "2"),
@@ -68,13 +68,14 @@ const std::array<SettingsTable::Row, 21> kRows{
     row<&Settings::starth, ToInt32>("starth", "0"),
     row<&Settings::AsteriskChannel, asText>("AsteriskChannel", ""),
     row<&Settings::AsteriskContext, asText>("AsteriskContext", "from-internal"),
+    row<&Settings::StartWithSession, ToBoolean>("StartWithSession", "0"),
 };
 
 } // namespace
 
 namespace SettingsTable {
 
-const std::array<Row, 21> &Rows()
+const std::array<Row, 22> &Rows()
 {
     return kRows;
 }

@@ -24,18 +24,18 @@ struct Row
     QString (*text)(const Settings &settings);
 };
 
-const std::array<Row, 21> &Rows();
+const std::array<Row, 22> &Rows();
 // The row of `key`; nullptr when there is none.
 const Row *Find(const QString &key);
 
 // The keys the Options dialog shows and writes, in its order.
-inline constexpr std::array<const char *, 17> kOptionsKeys{
+inline constexpr std::array<const char *, 18> kOptionsKeys{
     "comPort",         "yacPort",          "cidKey",
     "cidnameKey",      "initString",       "modemSettings",
     "newwin",          "Target",           "URL",
     "startupURL",      "AsteriskServer",   "AsteriskPort",
     "AsteriskManager", "AsteriskPassword", "AsteriskExtension",
-    "AsteriskChannel", "AsteriskContext"};
+    "AsteriskChannel", "AsteriskContext",  "StartWithSession"};
 
 // The main window's outer left, top, width and height in twips, written at Quit.
 inline constexpr std::array<const char *, 4> kGeometryKeys{"startx", "starty", "startw", "starth"};

@@ -5,8 +5,10 @@
 #include "settings/ConfigControls.h"
 #include "settings/SettingsTable.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,12 +46,18 @@ frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
 void frmConfig::fitLabels()
 {
     // A wide sans font (DejaVu Sans, common on Linux) would cut the longest labels short:
-    // narrow the dialog's font step by step until every label fits its box.
+    // narrow the dialog's font step by step until every label and check box fits its box.
     const QList<QLabel *> labels = findChildren<QLabel *>();
+    const QList<QCheckBox *> boxes = findChildren<QCheckBox *>();
     auto fit = [&] {
-        return std::all_of(labels.begin(), labels.end(), [](const QLabel *label) {
-            return label->fontMetrics().horizontalAdvance(label->text()) <= label->width();
-        });
+        return std::all_of(labels.begin(), labels.end(),
+                           [](const QLabel *label) {
+                               return label->fontMetrics().horizontalAdvance(label->text()) <=
+                                      label->width();
+                           }) &&
+               std::all_of(boxes.begin(), boxes.end(), [](const QCheckBox *box) {
+                   return box->sizeHint().width() <= box->width();
+               });
     };
     for (int stretch = 99; stretch >= 60 && !fit(); --stretch) {
         QFont narrowed = font();
@@ -83,6 +91,8 @@ void frmConfig::Load()
         QWidget *control = m_controls.value(ConfigControlName(name));
         if (auto *list = qobject_cast<QComboBox *>(control))
             list->setCurrentIndex(text.toInt());
+        else if (auto *box = qobject_cast<QCheckBox *>(control))
+            box->setChecked(text == QLatin1String("1"));
         else
             qobject_cast<QLineEdit *>(control)->setText(text);
     }
@@ -94,9 +104,14 @@ ConfigController::Texts frmConfig::Texts() const
     ConfigController::Texts texts;
     for (const char *key : SettingsTable::kOptionsKeys) {
         QWidget *control = m_controls.value(ConfigControlName(key));
-        auto *list = qobject_cast<QComboBox *>(control);
-        texts.insert(QString::fromLatin1(key), list ? QString::number(list->currentIndex())
-                                                    : qobject_cast<QLineEdit *>(control)->text());
+        QString text;
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            text = QString::number(list->currentIndex());
+        else if (auto *box = qobject_cast<QCheckBox *>(control))
+            text = box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        else
+            text = qobject_cast<QLineEdit *>(control)->text();
+        texts.insert(QString::fromLatin1(key), text);
     }
     return texts;
 }
@@ -137,6 +152,18 @@ void frmConfig::cmdCancel_Click()
 {
     if (m_controller.CancelEnabled())
         close();
+}
+
+// As in a dialog box: Escape is Cancel, Enter presses the button that has the focus, else OK.
+void frmConfig::keyPressEvent(QKeyEvent *event)
+{
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    if (event->matches(QKeySequence::Cancel))
+        cmdCancel_Click();
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        (focused ? focused : cmdOK())->click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void frmConfig::closeEvent(QCloseEvent *event)

@@ -29,12 +29,14 @@ namespace {
 
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
-enum class Press { Reopen, Ok, Cancel, Close };
+enum class Press { Reopen, Ok, Cancel, Close, Escape, Enter };
+// The session's autostart entry: one made with the desktop's tools is there at first.
+enum class Entry { Users, None, Ours };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
 // what the fields show, what the user types (newwin takes an entry's position) and presses; how
 // the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
-// back) or "ended" (the program ends).
+// back) or "ended" (the program ends); the autostart entry at the end.
 struct Row
 {
     const char *name;
@@ -44,23 +46,27 @@ struct Row
     KeyTexts shows, types;
     QList<Press> presses;
     QString box, after;
+    Entry entry = Entry::Users;
 };
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
+const KeyTexts kOn{{"StartWithSession", "1"}}, kOff{{"StartWithSession", "0"}};
+const QByteArray kUsers = "[Desktop Entry]\nType=Application\nName=Ringscout\nExec=rs\n";
 
 const QList<Row> &rows()
 {
     static const QList<Row> rows{
         // Opened again, it is the same dialog with what the user typed; OK writes it untrimmed.
-        {"stored values shown; OK: a source cannot start",
+        {"stored values shown; Enter: a source cannot start",
          {{"newwin", "1"}, {"yacPort", " 10630"}, {"comPort", ""}, {"URL", kLong}},
          false,
          "port 10629 is in use",
          {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
-         {{"newwin", "0"}, {"cidKey", " NMBR = "}},
-         {Press::Reopen, Press::Ok},
+         {{"newwin", "0"}, {"cidKey", " NMBR = "}, {"StartWithSession", "1"}},
+         {Press::Reopen, Press::Enter},
          "YAC listener: port 10629 is in use",
-         "open"},
+         "open",
+         Entry::Ours},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
         {"a value that does not convert; Cancel writes nothing",
          {{"yacPort", ""}, {"newwin", "x"}, {"AsteriskPort", "99999"}},
@@ -71,15 +77,18 @@ const QList<Row> &rows()
          {Press::Cancel},
          "",
          "closed"},
-        {"failed start-up: Cancel does nothing, the close box ends",
+        {"Escape is Cancel", {}, false, "", {}, {{"Target", "crm"}}, {Press::Escape}, "", "closed"},
+        {"failed start-up: Cancel and Escape do nothing, the close box ends",
          {},
          true,
          "",
          {{"AsteriskContext", "from-internal"}},
          {{"Target", "crm"}},
-         {Press::Cancel, Press::Close},
+         {Press::Cancel, Press::Escape, Press::Close},
          "",
          "ended"},
+        // Only the box turned off takes the entry away.
+        {"box turned off", kOn, false, "", kOn, kOff, {Press::Ok}, "", "closed", Entry::None},
         // StartMonitor cleared the flag before it failed: Cancel stays off, closing does not end.
         {"failed start-up, OK fails late, close box",
          {},
@@ -118,6 +127,12 @@ void tst_frmConfig::buttons()
         monitor.failWith = row.failWith;
     for (const auto &[key, text] : row.stored)
         memory.set(key, text);
+    QTemporaryDir home; // the configuration folder, with the user's own autostart entry
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    QFile entry(home.filePath("autostart/com.belvane.Ringscout.desktop"));
+    QVERIFY(QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
+            entry.write(kUsers) > 0);
+    entry.close();
     FakeMessageBox boxes;
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
     opener.Open();
@@ -141,13 +156,13 @@ void tst_frmConfig::buttons()
     };
     for (const auto &[key, text] : row.shows) {
         auto *list = qobject_cast<QComboBox *>(field(key));
-        QCOMPARE(list ? list->currentText() : field(key)->property("text").toString(), text);
+        QCOMPARE(list ? list->currentText() : dialog->Texts().value(key), text);
     }
     for (const auto &[key, text] : row.types) {
         if (auto *list = qobject_cast<QComboBox *>(field(key)))
             list->setCurrentIndex(text.toInt());
-        else
-            field(key)->setProperty("text", text);
+        else // a check box takes "1" or "0"
+            field(key)->setProperty(field(key)->inherits("QCheckBox") ? "checked" : "text", text);
     }
     const ConfigController::Texts typed = dialog->Texts();
     QSignalSpy end(&opener, &ConfigOpener::endProgram);
@@ -159,17 +174,19 @@ void tst_frmConfig::buttons()
             opener.Open();
         } else if (press == Press::Close) {
             dialog->close();
+        } else if (press == Press::Escape || press == Press::Enter) {
+            QTest::keyClick(dialog->focusWidget(),
+                            press == Press::Escape ? Qt::Key_Escape : Qt::Key_Return);
         } else {
             (press == Press::Ok ? dialog->cmdOK() : dialog->cmdCancel())->click();
         }
         QTest::qWait(0);
     }
 
-    // OK writes all seventeen fields, as typed, in one replacement of the store; nothing else
-    // writes.
-    const bool wrote = row.presses.contains(Press::Ok);
+    // OK writes every field, as typed, in one replacement of the store; nothing else writes.
+    const bool wrote = row.presses.contains(Press::Ok) || row.presses.contains(Press::Enter);
     QCOMPARE(memory.replacements.size(), int(wrote));
-    QCOMPARE(memory.values.size(), wrote ? 17 : row.stored.size());
+    QCOMPARE(memory.values.size(), wrote ? 18 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
         QCOMPARE(memory.get(key), text);
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
@@ -181,6 +198,8 @@ void tst_frmConfig::buttons()
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->Texts(), typed);
+    QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
+    QCOMPARE(entry.readAll() == kUsers, row.entry == Entry::Users);
 }
 
 QTEST_MAIN(tst_frmConfig)

@@ -41,7 +41,8 @@ void tst_LoadSettings::loads_data()
            "modemSettings=115200,N,8,1|newwin=0|Target=CallerID|URL=https://|"
            "startupURL=https://|AsteriskServer=|AsteriskPort=5038|AsteriskManager=Manager|"
            "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0|"
-           "AsteriskChannel=|AsteriskContext=from-internal";
+           "AsteriskChannel=|AsteriskContext=from-internal|"
+           "StartWithSession=0";
 }
 
 void tst_LoadSettings::loads()
