@@ -178,7 +178,7 @@ void BM_ClientReads(benchmark::State &state)
         AmiFramer framer;
         pops = 0;
         for (const QByteArrayView read : g_stream.reads) {
-            const AmiFramer::Frames &frames = framer.Feed(read);
+            const AmiFramer::Frames &frames = framer.feed(read);
             benchmark::DoNotOptimize(frames.greeting.contains("Asterisk Call Manager"));
             bool popped = false;
             for (const QByteArrayView message : frames.messages) {
@@ -189,7 +189,7 @@ void BM_ClientReads(benchmark::State &state)
             }
             pops += popped;
         }
-        peakTail = framer.PeakTailSize();
+        peakTail = framer.peakTailSize();
     }
     setRates(state, faults);
     state.counters["pops"] = pops;
@@ -207,12 +207,12 @@ void BM_EveryMessage(benchmark::State &state)
         AmiFramer framer;
         pops.clear();
         for (const QByteArrayView read : g_stream.reads) {
-            for (const QByteArrayView message : framer.Feed(read).messages) {
+            for (const QByteArrayView message : framer.feed(read).messages) {
                 if (auto caller = DialScan::callerOf(message, QString()))
                     pops.append(std::move(*caller));
             }
         }
-        peakTail = framer.PeakTailSize();
+        peakTail = framer.peakTailSize();
     }
     if (pops.size() != g_stream.expectedPops || popDigest(pops) != g_stream.expectedDigest)
         state.SkipWithError("the pops differ from the reference");
@@ -322,9 +322,9 @@ public:
         if (m_listener >= 0)
             ::close(m_listener);
     }
-    int Port() const { return m_port; }
+    int port() const { return m_port; }
     // Waits for the server to finish; the clock of its first event byte, or 0.
-    Clock::rep FirstEventAt()
+    Clock::rep firstEventAt()
     {
         if (m_thread.joinable())
             m_thread.join();
@@ -348,7 +348,7 @@ void BM_FrameCount(benchmark::State &state)
         AmiFramer framer;
         messages = 0;
         for (const QByteArrayView read : g_stream.reads)
-            messages += framer.Feed(read).messages.size();
+            messages += framer.feed(read).messages.size();
     }
     if (messages != g_stream.events + 1)
         state.SkipWithError("the message count differs from the reference");
@@ -366,7 +366,7 @@ void loopbackReader(benchmark::State &state, bool judge)
     const double faults = minorFaults();
     for (auto _ : state) {
         PbxThread server;
-        if (server.Port() == 0) {
+        if (server.port() == 0) {
             state.SkipWithError("no free port below 32768");
             return;
         }
@@ -378,7 +378,7 @@ void loopbackReader(benchmark::State &state, bool judge)
         QEventLoop loop;
         QObject::connect(&socket, &ISocketControl::DataArrival, &loop, [&] {
             const QByteArray read = socket.GetData();
-            const AmiFramer::Frames &frames = framer.Feed(read);
+            const AmiFramer::Frames &frames = framer.feed(read);
             if (!frames.greeting.isEmpty())
                 socket.SendData(QByteArrayLiteral("Action: login\r\nUsername: bench\r\n"
                                                   "Secret: bench\r\n\r\n"));
@@ -394,14 +394,14 @@ void loopbackReader(benchmark::State &state, bool judge)
                 loop.quit();
             }
         });
-        QObject::connect(&socket, &ISocketControl::PeerClosed, &loop, &QEventLoop::quit);
+        QObject::connect(&socket, &ISocketControl::peerClosed, &loop, &QEventLoop::quit);
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
-        socket.SetRemotePort(server.Port());
+        socket.SetRemotePort(server.port());
         socket.Connect();
         loop.exec();
         socket.Close();
-        const Clock::rep firstEventAt = server.FirstEventAt();
+        const Clock::rep firstEventAt = server.firstEventAt();
         if (done == 0 || firstEventAt == 0) {
             state.SkipWithError("the reader did not get every message");
             return;
@@ -437,14 +437,14 @@ void BM_LoopbackClient(benchmark::State &state)
     const double faults = minorFaults();
     for (auto _ : state) {
         PbxThread server;
-        if (server.Port() == 0) {
+        if (server.port() == 0) {
             state.SkipWithError("no free port below 32768");
             return;
         }
 
         Settings g;
         g.AsteriskServer = QStringLiteral("127.0.0.1");
-        g.AsteriskPort = qint16(server.Port());
+        g.AsteriskPort = qint16(server.port());
         g.AsteriskManager = QStringLiteral("bench");
         g.AsteriskPassword = QStringLiteral("bench");
         TcpSocketControl wsAst;
@@ -457,13 +457,13 @@ void BM_LoopbackClient(benchmark::State &state)
             received += bytes;
             largestRead = qMax(largestRead, bytes);
         });
-        QObject::connect(&wsAst, &ISocketControl::PeerClosed, &loop, &QEventLoop::quit);
+        QObject::connect(&wsAst, &ISocketControl::peerClosed, &loop, &QEventLoop::quit);
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         client.ConnectAsterisk();
         loop.exec();
         const auto done = Clock::now().time_since_epoch().count();
         wsAst.Close();
-        const Clock::rep firstEventAt = server.FirstEventAt();
+        const Clock::rep firstEventAt = server.firstEventAt();
         if (received != g_stream.bytes.size()) {
             state.SkipWithError("the client did not read the whole stream");
             return;

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView stream = fuzzBytes(data + 2, size - 2);
     // What a framer hands on, end to end: one greeting at most, then whole messages.
     const auto feed = [bound](AmiFramer &framer, QByteArrayView read, QByteArray &out) {
-        const AmiFramer::Frames &frames = framer.Feed(read);
-        FUZZ_CHECK(framer.TailSize() <= bound && (out.isEmpty() || frames.greeting.isEmpty()));
+        const AmiFramer::Frames &frames = framer.feed(read);
+        FUZZ_CHECK(framer.tailSize() <= bound && (out.isEmpty() || frames.greeting.isEmpty()));
         out += frames.greeting;
         for (const QByteArrayView message : frames.messages) {
             FUZZ_CHECK(message.endsWith("\r\n\r\n"));
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         rest = rest.sliced(n);
     }
     FUZZ_CHECK(pieces == once);
-    FUZZ_CHECK(whole.PeakTailSize() <= bound + 1 && cut.PeakTailSize() <= bound + 1);
+    FUZZ_CHECK(whole.peakTailSize() <= bound + 1 && cut.peakTailSize() <= bound + 1);
     // Below the bound, the plain reading: the first line, then each message up to the first
     // empty line after its start.
     const qsizetype line = stream.indexOf("\r\n");

@@ -33,18 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (file.isEmpty())
         return 0;
     const QString key = QString::fromLatin1(
-        SettingsTable::Rows()[uchar(file[0]) % SettingsTable::Rows().size()].key);
+        SettingsTable::rows()[uchar(file[0]) % SettingsTable::rows().size()].key);
     const qsizetype end = file.indexOf('\0');
     const QString value = QString::fromUtf8(file.sliced(1, std::max<qsizetype>(end, 1) - 1));
     file = file.sliced(std::max<qsizetype>(end + 1, 1));
     const QString section = QStringLiteral("settings");
-    const IniText::Update update = IniText::WithValues(file, section, {{key, value}});
+    const IniText::Update update = IniText::withValues(file, section, {{key, value}});
     if (update.refusedLine > 0)
         return FUZZ_CHECK(file.contains('"') || file.contains('\\')), 0;
-    FUZZ_CHECK(IniText::Value(update.text, section, key) == value);
+    FUZZ_CHECK(IniText::value(update.text, section, key) == value);
     for (const auto &[inSection, other] : keysNamed(file) + keysNamed(update.text))
         FUZZ_CHECK((inSection == section && other == key) ||
-                   IniText::Value(file, inSection, other) ==
-                       IniText::Value(update.text, inSection, other));
+                   IniText::value(file, inSection, other) ==
+                       IniText::value(update.text, inSection, other));
     return 0;
 }

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (caller) {
             FUZZ_CHECK(caller->number == same->number && caller->name == same->name);
             FUZZ_CHECK(caller->number.size() > 1 && !caller->number.contains(u'\r'));
-            FUZZ_CHECK(WireText::Decode(stream).contains(key[0] + caller->number + u'\r'));
+            FUZZ_CHECK(WireText::decode(stream).contains(key[0] + caller->number + u'\r'));
             FUZZ_CHECK(!caller->name.contains(u'\r') && !caller->name.contains(u'\n'));
         }
         if (end < 0)

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString fields[] = {all.left(half), all.mid(half + 1)};
     for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
         const QRegularExpressionMatch match =
-            url.match(FillTemplate(QStringLiteral("https://crm.example/s?phone=*&name=+#top"),
+            url.match(fillTemplate(QStringLiteral("https://crm.example/s?phone=*&name=+#top"),
                                    fields[0], fields[1], codePage));
         FUZZ_CHECK(match.hasMatch());
         for (int i = 0; i < 2 && codePage == CodePage::Utf8; ++i) {

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialport-dev qt6-webengine-dev libgl-dev
-          libbenchmark-dev clang libclang-rt-14-dev clang-format
+          libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
           xvfb xauth xdotool openbox x11-utils socat netcat-openbsd fonts-dejavu-core
           librsvg2-bin dpkg-dev file appstream desktop-file-utils
           lintian devscripts man-db)

@@ -12,14 +12,14 @@ AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IM
     : QObject(parent), m_box(box)
 {
     connect(&client, &AsteriskClient::linkDown, this,
-            [&window](bool down) { window.SetNetFailVisible(down); });
+            [&window](bool down) { window.setNetFailVisible(down); });
     // Queued: the modal box runs a nested event loop, which must not sit inside the client's
     // own data handler.
     connect(&client, &AsteriskClient::loginRefused, this, &AsteriskNotices::showRefusal,
             Qt::QueuedConnection);
     connect(
         &dialler, &PbxDialler::callFailed, this,
-        [this](const QString &why) { m_box.Message(QString::fromUtf8(Version::Title), why); },
+        [this](const QString &why) { m_box.message(QString::fromUtf8(Version::Title), why); },
         Qt::QueuedConnection);
 }
 
@@ -30,7 +30,7 @@ void AsteriskNotices::showRefusal()
     if (m_boxOpen)
         return;
     m_boxOpen = true;
-    m_box.Message(QString::fromUtf8(Version::Title),
+    m_box.message(QString::fromUtf8(Version::Title),
                   QStringLiteral("Authentication Failed to Asterisk Server"));
     m_boxOpen = false;
 }

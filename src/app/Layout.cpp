@@ -11,7 +11,7 @@ int wholeTwipsNotNegative(double twips)
 }
 } // namespace
 
-MainLayout ComputeMainLayout(double widthTwips, double heightTwips)
+MainLayout computeMainLayout(double widthTwips, double heightTwips)
 {
     MainLayout layout;
     layout.browserWidth = wholeTwipsNotNegative(widthTwips - 80);

@@ -23,4 +23,4 @@ struct MainLayout
 
 // The browser fills the window below the buttons and never gets a negative size; the row of
 // buttons keeps to the right edge and stops at the left edge of narrow windows.
-MainLayout ComputeMainLayout(double widthTwips, double heightTwips);
+MainLayout computeMainLayout(double widthTwips, double heightTwips);

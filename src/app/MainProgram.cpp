@@ -41,15 +41,15 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
         m_settings, m_startupStatus, adapters.store, window, *m_monitor, adapters.box});
 
     connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
-    connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::Open);
+    connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::open);
 
     connect(m_quit.get(), &QuitCommand::quitRequested, this, &MainProgram::quitRequested);
     connect(window.cmdToggle(), &QPushButton::clicked, this,
             [this] { m_monitor->cmdToggle_Click(); });
 
     // "&Dial" only while there is something to dial with, also before the first start.
-    window.SetDialerEnabled(m_dialler->canDial());
-    connect(m_dialler.get(), &IDialler::availabilityChanged, &window, &frmMain::SetDialerEnabled);
+    window.setDialerEnabled(m_dialler->canDial());
+    connect(m_dialler.get(), &IDialler::availabilityChanged, &window, &frmMain::setDialerEnabled);
     connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
             [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
@@ -58,40 +58,40 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
-            &DialerOpener::DialFromPage);
-    connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::DialFromPage);
+            &DialerOpener::dialFromPage);
+    connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::dialFromPage);
 }
 
 MainProgram::~MainProgram() = default;
 
-frmDialer *MainProgram::Dialer() const
+frmDialer *MainProgram::dialer() const
 {
-    return m_dialer->Dialer();
+    return m_dialer->dialer();
 }
 
-void MainProgram::Start()
+void MainProgram::start()
 {
     // A failed start-up is put right in the Options dialog, or the program ends there.
-    if (m_startup->Run())
+    if (m_startup->run())
         m_frmMain->show();
     else
-        m_options->Open();
+        m_options->open();
 }
 
-void MainProgram::Answer(const QString &number)
+void MainProgram::answer(const QString &number)
 {
     if (!number.isEmpty()) {
         emit dialRequested(number);
         return;
     }
-    frmDialer *phoneDialer = Dialer();
+    frmDialer *phoneDialer = dialer();
     if (phoneDialer && phoneDialer->isVisible()) {
         phoneDialer->raise();
         phoneDialer->activateWindow();
     } else if (m_frmMain->isVisible()) {
-        m_frmMain->RestoreNormal();
-        m_frmMain->ShowAndActivate();
+        m_frmMain->restoreNormal();
+        m_frmMain->showAndActivate();
     } else {
-        m_options->Open(); // the main window is away only while the Options dialog is up
+        m_options->open(); // the main window is away only while the Options dialog is up
     }
 }

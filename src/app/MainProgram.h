@@ -52,19 +52,19 @@ public:
     ~MainProgram() override;
 
     // Runs the start-up sequence, then shows the main window.
-    void Start();
+    void start();
 
-    frmMain &MainWindow() { return *m_frmMain; }
-    Settings &Record() { return m_settings; }
-    Monitor &Monitoring() { return *m_monitor; }
-    ConfigOpener &Options() { return *m_options; }
-    ModemMonitor &Modem() { return *m_modem; }
+    frmMain &mainWindow() { return *m_frmMain; }
+    Settings &record() { return m_settings; }
+    Monitor &monitoring() { return *m_monitor; }
+    ConfigOpener &options() { return *m_options; }
+    ModemMonitor &modem() { return *m_modem; }
     // The Phone Dialer, made on first use; null until then.
-    frmDialer *Dialer() const;
+    frmDialer *dialer() const;
 
     // Another start of the program asked for this: `number` "" brings the window the user
     // works in to the front, a number opens the Phone Dialer with it as a tel: link does.
-    void Answer(const QString &number);
+    void answer(const QString &number);
 
 signals:
     void dialRequested(const QString &number);

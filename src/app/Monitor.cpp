@@ -23,7 +23,7 @@ void Monitor::StartMonitor()
     m_sources.modem.OpenModem();
     m_sources.asterisk.ConnectAsterisk();
     m_window.showMonitoring(true);
-    m_startup.SetFailed(false);
+    m_startup.setFailed(false);
     m_sources.yac.CloseYac();
     if (m_settings.yacPort > 0)
         m_sources.yac.ListenYac();
@@ -35,7 +35,7 @@ void Monitor::StopMonitor()
     m_window.showMonitoring(false);
 }
 
-bool Monitor::PollEnabled() const
+bool Monitor::pollEnabled() const
 {
     return m_timer.Enabled();
 }
@@ -48,6 +48,6 @@ void Monitor::cmdToggle_Click()
         else
             StopMonitor();
     } catch (const Failure &failure) {
-        m_box.Critical(QString::fromUtf8(Version::Title), failure.Text());
+        m_box.critical(QString::fromUtf8(Version::Title), failure.text());
     }
 }

@@ -31,7 +31,7 @@ public:
 
     void StartMonitor() override;
     void StopMonitor() override;
-    bool PollEnabled() const override;
+    bool pollEnabled() const override;
 
     // The monitoring button: decides by the modem poll alone. A source that cannot be
     // started is reported in a box; the program goes on.

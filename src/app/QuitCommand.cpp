@@ -20,10 +20,10 @@ QuitCommand::QuitCommand(frmMain &window, ISettingsStore &store, QObject *parent
 
 void QuitCommand::cmdQuit_Click()
 {
-    const QList<int> twips = m_window.NormalGeometryTwips();
+    const QList<int> twips = m_window.normalGeometryTwips();
     try {
-        m_store.WriteSettings(
-            SettingsTable::GeometryValues(twips[0], twips[1], twips[2], twips[3]));
+        m_store.writeSettings(
+            SettingsTable::geometryValues(twips[0], twips[1], twips[2], twips[3]));
     } catch (const Failure &failure) {
         // Quit ends the program whatever happens; a position not saved is no reason to stay.
         qCWarning(lcQuit) << failure.what();

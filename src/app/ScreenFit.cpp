@@ -19,7 +19,7 @@ qint64 distanceSquared(const QRect &area, const QPoint &point)
 
 } // namespace
 
-QRect FitToScreen(const QRect &requested, const QList<QRect> &availableAreas, int titleBarHeight)
+QRect fitToScreen(const QRect &requested, const QList<QRect> &availableAreas, int titleBarHeight)
 {
     if (availableAreas.isEmpty())
         return requested;

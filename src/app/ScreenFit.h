@@ -8,4 +8,4 @@
 // seen: on the screen area that holds its top-left corner, or else the nearest one, at most
 // as large as that area, and with its whole title bar on it. A window that already fits
 // stays exactly where it was asked for.
-QRect FitToScreen(const QRect &requested, const QList<QRect> &availableAreas, int titleBarHeight);
+QRect fitToScreen(const QRect &requested, const QList<QRect> &availableAreas, int titleBarHeight);

@@ -11,7 +11,7 @@
 #include "settings/Settings.h"
 #include "settings/StartupStatus.h"
 
-QString MainCaption()
+QString mainCaption()
 {
     return QStringLiteral("%1 v%2 - %3")
         .arg(QLatin1String(Version::Title), QLatin1String(Version::Text),
@@ -24,29 +24,29 @@ Startup::Startup(Settings &settings, StartupStatus &startup, ISettingsStore &sto
       m_window(window), m_box(box), m_monitor(monitor)
 {}
 
-bool Startup::Run()
+bool Startup::run()
 {
-    m_browser.Navigate(QStringLiteral("about:blank"));
-    m_startup.SetFailed(false);
-    m_window.SetCaption(MainCaption());
+    m_browser.navigate(QStringLiteral("about:blank"));
+    m_startup.setFailed(false);
+    m_window.setCaption(mainCaption());
 
     try {
         LoadSettings(m_settings, m_store, m_window);
         m_monitor.StartMonitor();
         if (!m_settings.startupURL.isEmpty())
-            m_browser.Navigate(m_settings.startupURL);
+            m_browser.navigate(m_settings.startupURL);
     } catch (const Failure &failure) {
         // With the modem running, start-up goes on as far as it can: the window stays and the
         // start-up page is shown, but the source that failed must not stay down unnoticed.
-        if (m_monitor.PollEnabled()) {
+        if (m_monitor.pollEnabled()) {
             if (!m_settings.startupURL.isEmpty())
-                m_browser.Navigate(m_settings.startupURL);
-            m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
+                m_browser.navigate(m_settings.startupURL);
+            m_box.critical(QStringLiteral("Modem Initialization Failure"), failure.text());
             return true;
         }
-        m_startup.SetFailed(true);
-        m_box.Critical(QStringLiteral("Modem Initialization Failure"), failure.Text());
-        m_window.HideWindow();
+        m_startup.setFailed(true);
+        m_box.critical(QStringLiteral("Modem Initialization Failure"), failure.text());
+        m_window.hideWindow();
         return false;
     }
     return true;

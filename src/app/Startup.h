@@ -12,7 +12,7 @@ class ISettingsStore;
 class StartupStatus;
 
 // "Ringscout v1.2.17 - Belvane".
-QString MainCaption();
+QString mainCaption();
 
 // The program's start-up sequence, run once before the main window is first shown.
 class Startup
@@ -23,7 +23,7 @@ public:
 
     // A failure is reported in a box and the main window hidden: then false, and the caller
     // opens the Options dialog to put it right. Never throws.
-    bool Run();
+    bool run();
 
 private:
     Settings &m_settings;

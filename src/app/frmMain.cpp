@@ -20,7 +20,7 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
     : QWidget(parent), m_browser(browser), m_lblNetFail(new NetFailMark(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    m_controls = BuildForm(
+    m_controls = buildForm(
         *this, kMainControls,
         {{QStringLiteral("browser"), m_browser}, {QStringLiteral("lblNetFail"), m_lblNetFail}});
     for (const ControlSpec &row : kMainControls) {
@@ -36,7 +36,7 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
     showMonitoring(false);
     cmdDialer()->setEnabled(false);
     resize(toPixels(kMainClientWidth), toPixels(kMainClientHeight));
-    LayOut();
+    layOut();
 
     // Hide minimises: the window stays on the task bar.
     connect(cmdHide(), &QPushButton::clicked, this,
@@ -57,14 +57,14 @@ QWidget *frmMain::lblNetFail() const
     return m_lblNetFail;
 }
 
-double frmMain::TwipsPerPixel() const
+double frmMain::twipsPerPixel() const
 {
-    return ScaleOf(*this).TwipsPerPixel();
+    return scaleOf(*this).twipsPerPixel();
 }
 
 int frmMain::toPixels(double twips) const
 {
-    return ScaleOf(*this).ToPixels(twips);
+    return scaleOf(*this).toPixels(twips);
 }
 
 QSize frmMain::frameExtra() const
@@ -89,7 +89,7 @@ void frmMain::noteNormalFrame()
         m_normalFrame = frameMargins();
 }
 
-QList<int> frmMain::NormalGeometryTwips() const
+QList<int> frmMain::normalGeometryTwips() const
 {
     const bool special =
         windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
@@ -99,33 +99,33 @@ QList<int> frmMain::NormalGeometryTwips() const
         // window manager may draw a maximised window with thinner borders).
         outer = normalGeometry().marginsAdded(m_normalFrame.value_or(frameMargins()));
     }
-    const TwipsScale scale = ScaleOf(*this);
-    return {scale.ToTwips(outer.x()), scale.ToTwips(outer.y()), scale.ToTwips(outer.width()),
-            scale.ToTwips(outer.height())};
+    const TwipsScale scale = scaleOf(*this);
+    return {scale.toTwips(outer.x()), scale.toTwips(outer.y()), scale.toTwips(outer.width()),
+            scale.toTwips(outer.height())};
 }
 
-void frmMain::RestoreNormal()
+void frmMain::restoreNormal()
 {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
 }
 
-void frmMain::ShowAndActivate()
+void frmMain::showAndActivate()
 {
     show();
     raise();
     activateWindow();
 }
 
-void frmMain::HideWindow()
+void frmMain::hideWindow()
 {
     hide();
 }
 
-void frmMain::SetGeometryTwips(int left, int top, int width, int height)
+void frmMain::setGeometryTwips(int left, int top, int width, int height)
 {
     // Stored twips can be anything up to 2^31: keep the pixels in range before fitting.
     auto pixels = [this](int twips) {
-        return static_cast<int>(std::clamp(std::round(twips / TwipsPerPixel()), -1e9, 1e9));
+        return static_cast<int>(std::clamp(std::round(twips / twipsPerPixel()), -1e9, 1e9));
     };
     const QSize current = size() + frameExtra();
     QRect wanted(frameGeometry().topLeft(), current);
@@ -144,7 +144,7 @@ void frmMain::SetGeometryTwips(int left, int top, int width, int height)
     for (const QScreen *screen : QGuiApplication::screens())
         areas.append(screen->availableGeometry());
     const int frameTop = geometry().top() - frameGeometry().top();
-    const QRect fitted = FitToScreen(
+    const QRect fitted = fitToScreen(
         wanted, areas, frameTop > 0 ? frameTop : style()->pixelMetric(QStyle::PM_TitleBarHeight));
 
     move(fitted.topLeft());
@@ -182,7 +182,7 @@ void frmMain::showEvent(QShowEvent *event)
     layOutForNewFrame();
 }
 
-void frmMain::SetCaption(const QString &caption)
+void frmMain::setCaption(const QString &caption)
 {
     setWindowTitle(caption);
 }
@@ -194,28 +194,28 @@ void frmMain::showMonitoring(bool on)
                             : QStringLiteral("&Enable Monitor"));
 }
 
-void frmMain::SetNetFailVisible(bool visible)
+void frmMain::setNetFailVisible(bool visible)
 {
     m_lblNetFail->setVisible(visible);
 }
 
-void frmMain::SetDialerEnabled(bool enabled)
+void frmMain::setDialerEnabled(bool enabled)
 {
     cmdDialer()->setEnabled(enabled);
 }
 
-void frmMain::LayOut()
+void frmMain::layOut()
 {
-    const TwipsScale scale = ScaleOf(*this);
+    const TwipsScale scale = scaleOf(*this);
     m_laidOutFrame = frameExtra();
     const QSize outer = size() + m_laidOutFrame;
-    const MainLayout layout = ComputeMainLayout(scale.TwipsPerPixel() * outer.width(),
-                                                scale.TwipsPerPixel() * outer.height());
-    PlaceInTwips(*m_browser, scale, layout.browserLeft, layout.browserTop, layout.browserWidth,
+    const MainLayout layout = computeMainLayout(scale.twipsPerPixel() * outer.width(),
+                                                scale.twipsPerPixel() * outer.height());
+    placeInTwips(*m_browser, scale, layout.browserLeft, layout.browserTop, layout.browserWidth,
                  layout.browserHeight);
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
         const ControlSpec &row = *m_buttons[i].row;
-        PlaceInTwips(*m_buttons[i].button, scale, layout.buttonLeft[i], row.top, row.width,
+        placeInTwips(*m_buttons[i].button, scale, layout.buttonLeft[i], row.top, row.width,
                      row.height);
     }
 }
@@ -224,7 +224,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_browser && event->type() == QEvent::ChildAdded)
         QMetaObject::invokeMethod(
-            this, [this] { ChainTabOrder(kMainControls, m_controls); }, Qt::QueuedConnection);
+            this, [this] { chainTabOrder(kMainControls, m_controls); }, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -239,7 +239,7 @@ void frmMain::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     applyPendingOuterSize();
     noteNormalFrame();
-    LayOut();
+    layOut();
 }
 
 void frmMain::moveEvent(QMoveEvent *event)
@@ -255,12 +255,12 @@ void frmMain::layOutForNewFrame()
     // The layout goes by the outer size: the first one ran before the window manager framed
     // the window (Quit 2 px left of its place under openbox), and framing resizes nothing.
     if (frameExtra() != m_laidOutFrame)
-        LayOut();
+        layOut();
 }
 
 void frmMain::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
-        LayOut();
+        layOut();
 }

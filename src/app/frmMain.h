@@ -30,22 +30,22 @@ public:
     QPushButton *cmdSettings() const { return button("cmdSettings"); }
     QWidget *lblNetFail() const;
 
-    double TwipsPerPixel() const;
+    double twipsPerPixel() const;
     // The outer geometry of the window in its normal state, in twips, also while minimised
     // or maximised: left, top, width, height.
-    QList<int> NormalGeometryTwips() const;
+    QList<int> normalGeometryTwips() const;
 
-    void RestoreNormal() override;
-    void ShowAndActivate() override;
-    void HideWindow() override;
-    void SetGeometryTwips(int left, int top, int width, int height) override;
-    void SetCaption(const QString &caption) override;
+    void restoreNormal() override;
+    void showAndActivate() override;
+    void hideWindow() override;
+    void setGeometryTwips(int left, int top, int width, int height) override;
+    void setCaption(const QString &caption) override;
     void showMonitoring(bool on) override;
-    void SetNetFailVisible(bool visible) override;
-    void SetDialerEnabled(bool enabled) override;
+    void setNetFailVisible(bool visible) override;
+    void setDialerEnabled(bool enabled) override;
 
     // Lays the controls out for the window's current outer size.
-    void LayOut();
+    void layOut();
 
 signals:
     // The user closed the window from its title bar.

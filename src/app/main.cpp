@@ -208,7 +208,7 @@ int main(int argc, char *argv[])
     TcpSocketControl Winsock1;
     TcpSocketControl wsAst;
     QtSerialPort modem;
-    MainProgram program({store, browser, browser.Pane(), box, Winsock1, wsAst, modem});
+    MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Qt's Wayland activation uses the token of the start that asked, so that the compositor
@@ -217,13 +217,13 @@ int main(int argc, char *argv[])
                      [&program](const QString &address, const QString &token) {
                          if (!token.isEmpty())
                              qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
-                         program.Answer(numberOf(address));
+                         program.answer(numberOf(address));
                          qunsetenv("XDG_ACTIVATION_TOKEN");
                      });
-    program.Start();
+    program.start();
     // A start for a tel: address dials once the program runs.
     if (!request->isEmpty())
         QTimer::singleShot(0, &program,
-                           [&program, &request] { program.Answer(numberOf(*request)); });
+                           [&program, &request] { program.answer(numberOf(*request)); });
     return app.exec();
 }

@@ -5,7 +5,7 @@
 
 namespace ConfigFolder {
 
-QString Path(const QString &chosen)
+QString path(const QString &chosen)
 {
     return chosen.isEmpty()
                ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)

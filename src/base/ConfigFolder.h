@@ -9,6 +9,6 @@ namespace ConfigFolder {
 
 // `chosen` when it is not empty (a test's temporary folder), otherwise the user's
 // configuration folder, looked up at each call.
-QString Path(const QString &chosen = {});
+QString path(const QString &chosen = {});
 
 } // namespace ConfigFolder

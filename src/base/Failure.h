@@ -12,12 +12,12 @@ class Failure : public std::exception
 public:
     Failure(QString source, QString description)
         : m_source(std::move(source)), m_description(std::move(description)),
-          m_utf8(Text().toUtf8())
+          m_utf8(text().toUtf8())
     {}
 
-    const QString &Source() const { return m_source; }
-    const QString &Description() const { return m_description; }
-    QString Text() const { return m_source + QStringLiteral(": ") + m_description; }
+    const QString &source() const { return m_source; }
+    const QString &description() const { return m_description; }
+    QString text() const { return m_source + QStringLiteral(": ") + m_description; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:

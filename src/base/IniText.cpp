@@ -334,7 +334,7 @@ QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
             // Text that already reads as the value stays as typed ("Caf\xe9" in Windows-1252).
             if (valueText(file.sliced(line.equals + 1, line.end - line.equals - 1)) !=
                 values[k].second)
-                edits.append({from, to, IniText::Escaped(values[k].second)});
+                edits.append({from, to, IniText::escaped(values[k].second)});
             found[k] = true;
         }
     });
@@ -342,7 +342,7 @@ QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
     QByteArray added = eol.repeated(extraEnds);
     for (qsizetype k = 0; k < values.size(); ++k) {
         if (!found[k])
-            added += eol + values[k].first.toUtf8() + '=' + IniText::Escaped(values[k].second);
+            added += eol + values[k].first.toUtf8() + '=' + IniText::escaped(values[k].second);
     }
     if (added.size() > eol.size() * extraEnds) {
         if (sectionEnd >= 0) {
@@ -374,7 +374,7 @@ QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
 
 namespace IniText {
 
-std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key)
+std::optional<QString> value(QByteArrayView file, const QString &section, const QString &key)
 {
     const QByteArray sectionBytes = section.toUtf8();
     const QByteArray keyBytes = key.toUtf8();
@@ -388,7 +388,7 @@ std::optional<QString> Value(QByteArrayView file, const QString &section, const 
     return valueText(*raw);
 }
 
-QHash<QString, QString> Values(QByteArrayView file, const QString &section)
+QHash<QString, QString> values(QByteArrayView file, const QString &section)
 {
     const QByteArray sectionBytes = section.toUtf8();
     QHash<QString, QString> values;
@@ -400,7 +400,7 @@ QHash<QString, QString> Values(QByteArrayView file, const QString &section)
     return values;
 }
 
-Update WithValues(QByteArrayView file, const QString &section, const KeyValues &values)
+Update withValues(QByteArrayView file, const QString &section, const KeyValues &values)
 {
     const QByteArray sectionBytes = section.toUtf8();
     const Entries before = entriesOf(file);
@@ -438,7 +438,7 @@ Update WithValues(QByteArrayView file, const QString &section, const KeyValues &
     return update;
 }
 
-QByteArray Escaped(const QString &text)
+QByteArray escaped(const QString &text)
 {
     // A leading "@" marks a typed value for QSettings ("@Variant(...)"); "@@" is a plain "@".
     const QString plain = text.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + text : text;

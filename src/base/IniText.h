@@ -19,7 +19,7 @@ using KeyValues = QList<std::pair<QString, QString>>;
 // The text of `key` in `[section]`; nullopt when absent. The last of repeated keys counts, as
 // in QSettings. An unquoted value with commas ("115200,N,8,1"), which QSettings would take
 // as a list, is the text as typed.
-std::optional<QString> Value(QByteArrayView file, const QString &section, const QString &key);
+std::optional<QString> value(QByteArrayView file, const QString &section, const QString &key);
 
 // What a write makes of the file: its new text, or the line that stops the write.
 struct Update
@@ -31,15 +31,15 @@ struct Update
 };
 
 // Every key of `[section]` with its text, as Value() gives it.
-QHash<QString, QString> Values(QByteArrayView file, const QString &section);
+QHash<QString, QString> values(QByteArrayView file, const QString &section);
 
 // `file` with each key's value replaced where the key stands in `[section]`, otherwise added
 // at the end of that section, or in a new section at the end of the file. Every other key
 // reads back as it did and each written key exactly as written, or nothing is written.
-Update WithValues(QByteArrayView file, const QString &section, const KeyValues &values);
+Update withValues(QByteArrayView file, const QString &section, const KeyValues &values);
 
 // A value as QSettings writes a string, so that QSettings and Value() both read back exactly
 // `text`: "NMBR = " becomes "\"NMBR = \"", "101,102" becomes "\"101,102\"".
-QByteArray Escaped(const QString &text);
+QByteArray escaped(const QString &text);
 
 } // namespace IniText

@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-LineSettings LineSettings::Parse(const QString &text)
+LineSettings LineSettings::parse(const QString &text)
 {
     const auto fail = [&text](const QString &why) {
         return Failure(QStringLiteral("Serial port"),

@@ -16,5 +16,5 @@ struct LineSettings
     StopBits stopBits = StopBits::One;
 
     // Throws Failure with the source "Serial port" and a description that quotes the text.
-    static LineSettings Parse(const QString &text);
+    static LineSettings parse(const QString &text);
 };

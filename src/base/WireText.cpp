@@ -48,7 +48,7 @@ Lead leadOf(uchar b)
 
 namespace WireText {
 
-QString DecodeWindows1252(QByteArrayView bytes)
+QString decodeWindows1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
@@ -57,7 +57,7 @@ QString DecodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
-qsizetype DecodeInto(QString &text, QByteArrayView bytes)
+qsizetype decodeInto(QString &text, QByteArrayView bytes)
 {
     text.reserve(text.size() + bytes.size());
     const qsizetype size = bytes.size();
@@ -91,14 +91,14 @@ qsizetype DecodeInto(QString &text, QByteArrayView bytes)
     return 0;
 }
 
-QString Decode(QByteArrayView bytes)
+QString decode(QByteArrayView bytes)
 {
     QString text;
-    const qsizetype cut = DecodeInto(text, bytes);
-    return text + DecodeWindows1252(bytes.last(cut));
+    const qsizetype cut = decodeInto(text, bytes);
+    return text + decodeWindows1252(bytes.last(cut));
 }
 
-int Windows1252Byte(char16_t ch)
+int windows1252Byte(char16_t ch)
 {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
         return ch;
@@ -109,7 +109,7 @@ int Windows1252Byte(char16_t ch)
     return -1;
 }
 
-QByteArray Encode(const QString &text)
+QByteArray encode(const QString &text)
 {
     return text.toUtf8();
 }

@@ -7,10 +7,10 @@ QString WireTextDecoder::decode(QByteArrayView bytes)
 {
     QString text;
     if (m_pending.isEmpty()) {
-        m_pending = bytes.last(WireText::DecodeInto(text, bytes)).toByteArray();
+        m_pending = bytes.last(WireText::decodeInto(text, bytes)).toByteArray();
     } else {
         const QByteArray joined = m_pending + bytes.toByteArray();
-        m_pending = joined.last(WireText::DecodeInto(text, joined));
+        m_pending = joined.last(WireText::decodeInto(text, joined));
     }
     return text;
 }

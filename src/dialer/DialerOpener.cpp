@@ -23,21 +23,21 @@ void DialerOpener::cmdDialer_Click()
         connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
                 [this](const QString &number) {
                     m_dialler.dial(number);
-                    m_window.ShowAndActivate();
+                    m_window.showAndActivate();
                 });
         connect(m_frmDialer.get(), &frmDialer::dismissed, this,
-                [this] { m_window.ShowAndActivate(); });
+                [this] { m_window.showAndActivate(); });
     }
-    m_window.HideWindow();
-    m_frmDialer->ShowAndFocus();
+    m_window.hideWindow();
+    m_frmDialer->showAndFocus();
 }
 
-void DialerOpener::DialFromPage(const QString &number)
+void DialerOpener::dialFromPage(const QString &number)
 {
     // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
     if (!m_dialler.canDial()) {
         // Without the page's number, which is the page's text, not ours.
-        m_box.Message(QString::fromUtf8(Version::Title),
+        m_box.message(QString::fromUtf8(Version::Title),
                       QStringLiteral("There is nothing to dial the number with: no modem is "
                                      "open, and dialling through the PBX needs a Desk Phone in "
                                      "the Options dialog and a logged-in Asterisk connection."));

@@ -26,9 +26,9 @@ public:
     void cmdDialer_Click();
     // A tel: link: the dialer with the number, for the user to confirm, or a message when
     // there is nothing to dial with.
-    void DialFromPage(const QString &number);
+    void dialFromPage(const QString &number);
 
-    frmDialer *Dialer() const { return m_frmDialer.get(); }
+    frmDialer *dialer() const { return m_frmDialer.get(); }
 
 private:
     IMainWindow &m_window;

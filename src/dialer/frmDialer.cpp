@@ -11,13 +11,13 @@ frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmDialer"));
     setWindowTitle(QStringLiteral("Phone Dialer"));
-    const QHash<QString, QWidget *> controls = BuildForm(*this, kDialerControls);
+    const QHash<QString, QWidget *> controls = buildForm(*this, kDialerControls);
     m_txtNumber = qobject_cast<QLineEdit *>(controls.value(QStringLiteral("txtNumber")));
     m_OKButton = qobject_cast<QPushButton *>(controls.value(QStringLiteral("OKButton")));
     m_cmdCancel = qobject_cast<QPushButton *>(controls.value(QStringLiteral("cmdCancel")));
     m_OKButton->setDefault(true);
-    const TwipsScale scale = ScaleOf(*this);
-    setFixedSize(scale.ToPixels(kDialerClientWidth), scale.ToPixels(kDialerClientHeight));
+    const TwipsScale scale = scaleOf(*this);
+    setFixedSize(scale.toPixels(kDialerClientWidth), scale.toPixels(kDialerClientHeight));
 
     connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -25,7 +25,7 @@ frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
     connect(this, &QDialog::rejected, this, &frmDialer::dismissed);
 }
 
-void frmDialer::ShowAndFocus()
+void frmDialer::showAndFocus()
 {
     show();
     raise();

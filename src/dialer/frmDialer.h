@@ -21,7 +21,7 @@ public:
     QPushButton *cmdCancel() const { return m_cmdCancel; }
 
     // Shows the dialog, not modal, with the input focus in the number field.
-    void ShowAndFocus();
+    void showAndFocus();
 
 signals:
     // OK, with the text exactly as typed (empty included); the dialog is hidden already.

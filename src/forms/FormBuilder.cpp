@@ -115,22 +115,22 @@ void giveAccessKeys(std::span<const ControlSpec> rows, const QHash<QString, QWid
 
 } // namespace
 
-TwipsScale ScaleOf(const QWidget &widget)
+TwipsScale scaleOf(const QWidget &widget)
 {
     return TwipsScale(widget.logicalDpiX());
 }
 
-void PlaceInTwips(QWidget &control, const TwipsScale &scale, int left, int top, int width,
+void placeInTwips(QWidget &control, const TwipsScale &scale, int left, int top, int width,
                   int height)
 {
-    control.setGeometry(scale.ToPixels(left), scale.ToPixels(top), scale.ToPixels(width),
-                        scale.ToPixels(height));
+    control.setGeometry(scale.toPixels(left), scale.toPixels(top), scale.toPixels(width),
+                        scale.toPixels(height));
 }
 
-QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> rows,
+QHash<QString, QWidget *> buildForm(QWidget &form, std::span<const ControlSpec> rows,
                                     const QHash<QString, QWidget *> &externals)
 {
-    const TwipsScale scale = ScaleOf(form);
+    const TwipsScale scale = scaleOf(form);
     QHash<QString, QWidget *> controls;
     for (const ControlSpec &row : rows) {
         const QString name = QString::fromLatin1(row.name);
@@ -148,20 +148,20 @@ QHash<QString, QWidget *> BuildForm(QWidget &form, std::span<const ControlSpec> 
         }
         // A horizontal rule is a line from (left, top): give it a pixel of height to draw in.
         const int height = row.kind == ControlKind::HorizontalRule
-                               ? qMax(row.height, static_cast<int>(scale.TwipsPerPixel()) * 2)
+                               ? qMax(row.height, static_cast<int>(scale.twipsPerPixel()) * 2)
                                : row.height;
-        PlaceInTwips(*control, scale, row.left, row.top, row.width, height);
+        placeInTwips(*control, scale, row.left, row.top, row.width, height);
         if (takesFocus(row.kind))
             control->setFocusPolicy(row.tab >= 0 ? Qt::StrongFocus : Qt::NoFocus);
         control->show();
         controls.insert(name, control);
     }
-    ChainTabOrder(rows, controls);
+    chainTabOrder(rows, controls);
     giveAccessKeys(rows, controls);
     return controls;
 }
 
-void ChainTabOrder(std::span<const ControlSpec> rows, const QHash<QString, QWidget *> &controls)
+void chainTabOrder(std::span<const ControlSpec> rows, const QHash<QString, QWidget *> &controls)
 {
     // A label's place in the order only matters for its access key, which Qt gives to its
     // buddy; the focus chain holds the controls that take focus.

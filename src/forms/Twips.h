@@ -12,12 +12,12 @@ public:
         : m_twipsPerPixel(logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0)
     {}
 
-    constexpr double TwipsPerPixel() const { return m_twipsPerPixel; }
-    int ToPixels(double twips) const
+    constexpr double twipsPerPixel() const { return m_twipsPerPixel; }
+    int toPixels(double twips) const
     {
         return static_cast<int>(std::lround(twips / m_twipsPerPixel));
     }
-    int ToTwips(double pixels) const
+    int toTwips(double pixels) const
     {
         return static_cast<int>(std::lround(pixels * m_twipsPerPixel));
     }

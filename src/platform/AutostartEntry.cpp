@@ -45,7 +45,7 @@ AutostartEntry::AutostartEntry(QString desktopId, QString program, QString confi
 
 QString AutostartEntry::filePath() const
 {
-    return ConfigFolder::Path(m_configDir) + QStringLiteral("/autostart/") + m_desktopId +
+    return ConfigFolder::path(m_configDir) + QStringLiteral("/autostart/") + m_desktopId +
            QStringLiteral(".desktop");
 }
 

@@ -15,7 +15,7 @@ BrowserPage::BrowserPage(QWebEngineProfile *profile, WebEngineBrowser *browser)
 
 QWebEnginePage *BrowserPage::createWindow(WebWindowType)
 {
-    return m_browser ? m_browser->OpenPageWindow() : nullptr;
+    return m_browser ? m_browser->openPageWindow() : nullptr;
 }
 
 // A "tel:" link would otherwise go to whatever the desktop opens for it.

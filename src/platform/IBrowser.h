@@ -14,10 +14,10 @@ public:
     using QObject::QObject;
 
     // Navigates the main window's pane. A URL the engine refuses shows an error page.
-    virtual void Navigate(const QString &url) = 0;
+    virtual void navigate(const QString &url) = 0;
     // Navigates the top-level browser window called `target`, opening one when no window
     // of that name is open, and brings it to the front.
-    virtual void NavigateNamed(const QString &target, const QString &url) = 0;
+    virtual void navigateNamed(const QString &target, const QString &url) = 0;
 
 signals:
     // A page asked to call a number ("tel:+1-555-0100" gives "+1-555-0100"); the page

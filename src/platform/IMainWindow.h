@@ -10,19 +10,19 @@ class IMainWindow
 public:
     virtual ~IMainWindow() = default;
 
-    virtual void RestoreNormal() = 0;
+    virtual void restoreNormal() = 0;
     // Makes the window visible and gives it the input focus.
-    virtual void ShowAndActivate() = 0;
-    virtual void HideWindow() = 0;
+    virtual void showAndActivate() = 0;
+    virtual void hideWindow() = 0;
 
     // Outer left and top edge, width and height, in twips; a 0 leaves that one as it is, so
     // a stored position with no size moves the window without resizing it. The window keeps
     // to the screen: a geometry that would not fit is brought onto it.
-    virtual void SetGeometryTwips(int left, int top, int width, int height) = 0;
+    virtual void setGeometryTwips(int left, int top, int width, int height) = 0;
 
-    virtual void SetCaption(const QString &caption) = 0;
+    virtual void setCaption(const QString &caption) = 0;
     // Whether monitoring is on, for the monitoring button's caption.
     virtual void showMonitoring(bool on) = 0;
-    virtual void SetNetFailVisible(bool visible) = 0;
-    virtual void SetDialerEnabled(bool enabled) = 0;
+    virtual void setNetFailVisible(bool visible) = 0;
+    virtual void setDialerEnabled(bool enabled) = 0;
 };

@@ -11,7 +11,7 @@ public:
     virtual ~IMessageBox() = default;
 
     // With the stop icon.
-    virtual void Critical(const QString &title, const QString &text) = 0;
+    virtual void critical(const QString &title, const QString &text) = 0;
     // Just the text, the title and OK: no icon.
-    virtual void Message(const QString &title, const QString &text) = 0;
+    virtual void message(const QString &title, const QString &text) = 0;
 };

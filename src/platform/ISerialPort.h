@@ -27,14 +27,14 @@ public:
     virtual void SetPortOpen(bool open) = 0;
 
     // Sends the bytes unchanged and in order. Throws Failure when the port is not open.
-    virtual void OutputBytes(const QByteArray &bytes) = 0;
-    void Output(const QString &text) { OutputBytes(WireText::Encode(text)); }
+    virtual void outputBytes(const QByteArray &bytes) = 0;
+    void Output(const QString &text) { outputBytes(WireText::encode(text)); }
     // Everything received and not yet read; empty when nothing came or the port is closed.
     // Bytes, not text: a character may be cut between two reads.
-    virtual QByteArray InputBytes() = 0;
+    virtual QByteArray inputBytes() = 0;
 
 signals:
     // The device failed for good while open (a USB modem unplugged, the far end of a
     // pseudo-terminal closed). Raised at every such error until the port is closed.
-    void DeviceLost(const QString &reason);
+    void deviceLost(const QString &reason);
 };

@@ -19,15 +19,15 @@ public:
 
     // Every stored key with its text, read at once. A key that exists with empty text gives
     // empty text.
-    virtual QHash<QString, QString> ReadSettings() = 0;
+    virtual QHash<QString, QString> readSettings() = 0;
     // Creates or replaces the values, all of them or, when the store cannot be written,
     // none.
-    virtual void WriteSettings(const KeyValues &values) = 0;
+    virtual void writeSettings(const KeyValues &values) = 0;
 
     // The stored text; `defaultValue` when the key does not exist.
     QString ReadSetting(const QString &key, const QString &defaultValue)
     {
-        return ReadSettings().value(key, defaultValue);
+        return readSettings().value(key, defaultValue);
     }
-    void WriteSetting(const QString &key, const QString &text) { WriteSettings({{key, text}}); }
+    void WriteSetting(const QString &key, const QString &text) { writeSettings({{key, text}}); }
 };

@@ -36,7 +36,7 @@ public:
     virtual void Close() = 0;
     // Closes the connection only: a control that also listens goes on listening, and the next
     // client that waits raises its ConnectionRequest.
-    virtual void CloseConnection() = 0;
+    virtual void closeConnection() = 0;
 
     // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
     virtual int LocalPort() const = 0;
@@ -62,12 +62,12 @@ public:
     virtual QByteArray GetData() = 0;
     // Sends the bytes unchanged and in order. Throws Failure when not connected.
     virtual void SendData(const QByteArray &bytes) = 0;
-    void SendData(const QString &text) { SendData(WireText::Encode(text)); }
+    void SendData(const QString &text) { SendData(WireText::encode(text)); }
 
 signals:
     void ConnectionRequest(qintptr requestId);
     void DataArrival(qint64 bytesTotal);
     void Error(int number, const QString &description);
     // The peer closed the connection (State() is then sckClosing). Not raised by Close().
-    void PeerClosed();
+    void peerClosed();
 };

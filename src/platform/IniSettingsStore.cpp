@@ -46,9 +46,9 @@ IniSettingsStore::IniSettingsStore(QString application, QString section, QString
       m_configDir(std::move(configDir))
 {}
 
-QString IniSettingsStore::FilePath() const
+QString IniSettingsStore::filePath() const
 {
-    return ConfigFolder::Path(m_configDir) + QLatin1Char('/') + m_application +
+    return ConfigFolder::path(m_configDir) + QLatin1Char('/') + m_application +
            QStringLiteral(".ini");
 }
 
@@ -72,15 +72,15 @@ QByteArray IniSettingsStore::readFile(const QString &path)
     return file.readAll();
 }
 
-QHash<QString, QString> IniSettingsStore::ReadSettings()
+QHash<QString, QString> IniSettingsStore::readSettings()
 {
-    return IniText::Values(readFile(FilePath()), m_section);
+    return IniText::values(readFile(filePath()), m_section);
 }
 
-void IniSettingsStore::WriteSettings(const KeyValues &values)
+void IniSettingsStore::writeSettings(const KeyValues &values)
 {
-    const QString path = FilePath();
-    const IniText::Update update = IniText::WithValues(readFile(path), m_section, values);
+    const QString path = filePath();
+    const IniText::Update update = IniText::withValues(readFile(path), m_section, values);
     if (update.refusedLine > 0)
         fail(QStringLiteral("update"), path,
              QStringLiteral("line %1 would not read back as it was (is a quote left open?)")

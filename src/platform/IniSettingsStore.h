@@ -14,10 +14,10 @@ public:
     // `configDir` empty: the user's configuration folder, looked up at each access.
     IniSettingsStore(QString application, QString section, QString configDir = {});
 
-    QHash<QString, QString> ReadSettings() override;
-    void WriteSettings(const KeyValues &values) override;
+    QHash<QString, QString> readSettings() override;
+    void writeSettings(const KeyValues &values) override;
 
-    QString FilePath() const;
+    QString filePath() const;
 
 private:
     // The file's bytes, empty when there is none. A file that others may read is made

@@ -14,7 +14,7 @@ class NamedBrowserWindow : public QWidget
 public:
     NamedBrowserWindow(const QString &name, QWebEnginePage *page);
 
-    QWebEngineView *View() const { return m_view; }
+    QWebEngineView *view() const { return m_view; }
 
 private:
     QWebEngineView *m_view;

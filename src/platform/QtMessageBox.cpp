@@ -16,12 +16,12 @@ void show(QMessageBox::Icon icon, const QString &title, const QString &text)
 
 } // namespace
 
-void QtMessageBox::Critical(const QString &title, const QString &text)
+void QtMessageBox::critical(const QString &title, const QString &text)
 {
     show(QMessageBox::Critical, title, text);
 }
 
-void QtMessageBox::Message(const QString &title, const QString &text)
+void QtMessageBox::message(const QString &title, const QString &text)
 {
     show(QMessageBox::NoIcon, title, text);
 }

@@ -9,6 +9,6 @@ class QWidget;
 class QtMessageBox : public IMessageBox
 {
 public:
-    void Critical(const QString &title, const QString &text) override;
-    void Message(const QString &title, const QString &text) override;
+    void critical(const QString &title, const QString &text) override;
+    void message(const QString &title, const QString &text) override;
 };

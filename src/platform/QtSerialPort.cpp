@@ -20,9 +20,9 @@ QString QtSerialPort::source() const
 void QtSerialPort::SetSettings(const QString &settings)
 {
     try {
-        LineSettings::Parse(settings);
+        LineSettings::parse(settings);
     } catch (const Failure &failure) {
-        throw Failure(source(), failure.Description());
+        throw Failure(source(), failure.description());
     }
     m_settings = settings;
 }
@@ -37,8 +37,8 @@ void QtSerialPort::SetPortOpen(bool open)
     if (m_port.isOpen())
         throw Failure(source(), QStringLiteral("the port is already open"));
 
-    const QString device = SerialLine::DevicePath(ConfigFolder::Path(m_configDir), m_commPort);
-    const LineSettings line = LineSettings::Parse(m_settings);
+    const QString device = SerialLine::devicePath(ConfigFolder::path(m_configDir), m_commPort);
+    const LineSettings line = LineSettings::parse(m_settings);
     m_port.setPortName(device);
     m_port.setBaudRate(line.speed);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
@@ -75,7 +75,7 @@ void QtSerialPort::SetPortOpen(bool open)
     }
 }
 
-void QtSerialPort::OutputBytes(const QByteArray &bytes)
+void QtSerialPort::outputBytes(const QByteArray &bytes)
 {
     if (!m_port.isOpen())
         throw Failure(source(), QStringLiteral("the port is not open"));
@@ -83,7 +83,7 @@ void QtSerialPort::OutputBytes(const QByteArray &bytes)
         throw Failure(source(), QStringLiteral("cannot write: %1").arg(m_port.errorString()));
 }
 
-QByteArray QtSerialPort::InputBytes()
+QByteArray QtSerialPort::inputBytes()
 {
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
 }
@@ -95,5 +95,5 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
                       error == QSerialPort::WriteError;
     if (gone && m_port.isOpen())
-        emit DeviceLost(m_port.errorString());
+        emit deviceLost(m_port.errorString());
 }

@@ -20,8 +20,8 @@ public:
     bool PortOpen() const override { return m_port.isOpen(); }
     void SetPortOpen(bool open) override;
 
-    void OutputBytes(const QByteArray &bytes) override;
-    QByteArray InputBytes() override;
+    void outputBytes(const QByteArray &bytes) override;
+    QByteArray inputBytes() override;
 
 private:
     QString source() const;

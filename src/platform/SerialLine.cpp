@@ -8,20 +8,20 @@
 
 namespace SerialLine {
 
-QString LinkPath(const QString &configDir, int port)
+QString linkPath(const QString &configDir, int port)
 {
     return QDir(configDir).filePath(
         QStringLiteral("%1/com%2").arg(QLatin1String(Version::SettingsApplication)).arg(port));
 }
 
-QString DevicePath(const QString &configDir, int port)
+QString devicePath(const QString &configDir, int port)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(configDir)
     return QStringLiteral("COM%1").arg(port);
 #else
     // A link lets a user give any device a number: ln -s /dev/ttyACM0 ~/.config/Belvane/com3.
-    const QFileInfo link(LinkPath(configDir, port));
+    const QFileInfo link(linkPath(configDir, port));
     if (link.isSymLink())
         return link.symLinkTarget();
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);

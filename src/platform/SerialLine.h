@@ -7,10 +7,10 @@
 namespace SerialLine {
 
 // Where a user links a device as port N: `<configDir>/Belvane/com`N.
-QString LinkPath(const QString &configDir, int port);
+QString linkPath(const QString &configDir, int port);
 
 // The device of port N: `<configDir>/Belvane/com`N where that link exists, resolved to what it
 // points to, else /dev/ttyS(N-1); "COM"N on Windows.
-QString DevicePath(const QString &configDir, int port);
+QString devicePath(const QString &configDir, int port);
 
 } // namespace SerialLine

@@ -48,10 +48,10 @@ ISocketControl::StateCode TcpSocketControl::State() const
 void TcpSocketControl::Close()
 {
     m_server.close();
-    CloseConnection();
+    closeConnection();
 }
 
-void TcpSocketControl::CloseConnection()
+void TcpSocketControl::closeConnection()
 {
     ++m_generation;
     if (m_socket) {
@@ -149,7 +149,7 @@ void TcpSocketControl::Accept(qintptr requestId)
                 if (generation == m_generation && m_socket == client &&
                     client->state() != QAbstractSocket::ConnectedState && !m_peerClosed) {
                     m_peerClosed = true;
-                    emit PeerClosed();
+                    emit peerClosed();
                 }
             },
             Qt::QueuedConnection);
@@ -166,7 +166,7 @@ void TcpSocketControl::attach(QTcpSocket *socket)
             [this, socket] { emit DataArrival(socket->bytesAvailable()); });
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         m_peerClosed = true;
-        emit PeerClosed();
+        emit peerClosed();
     });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, socket](QAbstractSocket::SocketError error) {

@@ -23,7 +23,7 @@ public:
 
     StateCode State() const override;
     void Close() override;
-    void CloseConnection() override;
+    void closeConnection() override;
 
     int LocalPort() const override;
     void SetLocalPort(int port) override;

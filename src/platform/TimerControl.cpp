@@ -3,7 +3,7 @@
 
 TimerControl::TimerControl(QObject *parent) : QObject(parent)
 {
-    connect(&m_timer, &QTimer::timeout, this, &TimerControl::Tick);
+    connect(&m_timer, &QTimer::timeout, this, &TimerControl::tick);
 }
 
 void TimerControl::SetInterval(int milliseconds)

@@ -19,7 +19,7 @@ public:
     void SetEnabled(bool enabled);
 
 signals:
-    void Tick();
+    void tick();
 
 private:
     void apply();

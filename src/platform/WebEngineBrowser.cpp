@@ -46,25 +46,25 @@ void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
                       .arg(text.toHtmlEscaped(), QString::fromUtf8(Version::Title)));
 }
 
-void WebEngineBrowser::Navigate(const QString &url)
+void WebEngineBrowser::navigate(const QString &url)
 {
     if (m_pane)
         show(m_pane, url);
 }
 
-NamedBrowserWindow *WebEngineBrowser::NamedWindow(const QString &target) const
+NamedBrowserWindow *WebEngineBrowser::namedWindow(const QString &target) const
 {
     return m_named.value(target).data();
 }
 
-void WebEngineBrowser::NavigateNamed(const QString &target, const QString &url)
+void WebEngineBrowser::navigateNamed(const QString &target, const QString &url)
 {
-    NamedBrowserWindow *window = NamedWindow(target);
+    NamedBrowserWindow *window = namedWindow(target);
     if (!window) {
         window = openWindow(target);
         m_named.insert(target, window);
     }
-    show(window->View(), url);
+    show(window->view(), url);
     // A pop hidden behind other windows, or on the task bar, is a lost pop.
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
@@ -72,12 +72,12 @@ void WebEngineBrowser::NavigateNamed(const QString &target, const QString &url)
     window->activateWindow();
 }
 
-QWebEnginePage *WebEngineBrowser::OpenPageWindow()
+QWebEnginePage *WebEngineBrowser::openPageWindow()
 {
     m_unnamed.removeAll(nullptr);
     NamedBrowserWindow *window = openWindow(QString());
     m_unnamed.append(window);
-    return window->View()->page();
+    return window->view()->page();
 }
 
 QWebEnginePage *WebEngineBrowser::newPage()

@@ -24,15 +24,15 @@ public:
     ~WebEngineBrowser() override;
 
     // The pane, to be placed in the main window (which then owns it).
-    QWebEngineView *Pane() const { return m_pane; }
+    QWebEngineView *pane() const { return m_pane; }
     // The open window of that name, if any.
-    NamedBrowserWindow *NamedWindow(const QString &target) const;
+    NamedBrowserWindow *namedWindow(const QString &target) const;
 
-    void Navigate(const QString &url) override;
-    void NavigateNamed(const QString &target, const QString &url) override;
+    void navigate(const QString &url) override;
+    void navigateNamed(const QString &target, const QString &url) override;
 
     // A window opened for a page's own request (a link with a target, window.open).
-    QWebEnginePage *OpenPageWindow();
+    QWebEnginePage *openPageWindow();
 
 private:
     // Loads the page, or explains in the view why there is none.

@@ -22,23 +22,23 @@ CallerPop::CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &w
 void CallerPop::ShowCaller(QString &number, QString &name)
 {
     const QString given = number;
-    number = DigitsOnly(TrimSpaces(number));
-    name = TrimSpaces(name);
-    const QString url = FillTemplate(m_settings.URL, number, name, m_codePage);
+    number = DigitsOnly(trimSpaces(number));
+    name = trimSpaces(name);
+    const QString url = fillTemplate(m_settings.URL, number, name, m_codePage);
     if (number.isEmpty()) {
         qCDebug(lcPop) << "nothing shown: the number" << given << "holds no digit";
         return;
     }
 
     if (!m_settings.newwin) {
-        m_window.RestoreNormal();
-        m_window.ShowAndActivate();
-        m_browser.Navigate(kClear);
-        m_browser.Navigate(url);
+        m_window.restoreNormal();
+        m_window.showAndActivate();
+        m_browser.navigate(kClear);
+        m_browser.navigate(url);
         qCDebug(lcPop) << "shown in the main window:" << url;
     } else {
-        m_browser.NavigateNamed(m_settings.Target, kClear);
-        m_browser.NavigateNamed(m_settings.Target, url);
+        m_browser.navigateNamed(m_settings.Target, kClear);
+        m_browser.navigateNamed(m_settings.Target, url);
         qCDebug(lcPop) << "shown in the window" << m_settings.Target << url;
     }
 }

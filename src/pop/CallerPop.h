@@ -14,7 +14,7 @@ class CallerPop : public IShowCaller
 {
 public:
     CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &window,
-              CodePage codePage = SystemCodePage());
+              CodePage codePage = systemCodePage());
 
     // Shows nothing when the number holds no digit.
     void ShowCaller(QString &number, QString &name) override;

@@ -30,7 +30,7 @@ void appendByte(QString &out, unsigned char byte)
 
 } // namespace
 
-CodePage SystemCodePage()
+CodePage systemCodePage()
 {
 #ifdef Q_OS_WIN
     return GetACP() == 1252 ? CodePage::Windows1252 : CodePage::Utf8;
@@ -63,13 +63,13 @@ QString UrlEncode(const QString &text, CodePage codePage)
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i; // one character outside the code page, however many code units it takes
-        const int byte = c.isSurrogate() ? -1 : WireText::Windows1252Byte(c.unicode());
+        const int byte = c.isSurrogate() ? -1 : WireText::windows1252Byte(c.unicode());
         appendByte(out, static_cast<unsigned char>(byte < 0 ? '?' : byte));
     }
     return out;
 }
 
-QString TrimSpaces(const QString &text)
+QString trimSpaces(const QString &text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -80,7 +80,7 @@ QString TrimSpaces(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-QString FillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
+QString fillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
                      CodePage codePage)
 {
     // One pass over the template alone: a "+" that the encoded number brings (from a blank)

@@ -10,19 +10,19 @@ enum class CodePage {
 };
 
 // The system's code page: Windows-1252 where that is the ANSI code page, UTF-8 elsewhere.
-CodePage SystemCodePage();
+CodePage systemCodePage();
 
 // The decimal digits of the text, in order: "(555) 123-4567" gives "5551234567".
 QString DigitsOnly(const QString &text);
 
 // Letters and digits as they are, a blank as "+", every other byte as "%" and two upper-case
 // hexadecimal digits: "O'NEIL & SONS" gives "O%27NEIL+%26+SONS".
-QString UrlEncode(const QString &text, CodePage codePage = SystemCodePage());
+QString UrlEncode(const QString &text, CodePage codePage = systemCodePage());
 
 // Removes blanks (spaces only, not tabs) at both ends.
-QString TrimSpaces(const QString &text);
+QString trimSpaces(const QString &text);
 
 // Every "*" of the template becomes the encoded number and every "+" the encoded name, in one
 // pass: inserted text is never scanned again, so the "+" of an encoded blank stays.
-QString FillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
-                     CodePage codePage = SystemCodePage());
+QString fillTemplate(const QString &urlTemplate, const QString &number, const QString &name,
+                     CodePage codePage = systemCodePage());

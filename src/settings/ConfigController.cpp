@@ -19,15 +19,15 @@
 ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
 {}
 
-QString ConfigController::Caption()
+QString ConfigController::caption()
 {
     return QStringLiteral("Options - %1 v%2")
         .arg(QLatin1String(Version::Title), QLatin1String(Version::Text));
 }
 
-ConfigController::Texts ConfigController::Load()
+ConfigController::Texts ConfigController::load()
 {
-    m_cancelEnabled = !m_context.startup.Failed();
+    m_cancelEnabled = !m_context.startup.failed();
     Texts texts;
     try {
         LoadSettings(m_context.settings, m_context.store, m_context.window);
@@ -46,7 +46,7 @@ ConfigController::Texts ConfigController::textsFromRecord() const
     Texts texts;
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString key = QString::fromLatin1(name);
-        texts.insert(key, SettingsTable::Find(key)->text(m_context.settings));
+        texts.insert(key, SettingsTable::find(key)->text(m_context.settings));
     }
     return texts;
 }
@@ -55,7 +55,7 @@ ConfigController::Texts ConfigController::textsFromStore() const
 {
     QHash<QString, QString> stored;
     try {
-        stored = m_context.store.ReadSettings();
+        stored = m_context.store.readSettings();
     } catch (const Failure &) {
         // A store that cannot be read at all (a folder in the file's place) shows the
         // defaults; OK then reports why it cannot write them.
@@ -64,12 +64,12 @@ ConfigController::Texts ConfigController::textsFromStore() const
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString key = QString::fromLatin1(name);
         QString text =
-            stored.value(key, QString::fromLatin1(SettingsTable::Find(key)->defaultText));
+            stored.value(key, QString::fromLatin1(SettingsTable::find(key)->defaultText));
         if (key == QLatin1String("newwin") || key == QLatin1String("StartWithSession")) {
             // The list and the check box show on or off; a text that is no number shows off.
             bool on = false;
             try {
-                on = SettingConversions::ToBoolean(key, text);
+                on = SettingConversions::toBoolean(key, text);
             } catch (const Failure &) {
             }
             text = on ? QStringLiteral("1") : QStringLiteral("0");
@@ -79,7 +79,7 @@ ConfigController::Texts ConfigController::textsFromStore() const
     return texts;
 }
 
-bool ConfigController::Ok(const Texts &texts)
+bool ConfigController::ok(const Texts &texts)
 {
     ISettingsStore::KeyValues keysAndTexts;
     for (const char *name : SettingsTable::kOptionsKeys) {
@@ -88,13 +88,13 @@ bool ConfigController::Ok(const Texts &texts)
     }
     Settings &settings = m_context.settings;
     try {
-        m_context.store.WriteSettings(keysAndTexts);
+        m_context.store.writeSettings(keysAndTexts);
         LoadSettings(settings, m_context.store, m_context.window);
         applyStartWithSession();
         m_context.monitor.StartMonitor();
-        m_context.window.ShowAndActivate();
+        m_context.window.showAndActivate();
     } catch (const Failure &failure) {
-        m_context.box.Critical(QStringLiteral("Modem configuration error"), failure.Text());
+        m_context.box.critical(QStringLiteral("Modem configuration error"), failure.text());
         return false;
     }
     return true;
@@ -113,10 +113,10 @@ void ConfigController::applyStartWithSession()
     m_startsWithSession = m_context.settings.StartWithSession;
 }
 
-bool ConfigController::Closed()
+bool ConfigController::closed()
 {
-    if (m_context.startup.Failed())
+    if (m_context.startup.failed())
         return true;
-    m_context.window.ShowAndActivate();
+    m_context.window.showAndActivate();
     return false;
 }

@@ -18,22 +18,22 @@ public:
     explicit ConfigController(const ConfigContext &context);
 
     // "Options - Ringscout v1.2.17".
-    static QString Caption();
+    static QString caption();
 
     // Reloads the settings and gives the fields' texts. Cancel is decided here for the
     // dialog's whole life: disabled when start-up had failed.
-    Texts Load();
-    bool CancelEnabled() const { return m_cancelEnabled; }
+    Texts load();
+    bool cancelEnabled() const { return m_cancelEnabled; }
 
     // Writes every field as typed, in one replacement of the store, reloads, writes or
     // removes the session's autostart entry, restarts the sources and shows the main window. A
     // failure is shown under "Modem configuration error" and gives false: the dialog stays open
     // with the user's entries.
-    bool Ok(const Texts &texts);
+    bool ok(const Texts &texts);
 
     // The dialog has closed. True when that ends the program (start-up still failed);
     // otherwise the main window is shown again.
-    bool Closed();
+    bool closed();
 
 private:
     Texts textsFromRecord() const;

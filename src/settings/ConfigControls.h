@@ -9,7 +9,7 @@
 
 // The text box that shows a setting: named after its key, the Asterisk ones as
 // "txtA" and the rest ("AsteriskPort" in txtAPort).
-inline QString ConfigControlName(const char *key)
+inline QString configControlName(const char *key)
 {
     QString name = QString::fromLatin1(key);
     if (name.startsWith(QLatin1String("Asterisk")))

@@ -13,13 +13,13 @@ ConfigOpener::~ConfigOpener()
     delete m_open;
 }
 
-void ConfigOpener::Open()
+void ConfigOpener::open()
 {
-    m_context.window.HideWindow();
+    m_context.window.hideWindow();
     if (!m_open) {
         m_open = new frmConfig(m_context);
         connect(m_open, &frmConfig::endProgram, this, &ConfigOpener::endProgram);
-        m_open->Load();
+        m_open->load();
     }
     m_open->show();
     m_open->raise();

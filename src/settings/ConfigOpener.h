@@ -18,8 +18,8 @@ public:
     // An open dialog goes with the program it belongs to.
     ~ConfigOpener() override;
 
-    void Open();
-    frmConfig *Current() const { return m_open; }
+    void open();
+    frmConfig *current() const { return m_open; }
 
 signals:
     void endProgram();

@@ -11,5 +11,5 @@ public:
     virtual void StartMonitor() = 0;
     // Never throws.
     virtual void StopMonitor() = 0;
-    virtual bool PollEnabled() const = 0;
+    virtual bool pollEnabled() const = 0;
 };

@@ -8,10 +8,10 @@
 
 void LoadSettings(Settings &settings, ISettingsStore &store, IMainWindow &window)
 {
-    const QHash<QString, QString> stored = store.ReadSettings();
-    for (const SettingsTable::Row &row : SettingsTable::Rows()) {
+    const QHash<QString, QString> stored = store.readSettings();
+    for (const SettingsTable::Row &row : SettingsTable::rows()) {
         const QString key = QString::fromLatin1(row.key);
         row.load(settings, key, stored.value(key, QString::fromLatin1(row.defaultText)));
     }
-    window.SetGeometryTwips(settings.startx, settings.starty, settings.startw, settings.starth);
+    window.setGeometryTwips(settings.startx, settings.starty, settings.startw, settings.starth);
 }

@@ -34,27 +34,27 @@ qint64 toWholeNumber(const QString &key, const QString &text, qint64 min, qint64
 
 namespace SettingConversions {
 
-qint16 ToInt16(const QString &key, const QString &text)
+qint16 toInt16(const QString &key, const QString &text)
 {
     return static_cast<qint16>(toWholeNumber(key, text, std::numeric_limits<qint16>::min(),
                                              std::numeric_limits<qint16>::max()));
 }
 
-qint32 ToInt32(const QString &key, const QString &text)
+qint32 toInt32(const QString &key, const QString &text)
 {
     return static_cast<qint32>(toWholeNumber(key, text, std::numeric_limits<qint32>::min(),
                                              std::numeric_limits<qint32>::max()));
 }
 
-qint32 ToPort(const QString &key, const QString &text)
+qint32 toPort(const QString &key, const QString &text)
 {
-    const qint32 port = ToInt32(key, text);
+    const qint32 port = toInt32(key, text);
     if (port < std::numeric_limits<qint16>::min() || port > 65535)
         fail(key, text, QStringLiteral("which is not a TCP port (1 to 65535, or 0 for off)"));
     return port;
 }
 
-bool ToBoolean(const QString &key, const QString &text)
+bool toBoolean(const QString &key, const QString &text)
 {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);

@@ -9,11 +9,11 @@
 namespace SettingConversions {
 
 // Decimal text in -32768..32767; blanks around the number are allowed, fractions are not.
-qint16 ToInt16(const QString &key, const QString &text);
-qint32 ToInt32(const QString &key, const QString &text);
+qint16 toInt16(const QString &key, const QString &text);
+qint32 toInt32(const QString &key, const QString &text);
 // A TCP port: 1..65535, or 0 or less (down to -32768) for "not used".
-qint32 ToPort(const QString &key, const QString &text);
+qint32 toPort(const QString &key, const QString &text);
 // Numeric text: zero is off, any other number is on ("1" and "-1" are both on).
-bool ToBoolean(const QString &key, const QString &text);
+bool toBoolean(const QString &key, const QString &text);
 
 } // namespace SettingConversions

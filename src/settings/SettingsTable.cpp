@@ -16,7 +16,7 @@ QString asText(const QString &, const QString &text)
 // An emptied Com Port box means "no modem", unlike the other numbers.
 qint16 comPortNumber(const QString &key, const QString &text)
 {
-    return text.isEmpty() ? qint16(0) : ToInt16(key, text);
+    return text.isEmpty() ? qint16(0) : toInt16(key, text);
 }
 
 QString toText(const QString &value)
@@ -50,37 +50,37 @@ const std::array<SettingsTable::Row, 22> kRows{
     row<&Settings::cidKey, asText>("cidKey", "NMBR = "),
     row<&Settings::cidnameKey, asText>("cidnameKey", "NAME = "),
     row<&Settings::comPort, comPortNumber>("comPort", "2"),
-    row<&Settings::yacPort, ToPort>("yacPort", "10629"),
+    row<&Settings::yacPort, toPort>("yacPort", "10629"),
     row<&Settings::initString, asText>("initString", "ATS0=0M0+VCID=1"),
     row<&Settings::modemSettings, asText>("modemSettings", "115200,N,8,1"),
-    row<&Settings::newwin, ToBoolean>("newwin", "0"),
+    row<&Settings::newwin, toBoolean>("newwin", "0"),
     row<&Settings::Target, asText>("Target", "CallerID"),
     row<&Settings::URL, asText>("URL", "https://"),
     row<&Settings::startupURL, asText>("startupURL", "https://"),
     row<&Settings::AsteriskServer, asText>("AsteriskServer", ""),
-    row<&Settings::AsteriskPort, ToPort>("AsteriskPort", "5038"),
+    row<&Settings::AsteriskPort, toPort>("AsteriskPort", "5038"),
     row<&Settings::AsteriskManager, asText>("AsteriskManager", "Manager"),
     row<&Settings::AsteriskPassword, asText>("AsteriskPassword", ""),
     row<&Settings::AsteriskExtension, asText>("AsteriskExtension", ""),
-    row<&Settings::startx, ToInt32>("startx", "0"),
-    row<&Settings::starty, ToInt32>("starty", "0"),
-    row<&Settings::startw, ToInt32>("startw", "0"),
-    row<&Settings::starth, ToInt32>("starth", "0"),
+    row<&Settings::startx, toInt32>("startx", "0"),
+    row<&Settings::starty, toInt32>("starty", "0"),
+    row<&Settings::startw, toInt32>("startw", "0"),
+    row<&Settings::starth, toInt32>("starth", "0"),
     row<&Settings::AsteriskChannel, asText>("AsteriskChannel", ""),
     row<&Settings::AsteriskContext, asText>("AsteriskContext", "from-internal"),
-    row<&Settings::StartWithSession, ToBoolean>("StartWithSession", "0"),
+    row<&Settings::StartWithSession, toBoolean>("StartWithSession", "0"),
 };
 
 } // namespace
 
 namespace SettingsTable {
 
-const std::array<Row, 22> &Rows()
+const std::array<Row, 22> &rows()
 {
     return kRows;
 }
 
-const Row *Find(const QString &key)
+const Row *find(const QString &key)
 {
     for (const Row &row : kRows) {
         if (key == QLatin1String(row.key))
@@ -89,7 +89,7 @@ const Row *Find(const QString &key)
     return nullptr;
 }
 
-ISettingsStore::KeyValues GeometryValues(int left, int top, int width, int height)
+ISettingsStore::KeyValues geometryValues(int left, int top, int width, int height)
 {
     const int values[] = {left, top, width, height};
     ISettingsStore::KeyValues pairs;

@@ -24,9 +24,9 @@ struct Row
     QString (*text)(const Settings &settings);
 };
 
-const std::array<Row, 22> &Rows();
+const std::array<Row, 22> &rows();
 // The row of `key`; nullptr when there is none.
-const Row *Find(const QString &key);
+const Row *find(const QString &key);
 
 // The keys the Options dialog shows and writes, in its order.
 inline constexpr std::array<const char *, 18> kOptionsKeys{
@@ -39,6 +39,6 @@ inline constexpr std::array<const char *, 18> kOptionsKeys{
 
 // The main window's outer left, top, width and height in twips, written at Quit.
 inline constexpr std::array<const char *, 4> kGeometryKeys{"startx", "starty", "startw", "starth"};
-ISettingsStore::KeyValues GeometryValues(int left, int top, int width, int height);
+ISettingsStore::KeyValues geometryValues(int left, int top, int width, int height);
 
 } // namespace SettingsTable

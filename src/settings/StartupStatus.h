@@ -7,8 +7,8 @@
 class StartupStatus
 {
 public:
-    bool Failed() const { return m_failed; }
-    void SetFailed(bool failed) { m_failed = failed; }
+    bool failed() const { return m_failed; }
+    void setFailed(bool failed) { m_failed = failed; }
 
 private:
     bool m_failed = false;

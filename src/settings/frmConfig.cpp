@@ -30,14 +30,14 @@ frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
     QFont dialogFont = font();
     dialogFont.setPointSizeF(8);
     setFont(dialogFont);
-    m_controls = BuildForm(*this, kConfigControls);
+    m_controls = buildForm(*this, kConfigControls);
     // A text box holds 32,767 characters unless told otherwise; OK would cut a longer value.
     for (QLineEdit *box : findChildren<QLineEdit *>())
         box->setMaxLength(std::numeric_limits<int>::max());
     fitLabels();
-    const TwipsScale scale = ScaleOf(*this);
-    setFixedSize(scale.ToPixels(kConfigClientWidth), scale.ToPixels(kConfigClientHeight));
-    Control("txtAPort")->setFocus();
+    const TwipsScale scale = scaleOf(*this);
+    setFixedSize(scale.toPixels(kConfigClientWidth), scale.toPixels(kConfigClientHeight));
+    control("txtAPort")->setFocus();
 
     connect(cmdOK(), &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
     connect(cmdCancel(), &QPushButton::clicked, this, &frmConfig::cmdCancel_Click);
@@ -66,29 +66,29 @@ void frmConfig::fitLabels()
     }
 }
 
-QWidget *frmConfig::Control(const char *name) const
+QWidget *frmConfig::control(const char *name) const
 {
     return m_controls.value(QString::fromLatin1(name));
 }
 
 QPushButton *frmConfig::cmdOK() const
 {
-    return qobject_cast<QPushButton *>(Control("cmdOK"));
+    return qobject_cast<QPushButton *>(control("cmdOK"));
 }
 
 QPushButton *frmConfig::cmdCancel() const
 {
-    return qobject_cast<QPushButton *>(Control("cmdCancel"));
+    return qobject_cast<QPushButton *>(control("cmdCancel"));
 }
 
-void frmConfig::Load()
+void frmConfig::load()
 {
     centre();
-    setWindowTitle(ConfigController::Caption());
-    const ConfigController::Texts texts = m_controller.Load();
+    setWindowTitle(ConfigController::caption());
+    const ConfigController::Texts texts = m_controller.load();
     for (const char *name : SettingsTable::kOptionsKeys) {
         const QString text = texts.value(QString::fromLatin1(name));
-        QWidget *control = m_controls.value(ConfigControlName(name));
+        QWidget *control = m_controls.value(configControlName(name));
         if (auto *list = qobject_cast<QComboBox *>(control))
             list->setCurrentIndex(text.toInt());
         else if (auto *box = qobject_cast<QCheckBox *>(control))
@@ -96,14 +96,14 @@ void frmConfig::Load()
         else
             qobject_cast<QLineEdit *>(control)->setText(text);
     }
-    cmdCancel()->setEnabled(m_controller.CancelEnabled());
+    cmdCancel()->setEnabled(m_controller.cancelEnabled());
 }
 
-ConfigController::Texts frmConfig::Texts() const
+ConfigController::Texts frmConfig::texts() const
 {
     ConfigController::Texts texts;
     for (const char *key : SettingsTable::kOptionsKeys) {
-        QWidget *control = m_controls.value(ConfigControlName(key));
+        QWidget *control = m_controls.value(configControlName(key));
         QString text;
         if (auto *list = qobject_cast<QComboBox *>(control))
             text = QString::number(list->currentIndex());
@@ -144,13 +144,13 @@ void frmConfig::centreOnceFramed(int triesLeft)
 
 void frmConfig::cmdOK_Click()
 {
-    if (m_controller.Ok(Texts()))
+    if (m_controller.ok(texts()))
         close();
 }
 
 void frmConfig::cmdCancel_Click()
 {
-    if (m_controller.CancelEnabled())
+    if (m_controller.cancelEnabled())
         close();
 }
 
@@ -169,6 +169,6 @@ void frmConfig::keyPressEvent(QKeyEvent *event)
 void frmConfig::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (m_controller.Closed())
+    if (m_controller.closed())
         emit endProgram();
 }

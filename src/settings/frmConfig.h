@@ -18,13 +18,13 @@ public:
     explicit frmConfig(const ConfigContext &context, QWidget *parent = nullptr);
 
     // Centres the dialog, sets its caption and fills the fields from the store.
-    void Load();
+    void load();
 
-    QWidget *Control(const char *name) const;
+    QWidget *control(const char *name) const;
     QPushButton *cmdOK() const;
     QPushButton *cmdCancel() const;
     // The fields' texts by the key of their setting, as OK writes them.
-    ConfigController::Texts Texts() const;
+    ConfigController::Texts texts() const;
 
 signals:
     // Closing the dialog ended the program: start-up had failed and was not put right.

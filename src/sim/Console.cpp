@@ -56,19 +56,19 @@ void ConsoleInput::readAvailable()
 
 namespace Console {
 
-void Say(const QString &line)
+void say(const QString &line)
 {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
 }
 
-void Complain(const QString &line)
+void complain(const QString &line)
 {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
     std::fflush(stderr);
 }
 
-void QuitOnTerminationSignals(QCoreApplication &app)
+void quitOnTerminationSignals(QCoreApplication &app)
 {
     // The handler may only write to a pipe; the event loop reads it and quits.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)

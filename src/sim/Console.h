@@ -31,12 +31,12 @@ private:
 namespace Console {
 
 // One line on standard output, at once: a person or a test reads it as it happens.
-void Say(const QString &line);
+void say(const QString &line);
 // One line on standard error.
-void Complain(const QString &line);
+void complain(const QString &line);
 
 // Ctrl+C, `kill` and a closed terminal end the event loop like a normal quit, so that what
 // the simulator made on disk is cleaned up by the destructors.
-void QuitOnTerminationSignals(QCoreApplication &app);
+void quitOnTerminationSignals(QCoreApplication &app);
 
 } // namespace Console

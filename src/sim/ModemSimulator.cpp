@@ -29,7 +29,7 @@ QString systemError()
 } // namespace
 
 ModemSimulator::ModemSimulator(int port, QObject *parent)
-    : QObject(parent), m_linkPath(LinkPathFor(port))
+    : QObject(parent), m_linkPath(linkPathFor(port))
 {
     m_partial.setSingleShot(true);
     m_partial.setInterval(kPartialLineMs);
@@ -46,12 +46,12 @@ ModemSimulator::~ModemSimulator()
         ::close(m_master);
 }
 
-QString ModemSimulator::LinkPathFor(int port)
+QString ModemSimulator::linkPathFor(int port)
 {
-    return SerialLine::LinkPath(ConfigFolder::Path(), port);
+    return SerialLine::linkPath(ConfigFolder::path(), port);
 }
 
-bool ModemSimulator::Start(QString *error)
+bool ModemSimulator::start(QString *error)
 {
     // Never replace a link the user made for a real modem, nor one to a pseudo-terminal in
     // use. A link left by a simulator that was killed leads to a pseudo-terminal that went
@@ -134,7 +134,7 @@ void ModemSimulator::readFromPort()
     if (count < 0 && (errno == EAGAIN || errno == EINTR))
         return;
     if (count <= 0) {
-        Console::Complain(QStringLiteral("cannot read %1: %2").arg(m_devicePath, systemError()));
+        Console::complain(QStringLiteral("cannot read %1: %2").arg(m_devicePath, systemError()));
         m_notifier->setEnabled(false);
         return;
     }
@@ -157,20 +157,20 @@ void ModemSimulator::printLines(bool all)
         }
         if (end < 0)
             break;
-        Console::Say(QStringLiteral("< ") + Visible(m_received.left(end + 1)));
+        Console::say(QStringLiteral("< ") + Visible(m_received.left(end + 1)));
         m_received.remove(0, end + 1);
     }
     if (m_received.isEmpty())
         m_partial.stop();
     else if (all) {
-        Console::Say(QStringLiteral("< ") + Visible(m_received));
+        Console::say(QStringLiteral("< ") + Visible(m_received));
         m_received.clear();
     } else {
         m_partial.start();
     }
 }
 
-bool ModemSimulator::Ring(const QString &line, QString *error)
+bool ModemSimulator::ring(const QString &line, QString *error)
 {
     QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty()) {
@@ -187,7 +187,7 @@ bool ModemSimulator::Ring(const QString &line, QString *error)
     if (!name.isEmpty())
         text += QStringLiteral("NAME = %1\r\n").arg(name);
     text += QStringLiteral("\r\n");
-    const QByteArray bytes = WireText::Encode(text);
+    const QByteArray bytes = WireText::encode(text);
 
     const ssize_t written = ::write(m_master, bytes.constData(), size_t(bytes.size()));
     if (written != bytes.size()) {
@@ -197,6 +197,6 @@ bool ModemSimulator::Ring(const QString &line, QString *error)
                 : QStringLiteral("the port's input is full: nothing reads %1").arg(m_devicePath);
         return false;
     }
-    Console::Say(QStringLiteral("> ") + Visible(bytes));
+    Console::say(QStringLiteral("> ") + Visible(bytes));
     return true;
 }

@@ -24,16 +24,16 @@ public:
     ~ModemSimulator() override;
 
     // Opens the pseudo-terminal and links it; false, with `error` set, when it cannot.
-    bool Start(QString *error);
-    QString LinkPath() const { return m_linkPath; }
-    QString DevicePath() const { return m_devicePath; }
+    bool start(QString *error);
+    QString linkPath() const { return m_linkPath; }
+    QString devicePath() const { return m_devicePath; }
 
     // "NUMBER NAME", e.g. "5551234567 JOHN SMITH": the name may hold blanks and may be left
     // out. Writes the call's caller-ID lines to the port.
-    bool Ring(const QString &line, QString *error);
+    bool ring(const QString &line, QString *error);
 
     // The linked folder's path for port N: "$XDG_CONFIG_HOME/Belvane/comN".
-    static QString LinkPathFor(int port);
+    static QString linkPathFor(int port);
     // Bytes as a person can read them: "ATDT 555<CR>" for "ATDT 555\r".
     static QString Visible(QByteArrayView bytes);
 

@@ -92,7 +92,7 @@ bool PbxSimulator::Listen(const QHostAddress &address, quint16 port, QString *er
     return false;
 }
 
-QString PbxSimulator::Address() const
+QString PbxSimulator::address() const
 {
     return QStringLiteral("%1:%2")
         .arg(m_server.serverAddress().toString())
@@ -107,7 +107,7 @@ void PbxSimulator::accept()
         client.peer =
             QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         m_clients.append(client);
-        Console::Say(QStringLiteral("%1 connected").arg(client.peer));
+        Console::say(QStringLiteral("%1 connected").arg(client.peer));
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
             if (Client *c = find(socket))
                 receive(*c);
@@ -131,7 +131,7 @@ void PbxSimulator::drop(QTcpSocket *socket)
 {
     for (qsizetype i = 0; i < m_clients.size(); ++i) {
         if (m_clients[i].socket == socket) {
-            Console::Say(QStringLiteral("%1 disconnected").arg(m_clients[i].peer));
+            Console::say(QStringLiteral("%1 disconnected").arg(m_clients[i].peer));
             m_clients.removeAt(i);
             break;
         }
@@ -153,7 +153,7 @@ void PbxSimulator::receive(Client &client)
             return;
     }
     if (client.pending.size() > kMaxMessageBytes) {
-        Console::Say(QStringLiteral("%1 sent over %2 bytes without an empty line: hanging up")
+        Console::say(QStringLiteral("%1 sent over %2 bytes without an empty line: hanging up")
                          .arg(client.peer)
                          .arg(kMaxMessageBytes));
         socket->abort();
@@ -164,10 +164,10 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
 {
     const QList<Header> headers = headersOf(message);
     for (const QByteArray &line : message.chopped(kMessageEndSize).split('\n')) {
-        QString text = WireText::Decode(line.endsWith('\r') ? line.chopped(1) : line);
+        QString text = WireText::decode(line.endsWith('\r') ? line.chopped(1) : line);
         if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive))
             text = text.left(7) + QStringLiteral(" ********");
-        Console::Say(QStringLiteral("%1 < %2").arg(client.peer, text));
+        Console::say(QStringLiteral("%1 < %2").arg(client.peer, text));
     }
 
     const QByteArray action = valueOf(headers, "Action").toLower();
@@ -175,19 +175,19 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
     if (action.isEmpty()) {
         reply(client, actionId, "Response: Error\r\nMessage: Missing action in request\r\n");
     } else if (action == "login") {
-        const QString user = WireText::Decode(valueOf(headers, "Username"));
-        const QString secret = WireText::Decode(valueOf(headers, "Secret"));
+        const QString user = WireText::decode(valueOf(headers, "Username"));
+        const QString secret = WireText::decode(valueOf(headers, "Secret"));
         // Asterisk finds the manager user with letter case ignored; the secret is exact.
         if (user.compare(m_user, Qt::CaseInsensitive) == 0 && secret == m_secret) {
             client.loggedIn = true;
             reply(client, actionId, "Response: Success\r\nMessage: Authentication accepted\r\n");
             // The Manager Interface carries no word of them.
-            Console::Say(QStringLiteral("%1 logged in as %2 (which extensions it watches, its "
+            Console::say(QStringLiteral("%1 logged in as %2 (which extensions it watches, its "
                                         "AsteriskExtension, it does not say)")
                              .arg(client.peer, user));
         } else {
             reply(client, actionId, "Response: Error\r\nMessage: Authentication failed\r\n");
-            Console::Say(QStringLiteral("%1 refused: user name or secret does not match "
+            Console::say(QStringLiteral("%1 refused: user name or secret does not match "
                                         "--user and --secret")
                              .arg(client.peer));
             client.socket->disconnectFromHost();
@@ -256,17 +256,17 @@ void PbxSimulator::originate(Client &client, const QByteArray &actionId, const Q
     if (!actionId.isEmpty())
         event.insert(event.indexOf("Response: "), "ActionID: " + actionId + "\r\n");
     client.socket->write(event);
-    Console::Say(QStringLiteral("> OriginateResponse %1 for %2 dialling %3 in %4")
-                     .arg(QString::fromLatin1(outcome), WireText::Decode(channel),
-                          WireText::Decode(exten), WireText::Decode(context)));
+    Console::say(QStringLiteral("> OriginateResponse %1 for %2 dialling %3 in %4")
+                     .arg(QString::fromLatin1(outcome), WireText::decode(channel),
+                          WireText::decode(exten), WireText::decode(context)));
 }
 
-QByteArray PbxSimulator::DialEvent(const QString &number, const QString &name,
+QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
                                    const QString &extension)
 {
-    const QByteArray num = WireText::Encode(number);
-    const QByteArray nam = name.isEmpty() ? QByteArray("<unknown>") : WireText::Encode(name);
-    const QByteArray ext = WireText::Encode(extension);
+    const QByteArray num = WireText::encode(number);
+    const QByteArray nam = name.isEmpty() ? QByteArray("<unknown>") : WireText::encode(name);
+    const QByteArray ext = WireText::encode(extension);
     const quint64 caller = m_calls++ * 2;
     const quint64 callee = caller + 1;
     const QByteArray from = channelSuffix(caller);
@@ -317,7 +317,7 @@ QByteArray PbxSimulator::DialEvent(const QString &number, const QString &name,
                     {"DialString", ext}});
 }
 
-bool PbxSimulator::Dial(const QString &line, QString *error)
+bool PbxSimulator::dial(const QString &line, QString *error)
 {
     QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.size() < 2) {
@@ -326,7 +326,7 @@ bool PbxSimulator::Dial(const QString &line, QString *error)
     }
     const QString number = words.takeFirst();
     const QString extension = words.takeLast();
-    const QByteArray event = DialEvent(number, words.join(QLatin1Char(' ')), extension);
+    const QByteArray event = dialEvent(number, words.join(QLatin1Char(' ')), extension);
 
     int sent = 0;
     for (Client &client : m_clients) {
@@ -347,7 +347,7 @@ bool PbxSimulator::Dial(const QString &line, QString *error)
                              "element found in %1, such as %2")
                   .arg(verdict.destination, extension)
             : QStringLiteral("no client pops it: %1").arg(QLatin1String(verdict.reason));
-    Console::Say(QStringLiteral("> %1 from %2 to %3 sent to %4 client(s); %5")
+    Console::say(QStringLiteral("> %1 from %2 to %3 sent to %4 client(s); %5")
                      .arg(m_old ? QStringLiteral("Dial") : QStringLiteral("DialBegin"), number,
                           verdict.destination, QString::number(sent), fate));
     return true;

@@ -28,15 +28,15 @@ public:
     bool Listen(const QHostAddress &address, quint16 port, QString *error);
     // Every Originate then ends in failure, as when the desk phone cannot be reached.
     void setRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
-    QString Address() const;
+    QString address() const;
 
     // "NUMBER NAME EXTENSION", e.g. "5551234567 Front Desk 101": the name may hold blanks
     // and may be left out. Sends the dial event to every logged-in client that takes call
     // events; false, with `error` set, when the line is not of that form.
-    bool Dial(const QString &line, QString *error);
+    bool dial(const QString &line, QString *error);
 
     // The dial event block for a call, exactly as it goes on the wire.
-    QByteArray DialEvent(const QString &number, const QString &name, const QString &extension);
+    QByteArray dialEvent(const QString &number, const QString &name, const QString &extension);
 
 private:
     struct Client

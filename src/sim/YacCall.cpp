@@ -8,43 +8,43 @@
 
 namespace YacCall {
 
-QByteArray Message(const QString &name, const QString &number, QString *error)
+QByteArray message(const QString &name, const QString &number, QString *error)
 {
     if (name.contains(QLatin1Char('~'))) {
         *error = QStringLiteral("the name must not contain \"~\": it separates name and number");
         return {};
     }
-    return WireText::Encode(QStringLiteral("@CALL") + name + QLatin1Char('~') + number);
+    return WireText::encode(QStringLiteral("@CALL") + name + QLatin1Char('~') + number);
 }
 
-int Send(const QString &host, quint16 port, const QString &name, const QString &number,
+int send(const QString &host, quint16 port, const QString &name, const QString &number,
          int timeoutMs)
 {
     QString error;
-    const QByteArray bytes = Message(name, number, &error);
+    const QByteArray bytes = message(name, number, &error);
     if (bytes.isEmpty()) {
-        Console::Complain(QStringLiteral("ringscout-sim yac: ") + error);
+        Console::complain(QStringLiteral("ringscout-sim yac: ") + error);
         return 2;
     }
     const QString where = QStringLiteral("%1:%2").arg(host).arg(port);
     QTcpSocket socket;
     socket.connectToHost(host, port);
     if (!socket.waitForConnected(timeoutMs)) {
-        Console::Say(QStringLiteral("Not accepted: %1 refused the connection (%2). Is Ringscout "
+        Console::say(QStringLiteral("Not accepted: %1 refused the connection (%2). Is Ringscout "
                                     "running, with yacPort=%3 in its settings?")
                          .arg(where, socket.errorString())
                          .arg(port));
         return 1;
     }
-    Console::Say(QStringLiteral("Accepted: connected to %1.").arg(where));
+    Console::say(QStringLiteral("Accepted: connected to %1.").arg(where));
     socket.write(bytes);
     socket.disconnectFromHost();
     if (socket.state() != QAbstractSocket::UnconnectedState &&
         !socket.waitForDisconnected(timeoutMs)) {
-        Console::Say(QStringLiteral("Not sent: %1").arg(socket.errorString()));
+        Console::say(QStringLiteral("Not sent: %1").arg(socket.errorString()));
         return 1;
     }
-    Console::Say(QStringLiteral("Sent %1 (%2 bytes) and closed the connection.")
+    Console::say(QStringLiteral("Sent %1 (%2 bytes) and closed the connection.")
                      .arg(QString::fromUtf8(bytes))
                      .arg(bytes.size()));
     return 0;

@@ -9,11 +9,11 @@ namespace YacCall {
 
 // The message for a call, or an empty one with `error` set when the name would not survive
 // the trip: the listener takes the first "~" as the end of the name.
-QByteArray Message(const QString &name, const QString &number, QString *error);
+QByteArray message(const QString &name, const QString &number, QString *error);
 
 // Sends the call and reports on standard output whether Ringscout accepted the connection.
 // Returns the exit code: 0 when the call went out.
-int Send(const QString &host, quint16 port, const QString &name, const QString &number,
+int send(const QString &host, quint16 port, const QString &name, const QString &number,
          int timeoutMs = 5000);
 
 } // namespace YacCall

@@ -17,7 +17,7 @@ namespace {
 
 [[noreturn]] void usageError(const QString &text)
 {
-    Console::Complain(QStringLiteral("ringscout-sim: ") + text);
+    Console::complain(QStringLiteral("ringscout-sim: ") + text);
     std::exit(2);
 }
 
@@ -96,7 +96,7 @@ int runYac(const QStringList &arguments)
     const QStringList words = parser.positionalArguments();
     if (words.size() != 3)
         usageError(QStringLiteral("give NAME and NUMBER (quote a name with blanks)"));
-    return YacCall::Send(parser.value(host), portValue(QStringLiteral("port"), parser.value(port)),
+    return YacCall::send(parser.value(host), portValue(QStringLiteral("port"), parser.value(port)),
                          words[1], words[2]);
 }
 
@@ -150,21 +150,21 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
     pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
     QString error;
     if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
-        Console::Complain(
+        Console::complain(
             QStringLiteral("ringscout-sim pbx: cannot listen on %1: %2").arg(where, error));
         return 1;
     }
-    Console::Say(QStringLiteral("Listening on %1 as %2. Type NUMBER NAME EXTENSION for a call.")
-                     .arg(pbx.Address(), parser.isSet(old) ? QStringLiteral("Asterisk 1.4")
+    Console::say(QStringLiteral("Listening on %1 as %2. Type NUMBER NAME EXTENSION for a call.")
+                     .arg(pbx.address(), parser.isSet(old) ? QStringLiteral("Asterisk 1.4")
                                                            : QStringLiteral("Asterisk 22")));
     ConsoleInput input;
     QObject::connect(&input, &ConsoleInput::lineRead, &pbx, [&pbx](const QString &line) {
         QString error;
-        if (!line.trimmed().isEmpty() && !pbx.Dial(line, &error))
-            Console::Complain(error);
+        if (!line.trimmed().isEmpty() && !pbx.dial(line, &error))
+            Console::complain(error);
     });
     QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
-    Console::QuitOnTerminationSignals(app);
+    Console::quitOnTerminationSignals(app);
     return app.exec();
 }
 
@@ -193,23 +193,23 @@ int runModem(QCoreApplication &app, const QStringList &arguments)
 
     ModemSimulator modem(number);
     QString error;
-    if (!modem.Start(&error)) {
-        Console::Complain(QStringLiteral("ringscout-sim modem: ") + error);
+    if (!modem.start(&error)) {
+        Console::complain(QStringLiteral("ringscout-sim modem: ") + error);
         return 1;
     }
-    Console::Say(QStringLiteral("Serial port %1 is %2 (linked as %3). Set comPort=%1 in "
+    Console::say(QStringLiteral("Serial port %1 is %2 (linked as %3). Set comPort=%1 in "
                                 "Ringscout. Type NUMBER NAME for a call.")
-                     .arg(QString::number(number), modem.DevicePath(), modem.LinkPath()));
+                     .arg(QString::number(number), modem.devicePath(), modem.linkPath()));
     ConsoleInput input;
     QObject::connect(&input, &ConsoleInput::lineRead, &modem, [&modem](const QString &line) {
         QString error;
-        if (!line.trimmed().isEmpty() && !modem.Ring(line, &error))
-            Console::Complain(error);
+        if (!line.trimmed().isEmpty() && !modem.ring(line, &error))
+            Console::complain(error);
     });
     QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
-    Console::QuitOnTerminationSignals(app);
+    Console::quitOnTerminationSignals(app);
     const int code = app.exec();
-    Console::Say(QStringLiteral("Removed %1.").arg(modem.LinkPath()));
+    Console::say(QStringLiteral("Removed %1.").arg(modem.linkPath()));
     return code;
 }
 

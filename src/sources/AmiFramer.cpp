@@ -11,7 +11,7 @@ using AmiMessageEnd::kText;
 AmiFramer::AmiFramer(qsizetype maxTail) : m_maxTail(maxTail)
 {}
 
-void AmiFramer::Reset()
+void AmiFramer::reset()
 {
     m_tail.resize(0);
     m_frames = {};
@@ -20,7 +20,7 @@ void AmiFramer::Reset()
     m_mode = Mode::Greeting;
 }
 
-const AmiFramer::Frames &AmiFramer::Feed(QByteArrayView read)
+const AmiFramer::Frames &AmiFramer::feed(QByteArrayView read)
 {
     m_frames.greeting = {};
     m_frames.messages.clear();

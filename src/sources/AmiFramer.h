@@ -32,14 +32,14 @@ public:
     };
     // The views point into `read` and the framer's buffers: they hold until the next Feed or
     // Reset, and while `read` lives.
-    const Frames &Feed(QByteArrayView read);
+    const Frames &feed(QByteArrayView read);
 
     // A new connection: forget the kept bytes and expect the greeting again.
-    void Reset();
+    void reset();
 
-    qsizetype TailSize() const { return m_tail.size(); }
+    qsizetype tailSize() const { return m_tail.size(); }
     // The most bytes ever kept at once.
-    qsizetype PeakTailSize() const { return m_peakTail; }
+    qsizetype peakTailSize() const { return m_peakTail; }
 
 private:
     enum class Mode { Greeting, Messages, Resync };

@@ -96,11 +96,11 @@ AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
     connect(&m_replyDeadline, &QTimer::timeout, this, &AsteriskClient::keepAliveUnanswered);
     connect(&m_wsAst, &ISocketControl::DataArrival, this, &AsteriskClient::wsAst_DataArrival);
     connect(&m_wsAst, &ISocketControl::Error, this, &AsteriskClient::wsAst_Error);
-    connect(&m_wsAst, &ISocketControl::PeerClosed, this, &AsteriskClient::wsAst_PeerClosed);
-    connect(&m_atimer, &TimerControl::Tick, this, &AsteriskClient::atimer_Tick);
+    connect(&m_wsAst, &ISocketControl::peerClosed, this, &AsteriskClient::wsAst_PeerClosed);
+    connect(&m_atimer, &TimerControl::tick, this, &AsteriskClient::atimer_Tick);
 }
 
-void AsteriskClient::SetIntervals(const Intervals &intervals)
+void AsteriskClient::setIntervals(const Intervals &intervals)
 {
     m_intervals = intervals;
     m_replyDeadline.setInterval(m_intervals.keepAliveReply);
@@ -151,7 +151,7 @@ void AsteriskClient::wsAst_DataArrival()
     m_awaitingReply = false;
     m_replyDeadline.stop();
     // Each test below sees whole messages only, however the PBX's writes were cut.
-    const AmiFramer::Frames &frames = m_framer.Feed(bytes);
+    const AmiFramer::Frames &frames = m_framer.feed(bytes);
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
     if (frames.greeting.contains(kGreeting) &&
@@ -294,7 +294,7 @@ void AsteriskClient::dropLink()
     m_loggedIn = false;
     m_watched.clear();
     m_wsAst.Close();
-    m_framer.Reset();
+    m_framer.reset();
     m_awaitingReply = false;
     m_replyDeadline.stop();
 }
@@ -333,7 +333,7 @@ void AsteriskClient::send(const QString &message)
     try {
         m_wsAst.SendData(message);
     } catch (const Failure &failure) {
-        qCDebug(lcAmi) << "send failed:" << failure.Text();
+        qCDebug(lcAmi) << "send failed:" << failure.text();
         ShowNetFail();
     }
 }

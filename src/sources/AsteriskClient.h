@@ -39,7 +39,7 @@ public:
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
-    void SetIntervals(const Intervals &intervals);
+    void setIntervals(const Intervals &intervals);
 
     // Opens, or opens afresh, the connection from the current settings.
     void ConnectAsterisk();

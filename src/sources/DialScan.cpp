@@ -111,21 +111,21 @@ DialScan::Verdict readDial(QByteArrayView message)
         return verdict;
     verdict.isDial = true;
     const QByteArrayView event = trimBlanks(*f.event);
-    verdict.event = WireText::Decode(event);
+    verdict.event = WireText::decode(event);
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
         return verdict;
     };
 
     if (f.destination && f.callerId) {
-        verdict.destination = WireText::Decode(*f.destination);
-        verdict.number = WireText::Decode(trimBlanks(*f.callerId));
+        verdict.destination = WireText::decode(*f.destination);
+        verdict.number = WireText::decode(trimBlanks(*f.callerId));
         if (f.destination->isEmpty())
             return passOver("no destination");
         if (f.callerId->isEmpty())
             return passOver("no caller number");
         verdict.caller = {verdict.number, f.callerIdName
-                                              ? WireText::Decode(trimBlanks(*f.callerIdName))
+                                              ? WireText::decode(trimBlanks(*f.callerIdName))
                                               : QString()};
         return verdict;
     }
@@ -140,13 +140,13 @@ DialScan::Verdict readDial(QByteArrayView message)
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return passOver("no destination");
-    verdict.destination = DialScan::Unescape(WireText::Decode(*destination));
+    verdict.destination = DialScan::unescape(WireText::decode(*destination));
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return passOver("no caller number: the PBX placed the call");
-    verdict.number = DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdNum)));
+    verdict.number = DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdNum)));
     verdict.caller = {verdict.number,
                       f.callerIdName
-                          ? DialScan::Unescape(WireText::Decode(trimBlanks(*f.callerIdName)))
+                          ? DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdName)))
                           : QString()};
     return verdict;
 }
@@ -172,14 +172,14 @@ Verdict judge(QByteArrayView message, const QString &extensions)
         verdict.reason = "number unknown";
     else if (verdict.number.size() <= 5)
         verdict.reason = "number too short for an outside caller";
-    else if (!MatchesExtension(verdict.destination, extensions))
+    else if (!matchesExtension(verdict.destination, extensions))
         verdict.reason = "destination not among the extensions";
     if (verdict.reason)
         verdict.caller.reset();
     return verdict;
 }
 
-bool MatchesExtension(const QString &destination, const QString &extensions)
+bool matchesExtension(const QString &destination, const QString &extensions)
 {
     if (extensions.isEmpty())
         return true;
@@ -191,7 +191,7 @@ bool MatchesExtension(const QString &destination, const QString &extensions)
     return false;
 }
 
-QString Unescape(const QString &value)
+QString unescape(const QString &value)
 {
     if (!value.contains(u'\\'))
         return value;

@@ -37,10 +37,10 @@ struct Verdict
 Verdict judge(QByteArrayView message, const QString &extensions);
 
 // Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
-bool MatchesExtension(const QString &destination, const QString &extensions);
+bool matchesExtension(const QString &destination, const QString &extensions);
 
 // Undoes the backslash escapes that Asterisk 13.5 and later put in values:
 // "Mary O\'Brien" becomes "Mary O'Brien".
-QString Unescape(const QString &value);
+QString unescape(const QString &value);
 
 } // namespace DialScan

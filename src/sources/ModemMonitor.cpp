@@ -20,8 +20,8 @@ ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerCo
     : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_pop(pop)
 {
     m_reopen.setInterval(kReopenIntervalMs);
-    connect(&m_timer, &TimerControl::Tick, this, &ModemMonitor::timer_Tick);
-    connect(&m_modem, &ISerialPort::DeviceLost, this, &ModemMonitor::modem_DeviceLost);
+    connect(&m_timer, &TimerControl::tick, this, &ModemMonitor::timer_Tick);
+    connect(&m_modem, &ISerialPort::deviceLost, this, &ModemMonitor::modem_DeviceLost);
     connect(&m_reopen, &QTimer::timeout, this, &ModemMonitor::reopen);
 }
 
@@ -93,7 +93,7 @@ void ModemMonitor::timer_Tick()
         // Within one tick the dialer writes before the parser reads.
         for (const QString &command : m_dialStep.tick())
             m_modem.Output(command);
-        m_buffer.append(m_modem.InputBytes());
+        m_buffer.append(m_modem.inputBytes());
         ModemBuffer::Step step = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey);
         if (step.dropped)
             qCDebug(lcModem).nospace()

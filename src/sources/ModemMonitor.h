@@ -45,8 +45,8 @@ public:
     const ModemBuffer &buffer() const { return m_buffer; }
     const DialStep &dialStep() const { return m_dialStep; }
 
-    void SetPollInterval(int milliseconds) { m_pollInterval = milliseconds; }
-    void SetReopenInterval(int milliseconds) { m_reopen.setInterval(milliseconds); }
+    void setPollInterval(int milliseconds) { m_pollInterval = milliseconds; }
+    void setReopenInterval(int milliseconds) { m_reopen.setInterval(milliseconds); }
 
     // Handler of the poll timer's Tick.
     void timer_Tick();

@@ -28,7 +28,7 @@ bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
 QString reasonOf(QByteArrayView message, const QString &channel)
 {
     if (!same(AmiField::value(message, "Event"), "OriginateResponse")) {
-        const QString said = WireText::Decode(AmiField::value(message, "Message").value_or(""));
+        const QString said = WireText::decode(AmiField::value(message, "Message").value_or(""));
         if (said.compare(QLatin1String("Permission denied"), Qt::CaseInsensitive) == 0)
             return QStringLiteral("the PBX does not let the manager user place calls "
                                   "(Permission denied). In the PBX's manager.conf, the user "
@@ -124,7 +124,7 @@ void PbxDialler::dial(const QString &confirmedNumber)
         m_calls.append({id, *number, channel});
     } catch (const Failure &failure) {
         emit callFailed(QStringLiteral("The call to %1 could not be placed: %2.")
-                            .arg(*number, failure.Description()));
+                            .arg(*number, failure.description()));
     }
 }
 

@@ -28,7 +28,7 @@ YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ISh
     connect(&m_Winsock1, &ISocketControl::ConnectionRequest, this,
             &YacListener::Winsock1_ConnectionRequest);
     connect(&m_Winsock1, &ISocketControl::DataArrival, this, &YacListener::Winsock1_DataArrival);
-    connect(&m_Winsock1, &ISocketControl::PeerClosed, this, &YacListener::Winsock1_PeerClosed);
+    connect(&m_Winsock1, &ISocketControl::peerClosed, this, &YacListener::Winsock1_PeerClosed);
     connect(&m_deadline, &QTimer::timeout, this, &YacListener::deadlinePassed);
     connect(&m_quiet, &QTimer::timeout, this, &YacListener::finishConnection);
 }
@@ -54,7 +54,7 @@ void YacListener::ListenYac()
     try {
         m_Winsock1.Listen();
     } catch (const Failure &failure) {
-        throw Failure(QStringLiteral("YAC listener"), failure.Description());
+        throw Failure(QStringLiteral("YAC listener"), failure.description());
     }
     qCDebug(lcYac) << "listening on port" << m_settings.yacPort;
 }
@@ -66,7 +66,7 @@ void YacListener::Winsock1_ConnectionRequest(qintptr requestId)
     try {
         m_Winsock1.Accept(requestId);
     } catch (const Failure &failure) {
-        qCDebug(lcYac) << "cannot take a connection:" << failure.Text();
+        qCDebug(lcYac) << "cannot take a connection:" << failure.text();
         return;
     }
     qCDebug(lcYac) << "a server connected";
@@ -112,8 +112,8 @@ void YacListener::finishConnection()
     if (m_received.size() == kMaxMessageBytes)
         qCDebug(lcYac) << "read no further than" << kMaxMessageBytes << "bytes";
     // Decoded whole, as a UTF-8 character may straddle two pieces.
-    const QString whole = WireText::Decode(m_received);
-    const QString text = YacMessage::FirstMessage(whole);
+    const QString whole = WireText::decode(m_received);
+    const QString text = YacMessage::firstMessage(whole);
     endConnection();
     if (text.size() < whole.size())
         qCDebug(lcYac) << "only the first message counts; dropped:" << whole.mid(text.size(), 80);
@@ -146,5 +146,5 @@ void YacListener::endConnection()
     m_quiet.stop();
     m_serving = false;
     m_received.clear();
-    m_Winsock1.CloseConnection();
+    m_Winsock1.closeConnection();
 }

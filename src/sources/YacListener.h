@@ -35,8 +35,8 @@ public:
     // e.g. "YAC listener: port 10629 is already in use".
     void ListenYac();
 
-    void SetConnectionTimeout(int milliseconds) { m_deadline.setInterval(milliseconds); }
-    void SetQuietGap(int milliseconds) { m_quiet.setInterval(milliseconds); }
+    void setConnectionTimeout(int milliseconds) { m_deadline.setInterval(milliseconds); }
+    void setQuietGap(int milliseconds) { m_quiet.setInterval(milliseconds); }
 
 private:
     void Winsock1_ConnectionRequest(qintptr requestId);

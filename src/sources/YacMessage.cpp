@@ -13,7 +13,7 @@ const QString &tag()
 
 } // namespace
 
-std::optional<Call> Parse(const QString &text)
+std::optional<Call> parse(const QString &text)
 {
     return judge(text).call;
 }
@@ -30,7 +30,7 @@ Verdict judge(const QString &text)
     return {Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())}};
 }
 
-QString FirstMessage(const QString &text)
+QString firstMessage(const QString &text)
 {
     const qsizetype next = text.indexOf(tag(), 1);
     return next < 0 ? text : text.left(next);

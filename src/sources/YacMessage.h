@@ -17,7 +17,7 @@ struct Call
 // "@CALLJOHN DOE~5551234567" gives name "JOHN DOE" and number "5551234567". The tag is
 // case-exact; the first "~" after it separates, so a later "~" and any line end stay on the
 // number. Anything else is not a call.
-std::optional<Call> Parse(const QString &text);
+std::optional<Call> parse(const QString &text);
 
 // What a connection's text comes to: the call in it, or why there is none.
 struct Verdict
@@ -29,6 +29,6 @@ struct Verdict
 Verdict judge(const QString &text);
 
 // "@CALLA~1@CALLB~2" gives "@CALLA~1": only the first message of a connection counts.
-QString FirstMessage(const QString &text);
+QString firstMessage(const QString &text);
 
 } // namespace YacMessage

@@ -21,7 +21,7 @@ void tst_frmMain::controlsFollowResize()
 {
     auto *browser = new QWidget;
     frmMain window(browser);
-    QCOMPARE(window.TwipsPerPixel(), 15.0);
+    QCOMPARE(window.twipsPerPixel(), 15.0);
     // Before monitoring was ever started: no modem to dial with (the switch offers to start).
     QVERIFY(!window.cmdDialer()->isEnabled());
     window.show();
@@ -47,7 +47,7 @@ void tst_frmMain::controlsFollowResize()
     QTest::mouseClick(window.cmdHide(), Qt::LeftButton);
     QTRY_VERIFY(window.isMinimized());
     QVERIFY(window.isVisible()); // Hide minimises: still on the task bar
-    window.RestoreNormal();
+    window.restoreNormal();
     QTRY_VERIFY(!window.isMinimized());
 }
 
@@ -59,7 +59,7 @@ void tst_frmMain::netFailMark()
     const bool webdings = QFontDatabase::hasFamily(QStringLiteral("Webdings"));
     QVERIFY(webdings || !qEnvironmentVariableIsSet("RINGSCOUT_WANT_WEBDINGS"));
     frmMain window(new QWidget);
-    window.SetNetFailVisible(true);
+    window.setNetFailVisible(true);
     const QImage seen = window.grab().toImage();
     QRect ink; // where red shows, also blended into the background at the glyph's edges
     int pure = 0;

@@ -60,10 +60,10 @@ private:
         m_program.reset();
         m_program = std::make_unique<MainProgram>(
             Adapters{m_store, m_browser, new QWidget, m_box, m_Winsock1, m_wsAst, m_serial});
-        m_program->Modem().SetPollInterval(20);
-        m_program->Modem().SetReopenInterval(50);
-        m_program->Start();
-        return m_program->MainWindow();
+        m_program->modem().setPollInterval(20);
+        m_program->modem().setReopenInterval(50);
+        m_program->start();
+        return m_program->mainWindow();
     }
 
     QTemporaryDir m_dir;
@@ -112,11 +112,11 @@ void tst_MainProgram::quitStoresNormalGeometry()
 
     set("startx", QString::number(frame.x() * 15));
     QTRY_COMPARE(start().frameGeometry(), frame);
-    const QString path = m_store.FilePath();
+    const QString path = m_store.filePath();
     QVERIFY(QFile::remove(path) && QDir().mkdir(path));
     QSignalSpy ended(m_program.get(), &MainProgram::quitRequested);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot"));
-    m_program->MainWindow().cmdQuit()->click();
+    m_program->mainWindow().cmdQuit()->click();
     QCOMPARE(ended.size(), 1);
     QVERIFY(QDir().rmdir(path));
 }
@@ -134,13 +134,13 @@ void tst_MainProgram::modem()
     QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckListening));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_serial.PortOpen());
-    m_program->Record().yacPort = 0; // as after Options: the next start closes the listener
+    m_program->record().yacPort = 0; // as after Options: the next start closes the listener
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(window.cmdDialer()->isEnabled() && m_serial.PortOpen());
     QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckClosed));
     // A port that fails to open is shown in a box; monitoring stays off, the program goes on.
     QVERIFY(QFile::link(m_dir.filePath("ttyACM9"), m_dir.filePath("Belvane/com4")));
-    m_program->Record().comPort = 4;
+    m_program->record().comPort = 4;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_box.shown.size(), 1);
@@ -148,14 +148,14 @@ void tst_MainProgram::modem()
     QVERIFY2(
         m_box.shown[0].text.endsWith("No such file or directory. No modem? Set Com Port to 0."),
         qPrintable(m_box.shown[0].text));
-    QVERIFY(!m_program->Monitoring().PollEnabled() && !window.cmdDialer()->isEnabled());
-    m_program->Record().comPort = 3;
+    QVERIFY(!m_program->monitoring().pollEnabled() && !window.cmdDialer()->isEnabled());
+    m_program->record().comPort = 3;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
-    QVERIFY(m_program->Monitoring().PollEnabled() && window.cmdDialer()->isEnabled());
+    QVERIFY(m_program->monitoring().pollEnabled() && window.cmdDialer()->isEnabled());
 
     // "&Dial" hides the main window for the dialer; Enter dials and brings it back.
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
-    frmDialer *dialer = m_program->Dialer();
+    frmDialer *dialer = m_program->dialer();
     QVERIFY(!window.isVisible() && dialer->isVisible());
     QVERIFY(QTest::qWaitForWindowActive(dialer));
     dialer->OKButton()->setFocus();
@@ -166,15 +166,15 @@ void tst_MainProgram::modem()
     QTRY_VERIFY(far.received.endsWith("ATS0=0M0+VCID=1\rATDT  555-0100\r\r"));
     // Made once: the number is still there; the close box returns as Cancel does.
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
-    QCOMPARE(m_program->Dialer(), dialer);
+    QCOMPARE(m_program->dialer(), dialer);
     QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
     dialer->close();
-    QVERIFY(window.isVisible() && m_program->Modem().dialStep().number().isEmpty());
+    QVERIFY(window.isVisible() && m_program->modem().dialStep().number().isEmpty());
 
     // A half report outlives the switch, not the device: unplugged, the port is closed at once
     // and monitoring shows as off, with no box; plugged in again, the modem is initialised and
     // monitoring is back on.
-    const ModemBuffer &buffer = m_program->Modem().buffer();
+    const ModemBuffer &buffer = m_program->modem().buffer();
     const QString half = QStringLiteral("RING\r\nNMBR = 5550001");
     QVERIFY(far.Write(half.toLatin1()));
     QTRY_COMPARE(buffer.text(), half);
@@ -183,7 +183,7 @@ void tst_MainProgram::modem()
     QCOMPARE(buffer.text(), half);
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
-    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->Monitoring().PollEnabled() &&
+    QVERIFY(!window.cmdDialer()->isEnabled() && !m_program->monitoring().pollEnabled() &&
             buffer.text().isEmpty());
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir.path(), 3));
@@ -200,13 +200,13 @@ void tst_MainProgram::browser()
     HttpRecorder web;
     QVERIFY(web.Start());
     WebEngineBrowser engine;
-    frmMain window(engine.Pane());
+    frmMain window(engine.pane());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     // Tab order with the engine's own focus widget, made once a page shows.
-    engine.Navigate(web.Url(QStringLiteral("/tabs")));
-    QTRY_VERIFY(web.Requests().contains(QStringLiteral("/tabs")) && engine.Pane()->focusProxy());
-    window.SetDialerEnabled(true);
+    engine.navigate(web.Url(QStringLiteral("/tabs")));
+    QTRY_VERIFY(web.Requests().contains(QStringLiteral("/tabs")) && engine.pane()->focusProxy());
+    window.setDialerEnabled(true);
     window.cmdQuit()->setFocus();
     for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // an empty page hands it on
@@ -226,7 +226,7 @@ void tst_MainProgram::browser()
         return QTest::qWaitFor([&] { return web.Requests().contains(page); }, 20000);
     };
     QVERIFY(call("5551234567", "JOHN"));
-    QPointer<NamedBrowserWindow> first = engine.NamedWindow(g.Target);
+    QPointer<NamedBrowserWindow> first = engine.namedWindow(g.Target);
     QVERIFY(first && first->windowTitle() == g.Target);
 
     QWidget other;
@@ -235,20 +235,20 @@ void tst_MainProgram::browser()
     QTRY_COMPARE(QApplication::activeWindow(), &other);
     QVERIFY(call("5559876543", "ANN"));
     QTRY_COMPARE(QApplication::activeWindow(), first.data());
-    QCOMPARE(engine.NamedWindow(g.Target), first.data());
+    QCOMPARE(engine.namedWindow(g.Target), first.data());
     QVERIFY(window.isMinimized());
 
     first->close();
-    QTRY_VERIFY(first.isNull() && !engine.NamedWindow(g.Target));
+    QTRY_VERIFY(first.isNull() && !engine.namedWindow(g.Target));
     QVERIFY(call("5551112222", "ANN"));
-    QVERIFY(engine.NamedWindow(g.Target));
+    QVERIFY(engine.namedWindow(g.Target));
 
     for (const QString url : {"https://", "::not a url::", "http://127.0.0.1:1/nothing-here",
                               "javascript:alert(1)", "", "about:clear"}) {
-        engine.Navigate(url);
-        engine.NavigateNamed(QStringLiteral("Other"), url);
+        engine.navigate(url);
+        engine.navigateNamed(QStringLiteral("Other"), url);
     }
-    engine.Navigate(web.Url(QStringLiteral("/after")));
+    engine.navigate(web.Url(QStringLiteral("/after")));
     QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(QStringLiteral("/after")), 20000);
 }
 
@@ -263,7 +263,7 @@ void tst_MainProgram::pbx()
         if (message.startsWith("Action: login"))
             client.write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
     };
-    m_store.WriteSettings({{"comPort", ""},
+    m_store.writeSettings({{"comPort", ""},
                            {"yacPort", "0"},
                            {"AsteriskServer", "127.0.0.1"},
                            {"AsteriskPort", QString::number(server.Port())},
@@ -272,8 +272,8 @@ void tst_MainProgram::pbx()
     frmMain &window = start();
     QVERIFY(!window.cmdDialer()->isEnabled());
     QTRY_VERIFY(window.cmdDialer()->isEnabled());
-    m_program->Answer(QStringLiteral("555-0100"));
-    m_program->Dialer()->OKButton()->click();
+    m_program->answer(QStringLiteral("555-0100"));
+    m_program->dialer()->OKButton()->click();
     QTRY_COMPARE(server.received.size(), 3);
     QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
              server.received[2]);

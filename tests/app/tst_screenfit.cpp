@@ -19,7 +19,7 @@ private slots:
                  {QRect(100, 1000, 600, 500), QRect(100, 1000, 600, 500)},
                  {QRect(0, 0, 143165576, 143165576), QRect(0, 30, 1280, 994)},
                  {QRect(1300, 0, 10000, 10000), QRect(1280, 0, 1920, 1080)}})
-            QCOMPARE(::FitToScreen(requested, areas, 20), fitted);
+            QCOMPARE(::fitToScreen(requested, areas, 20), fitted);
     }
 };
 

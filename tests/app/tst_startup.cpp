@@ -58,9 +58,9 @@ void tst_Startup::run()
     QStringList windowAtBox;
     boxes.onShow = [&](const FakeMessageBox::Shown &) { windowAtBox = window.log; };
 
-    QCOMPARE(Startup(g, startup, store, browser, window, boxes, monitor).Run(), !failed);
+    QCOMPARE(Startup(g, startup, store, browser, window, boxes, monitor).run(), !failed);
     QCOMPARE(monitor.starts, int(setup != "bad port"));
-    QCOMPARE(startup.Failed(), failed);
+    QCOMPARE(startup.failed(), failed);
     QCOMPARE(browser.log.join(' '),
              "pane about:blank" + QString(failed ? "" : " pane http://127.0.0.1:1/start"));
     QCOMPARE(boxes.shown.size(), int(!box.isEmpty()));

@@ -32,14 +32,14 @@ private slots:
     {
         QFETCH(QString, text);
         try {
-            const LineSettings line = LineSettings::Parse(text);
+            const LineSettings line = LineSettings::parse(text);
             const QString stop = QStringList{"1", "1.5", "2"}[int(line.stopBits)];
             QTEST(QString::number(line.speed) + ' ' + line.parity + ' ' +
                       QString::number(line.dataBits) + ' ' + stop,
                   "line");
         } catch (const Failure &failure) {
-            QCOMPARE(failure.Source(), "Serial port");
-            QTEST(failure.Description().section("\"" + text + "\" are not valid: ", 1), "line");
+            QCOMPARE(failure.source(), "Serial port");
+            QTEST(failure.description().section("\"" + text + "\" are not valid: ", 1), "line");
         }
     }
 };

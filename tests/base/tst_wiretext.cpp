@@ -28,7 +28,7 @@ private slots:
     void decode()
     {
         QFETCH(QByteArray, bytes);
-        QTEST(WireText::Decode(bytes), "text");
+        QTEST(WireText::decode(bytes), "text");
     }
 };
 

@@ -9,8 +9,8 @@
 class FakeBrowser : public IBrowser
 {
 public:
-    void Navigate(const QString &url) override { log.append(QStringLiteral("pane ") + url); }
-    void NavigateNamed(const QString &target, const QString &url) override
+    void navigate(const QString &url) override { log.append(QStringLiteral("pane ") + url); }
+    void navigateNamed(const QString &target, const QString &url) override
     {
         log.append(target + QLatin1Char(' ') + url);
     }

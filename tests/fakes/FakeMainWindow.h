@@ -10,11 +10,11 @@
 class FakeMainWindow : public IMainWindow
 {
 public:
-    void RestoreNormal() override { log.append(QStringLiteral("normal")); }
-    void ShowAndActivate() override { setVisible(true, QStringLiteral("show")); }
-    void HideWindow() override { setVisible(false, QStringLiteral("hide")); }
+    void restoreNormal() override { log.append(QStringLiteral("normal")); }
+    void showAndActivate() override { setVisible(true, QStringLiteral("show")); }
+    void hideWindow() override { setVisible(false, QStringLiteral("hide")); }
     // A 0 leaves that value as it is; each other one is logged.
-    void SetGeometryTwips(int l, int t, int w, int h) override
+    void setGeometryTwips(int l, int t, int w, int h) override
     {
         for (auto [field, twips] : {std::pair{&left, l}, {&top, t}, {&width, w}, {&height, h}}) {
             if (twips != 0) {
@@ -23,14 +23,14 @@ public:
             }
         }
     }
-    void SetCaption(const QString &) override {}
+    void setCaption(const QString &) override {}
     void showMonitoring(bool) override {}
-    void SetNetFailVisible(bool shown) override
+    void setNetFailVisible(bool shown) override
     {
         netFailVisible = shown;
         log.append(shown ? QStringLiteral("netfail shown") : QStringLiteral("netfail hidden"));
     }
-    void SetDialerEnabled(bool) override {}
+    void setDialerEnabled(bool) override {}
 
     QStringList log;
     bool visible = true;

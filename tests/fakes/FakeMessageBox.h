@@ -16,11 +16,11 @@ public:
         QString kind, title, text;
     };
 
-    void Critical(const QString &title, const QString &text) override
+    void critical(const QString &title, const QString &text) override
     {
         show({QStringLiteral("critical"), title, text});
     }
-    void Message(const QString &title, const QString &text) override
+    void message(const QString &title, const QString &text) override
     {
         show({QStringLiteral("plain"), title, text});
     }

@@ -16,12 +16,12 @@ public:
     {
         ++starts;
         if (startup)
-            startup->SetFailed(false);
+            startup->setFailed(false);
         if (failWith)
             throw Failure(QStringLiteral("YAC listener"), *failWith);
     }
     void StopMonitor() override {}
-    bool PollEnabled() const override { return pollRuns; }
+    bool pollEnabled() const override { return pollRuns; }
 
     StartupStatus *startup = nullptr;
     int starts = 0;

@@ -9,9 +9,9 @@
 class MemorySettingsStore : public ISettingsStore
 {
 public:
-    QHash<QString, QString> ReadSettings() override { return values; }
+    QHash<QString, QString> readSettings() override { return values; }
     // Records the keys of each call: what went in one replacement, and in what order.
-    void WriteSettings(const KeyValues &keysAndTexts) override
+    void writeSettings(const KeyValues &keysAndTexts) override
     {
         replacements.append(QStringList());
         for (const auto &[key, text] : keysAndTexts) {

@@ -81,7 +81,7 @@ void tst_IniSettingsStore::reads()
         put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
             QFile::ReadGroup | QFile::ReadOther);
     QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
-    const QHash<QString, QString> stored = store.ReadSettings();
+    const QHash<QString, QString> stored = store.readSettings();
     QVERIFY(ownerOnly());
     QCOMPARE(stored.value(key == "URLs" ? "URL" : key), loaded);
     if (key == "URL" && (lines.isNull() || !loaded.contains(',')))
@@ -143,15 +143,15 @@ void tst_IniSettingsStore::writes()
     setrlimit(RLIMIT_FSIZE, &small);
     QString failure;
     try {
-        store.WriteSettings({{"startx", "1920"},
+        store.writeSettings({{"startx", "1920"},
                              {"URL", "http://h/?a=*,b"},
                              {"Target", QString::fromUtf8("Caf\xc3\xa9")}});
     } catch (const Failure &f) {
-        failure = f.Text();
+        failure = f.text();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(failure,
-             reason.isEmpty() ? reason : "Settings: cannot " + reason.arg(store.FilePath()));
+             reason.isEmpty() ? reason : "Settings: cannot " + reason.arg(store.filePath()));
     QFile file(path());
     QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)", after);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), qsizetype(before != "(a folder)"));

@@ -31,8 +31,8 @@ private slots:
         QFETCH(QString, tmpl);
         QFETCH(QString, number);
         QFETCH(QString, name);
-        QTEST(::FillTemplate(tmpl, number, name, CodePage::Utf8), "utf8");
-        QTEST(::FillTemplate(tmpl, number, name, CodePage::Windows1252), "cp1252");
+        QTEST(::fillTemplate(tmpl, number, name, CodePage::Utf8), "utf8");
+        QTEST(::fillTemplate(tmpl, number, name, CodePage::Windows1252), "cp1252");
     }
 };
 

@@ -118,7 +118,7 @@ void tst_frmConfig::buttons()
     const Row &row = rows()[index];
     Settings g;
     StartupStatus startup;
-    startup.SetFailed(row.startupFailed);
+    startup.setFailed(row.startupFailed);
     MemorySettingsStore memory;
     FakeMainWindow window;
     FakeMonitor monitor;
@@ -135,16 +135,16 @@ void tst_frmConfig::buttons()
     entry.close();
     FakeMessageBox boxes;
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
-    opener.Open();
-    QPointer<frmConfig> dialog = opener.Current();
+    opener.open();
+    QPointer<frmConfig> dialog = opener.current();
     QCOMPARE(dialog->size(), QSize(502, 657)); // 7530 x 9855 twips, and no other
     // Below the buttons, after them in the tab order.
-    const QWidget *context = dialog->Control("txtAContext");
+    const QWidget *context = dialog->control("txtAContext");
     QCOMPARE(QRect(context->mapTo(dialog, QPoint()), context->size()), QRect(136, 616, 177, 19));
     QWidget *next = dialog->cmdCancel()->nextInFocusChain();
     while (next->focusPolicy() == Qt::NoFocus)
         next = next->nextInFocusChain();
-    QCOMPARE(next, dialog->Control("txtAChannel"));
+    QCOMPARE(next, dialog->control("txtAChannel"));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QTRY_COMPARE(dialog->frameGeometry().center(), dialog->screen()->geometry().center());
     for (const QLabel *label : dialog->findChildren<QLabel *>()) // no text cut short
@@ -152,11 +152,11 @@ void tst_frmConfig::buttons()
                  qPrintable(label->text()));
 
     const auto field = [&](const QString &key) {
-        return dialog->Control(qPrintable(ConfigControlName(qPrintable(key))));
+        return dialog->control(qPrintable(configControlName(qPrintable(key))));
     };
     for (const auto &[key, text] : row.shows) {
         auto *list = qobject_cast<QComboBox *>(field(key));
-        QCOMPARE(list ? list->currentText() : dialog->Texts().value(key), text);
+        QCOMPARE(list ? list->currentText() : dialog->texts().value(key), text);
     }
     for (const auto &[key, text] : row.types) {
         if (auto *list = qobject_cast<QComboBox *>(field(key)))
@@ -164,14 +164,14 @@ void tst_frmConfig::buttons()
         else // a check box takes "1" or "0"
             field(key)->setProperty(field(key)->inherits("QCheckBox") ? "checked" : "text", text);
     }
-    const ConfigController::Texts typed = dialog->Texts();
+    const ConfigController::Texts typed = dialog->texts();
     QSignalSpy end(&opener, &ConfigOpener::endProgram);
     for (const Press press : row.presses) {
-        QVERIFY(dialog && opener.Current() == dialog && !window.visible);
+        QVERIFY(dialog && opener.current() == dialog && !window.visible);
         QCOMPARE(dialog->cmdCancel()->isEnabled(), !row.startupFailed);
         if (press == Press::Reopen) {
-            window.ShowAndActivate();
-            opener.Open();
+            window.showAndActivate();
+            opener.open();
         } else if (press == Press::Close) {
             dialog->close();
         } else if (press == Press::Escape || press == Press::Enter) {
@@ -197,7 +197,7 @@ void tst_frmConfig::buttons()
     QCOMPARE(window.visible, row.after == "closed"); // the main window comes back
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
-        QCOMPARE(dialog->Texts(), typed);
+        QCOMPARE(dialog->texts(), typed);
     QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
     QCOMPARE(entry.readAll() == kUsers, row.entry == Entry::Users);
 }

@@ -59,7 +59,7 @@ void tst_LoadSettings::loads()
     try {
         LoadSettings(g, store, window);
     } catch (const Failure &f) {
-        failure = f.Text();
+        failure = f.text();
     }
     if (loaded == "!") {
         QVERIFY2(failure.startsWith("Settings: \"" + key + "\" holds \"" + text + '"'),
@@ -69,9 +69,9 @@ void tst_LoadSettings::loads()
     }
     QCOMPARE(failure, QString());
     QStringList record;
-    for (const SettingsTable::Row &each : SettingsTable::Rows())
+    for (const SettingsTable::Row &each : SettingsTable::rows())
         record.append(each.key + ('=' + each.text(g)));
-    const SettingsTable::Row *row = SettingsTable::Find(key);
+    const SettingsTable::Row *row = SettingsTable::find(key);
     QCOMPARE(row ? row->text(g) : record.join('|'), loaded);
     QCOMPARE(QList<int>({window.left, window.top, window.width, window.height}),
              QList<int>({g.startx, g.starty, g.startw, g.starth}));

@@ -50,13 +50,13 @@ private slots:
         AmiFramer framer(64);
         QList<QByteArrayList> got;
         for (const QByteArray &read : reads) {
-            const AmiFramer::Frames &frames = framer.Feed(read);
+            const AmiFramer::Frames &frames = framer.feed(read);
             got.append(frames.greeting.isEmpty() ? QByteArrayList()
                                                  : QByteArrayList{frames.greeting.toByteArray()});
             for (const QByteArrayView message : frames.messages)
                 got.last().append(message.toByteArray());
         }
-        QVERIFY2(framer.PeakTailSize() <= 65, qPrintable(QString::number(framer.PeakTailSize())));
+        QVERIFY2(framer.peakTailSize() <= 65, qPrintable(QString::number(framer.peakTailSize())));
         QTEST(got, "frames");
     }
 };

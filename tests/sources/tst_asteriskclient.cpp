@@ -129,31 +129,31 @@ class tst_AsteriskClient : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Rig> r;
+    std::unique_ptr<Rig> m_r;
 
 private slots:
     void init()
     {
-        r.reset(new Rig);
-        QVERIFY(kOk.size() == 15168 && kFailed.size() == 81 && r->g.AsteriskPort > 0);
+        m_r.reset(new Rig);
+        QVERIFY(kOk.size() == 15168 && kFailed.size() == 81 && m_r->g.AsteriskPort > 0);
     }
-    void cleanup() { r.reset(); }
+    void cleanup() { m_r.reset(); }
 
     void session()
     {
-        r->client.SetIntervals({.fail = 200, .keepAliveReply = 1000});
-        r->replayCapture();
-        r->client.ConnectAsterisk();
-        QTRY_COMPARE(r->server.received, (QByteArrayList{kLogin, kEvents}));
-        QVERIFY(!r->window.netFailVisible);
-        QCOMPARE(r->atimer.Interval(), 45000);
+        m_r->client.setIntervals({.fail = 200, .keepAliveReply = 1000});
+        m_r->replayCapture();
+        m_r->client.ConnectAsterisk();
+        QTRY_COMPARE(m_r->server.received, (QByteArrayList{kLogin, kEvents}));
+        QVERIFY(!m_r->window.netFailVisible);
+        QCOMPARE(m_r->atimer.Interval(), 45000);
         // Of the capture's two DialBegin events only the dialplan's Dial() has a caller.
-        QTRY_COMPARE(r->bytesIn, kPingReply);
-        QCOMPARE(r->pop.calls, (QList<QPair<QString, QString>>{{"5551234567", "Front Desk"}}));
+        QTRY_COMPARE(m_r->bytesIn, kPingReply);
+        QCOMPARE(m_r->pop.calls, (QList<QPair<QString, QString>>{{"5551234567", "Front Desk"}}));
         for (const qint64 pongs : {1, 2}) { // an answered keep-alive keeps the link
-            emit r->atimer.Tick();
-            QCOMPARE(r->state(), State::sckConnected);
-            QTRY_COMPARE(r->bytesIn, kPingReply + pongs * (kPongEnd - kPingReply));
+            emit m_r->atimer.tick();
+            QCOMPARE(m_r->state(), State::sckConnected);
+            QTRY_COMPARE(m_r->bytesIn, kPingReply + pongs * (kPongEnd - kPingReply));
         }
 
         // A caller named like the login's refusal or the greeting is just a caller, even
@@ -161,35 +161,35 @@ private slots:
         const QByteArray dial = "Event: DialBegin\r\nCallerIDNum: 5550001111\r\nCallerIDName: "
                                 "Message: Authentication failed\r\nConnectedLineName: Asterisk "
                                 "Call Manager/22.0.0\r\nDestChannel: SIP/101\r\n\r\n";
-        r->write(dial.first(40));
-        r->write(dial.sliced(40));
-        QCOMPARE(r->pop.calls.last().second, QStringLiteral("Message: Authentication failed"));
-        QCOMPARE(r->state(), State::sckConnected);
-        QCOMPARE(r->count(kLogin), 1);
+        m_r->write(dial.first(40));
+        m_r->write(dial.sliced(40));
+        QCOMPARE(m_r->pop.calls.last().second, QStringLiteral("Message: Authentication failed"));
+        QCOMPARE(m_r->state(), State::sckConnected);
+        QCOMPARE(m_r->count(kLogin), 1);
         // Data while the socket is not connected is left unread.
-        r->wsAst.state = State::sckClosing;
-        r->write(dial);
-        r->wsAst.state.reset();
-        QCOMPARE(r->pop.calls.size(), 2);
+        m_r->wsAst.state = State::sckClosing;
+        m_r->write(dial);
+        m_r->wsAst.state.reset();
+        QCOMPARE(m_r->pop.calls.size(), 2);
 
         // A keep-alive that cannot be sent shows the mark at once; the next tick reconnects.
-        r->wsAst.failSends = true;
-        emit r->atimer.Tick();
-        QVERIFY(r->window.netFailVisible);
-        r->wsAst.failSends = false;
-        QTRY_COMPARE(r->count(kEvents), 2);
+        m_r->wsAst.failSends = true;
+        emit m_r->atimer.tick();
+        QVERIFY(m_r->window.netFailVisible);
+        m_r->wsAst.failSends = false;
+        QTRY_COMPARE(m_r->count(kEvents), 2);
         // The PBX hangs up: the mark at once, and at the next tick a new session.
-        r->window.log.clear();
-        r->server.Client()->disconnectFromHost();
-        QTRY_COMPARE(r->window.log, QStringList{QStringLiteral("netfail shown")});
-        QTRY_COMPARE(r->count(kEvents), 3);
-        QVERIFY(!r->window.netFailVisible);
+        m_r->window.log.clear();
+        m_r->server.Client()->disconnectFromHost();
+        QTRY_COMPARE(m_r->window.log, QStringList{QStringLiteral("netfail shown")});
+        QTRY_COMPARE(m_r->count(kEvents), 3);
+        QVERIFY(!m_r->window.netFailVisible);
         // The PBX falls silent: no answer to the keep-alive in time, so dropped, marked and
         // tried afresh, with a PBX that greets and accepts the login in one read.
-        r->replayCapture(true);
-        emit r->atimer.Tick();
-        QTRY_VERIFY(r->window.netFailVisible);
-        QTRY_COMPARE(r->count(kEvents), 4);
+        m_r->replayCapture(true);
+        emit m_r->atimer.tick();
+        QTRY_VERIFY(m_r->window.netFailVisible);
+        QTRY_COMPARE(m_r->count(kEvents), 4);
     }
 
     // What a confirmed number sends to the PBX, and what the user is told of the answer.
@@ -204,15 +204,15 @@ private slots:
     {
         QFETCH(int, index);
         const Dial &row = kDials[index];
-        r->g.AsteriskChannel = QString::fromUtf8(row.channel);
-        r->g.AsteriskContext = QStringLiteral("from-internal");
-        r->replayCapture();
-        r->client.ConnectAsterisk();
-        QTRY_COMPARE(r->count(kEvents), 1);
-        QCOMPARE(r->pbx.canDial(), !r->g.AsteriskChannel.isEmpty()); // as "&Dial" shows
+        m_r->g.AsteriskChannel = QString::fromUtf8(row.channel);
+        m_r->g.AsteriskContext = QStringLiteral("from-internal");
+        m_r->replayCapture();
+        m_r->client.ConnectAsterisk();
+        QTRY_COMPARE(m_r->count(kEvents), 1);
+        QCOMPARE(m_r->pbx.canDial(), !m_r->g.AsteriskChannel.isEmpty()); // as "&Dial" shows
         QByteArray id, answer;
-        const qint64 before = r->bytesIn;
-        r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
+        const qint64 before = m_r->bytesIn;
+        m_r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
             if (message == kPing)
                 return;
             id = AmiField::value(message, "ActionID").value_or("").toByteArray();
@@ -228,62 +228,63 @@ private slots:
             client.write(answer);
         };
         const QString typed = QString::fromUtf8(row.typed);
-        r->pbx.dial(typed.startsWith("tel:") ? *TelLink::dialNumber(QUrl(typed)) : typed);
-        emit r->atimer.Tick(); // its keep-alive comes after anything the dial sent
-        QTRY_COMPARE(r->count(kPing), 1);
-        QTRY_COMPARE(r->bytesIn, before + answer.size());
+        m_r->pbx.dial(typed.startsWith("tel:") ? *TelLink::dialNumber(QUrl(typed)) : typed);
+        emit m_r->atimer.tick(); // its keep-alive comes after anything the dial sent
+        QTRY_COMPARE(m_r->count(kPing), 1);
+        QTRY_COMPARE(m_r->bytesIn, before + answer.size());
         QCoreApplication::processEvents(); // the box comes after the answer's read
         const QByteArray exten = row.exten;
         const QByteArray sent = "Action: Originate\r\nChannel: PJSIP/101\r\nContext: from-internal"
                                 "\r\nExten: " +
                                 exten + "\r\nPriority: 1\r\nCallerID: " + exten +
                                 "\r\nTimeout: 30000\r\nAsync: true\r\nActionID: " + id + "\r\n\r\n";
-        QCOMPARE(r->server.received.mid(2),
+        QCOMPARE(m_r->server.received.mid(2),
                  (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
         QVERIFY2(exten.isEmpty() || id.startsWith("ringscout-"), id);
-        QCOMPARE(r->box.shown.size(), int(*row.box != 0));
-        for (const FakeMessageBox::Shown &shown : r->box.shown)
+        QCOMPARE(m_r->box.shown.size(), int(*row.box != 0));
+        for (const FakeMessageBox::Shown &shown : m_r->box.shown)
             QVERIFY2(shown.title == "Ringscout" && shown.text.endsWith(row.box),
                      qPrintable(shown.text));
-        r->server.Client()->disconnectFromHost();
-        QTRY_VERIFY(!r->pbx.canDial());
+        m_r->server.Client()->disconnectFromHost();
+        QTRY_VERIFY(!m_r->pbx.canDial());
     }
 
     // One box, standing open as a modal box does, for three refusals; the wait doubles up to
     // its bound.
     void refusedLogin()
     {
-        r->client.SetIntervals({.fail = 40, .refusedFirst = 100, .refusedMax = 350});
-        r->refuseLogins();
+        m_r->client.setIntervals({.fail = 40, .refusedFirst = 100, .refusedMax = 350});
+        m_r->refuseLogins();
         QList<int> waits; // the timer's interval after each refusal
-        QObject::connect(&r->client, &AsteriskClient::loginRefused,
-                         [&] { waits.append(r->atimer.Interval()); });
+        QObject::connect(&m_r->client, &AsteriskClient::loginRefused,
+                         [&] { waits.append(m_r->atimer.Interval()); });
         QList<int> seen;   // state, mark and timer interval as the first box opens
         QList<int> closed; // logins and boxes as it closes, and the wait after each refusal
-        r->box.onShow = [&](const FakeMessageBox::Shown &) {
+        m_r->box.onShow = [&](const FakeMessageBox::Shown &) {
             if (!seen.isEmpty())
                 return;
-            seen = {r->state(), r->window.netFailVisible, r->atimer.Interval()};
-            QTRY_VERIFY(r->count(kLogin) >= 3 && !r->state());
-            closed = QList<int>{r->count(kLogin), int(r->box.shown.size())} + waits;
+            seen = {m_r->state(), m_r->window.netFailVisible, m_r->atimer.Interval()};
+            QTRY_VERIFY(m_r->count(kLogin) >= 3 && !m_r->state());
+            closed = QList<int>{m_r->count(kLogin), int(m_r->box.shown.size())} + waits;
         };
-        r->client.ConnectAsterisk();
+        m_r->client.ConnectAsterisk();
         QTRY_VERIFY(!closed.isEmpty());
         QCOMPARE(closed, (QList<int>{3, 1, 100, 200, 350}));
-        QCOMPARE(r->box.shown[0].text, QStringLiteral("Authentication Failed to Asterisk Server"));
+        QCOMPARE(m_r->box.shown[0].text,
+                 QStringLiteral("Authentication Failed to Asterisk Server"));
         QCOMPARE(seen, (QList<int>{State::sckClosed, true, 100}));
-        const auto &at = r->server.connectedAt;
+        const auto &at = m_r->server.connectedAt;
         QVERIFY2(at[1] - at[0] >= 95 && at[2] - at[1] >= 190, qPrintable(QString::number(at[2])));
     }
 
     // A secret that holds a line break is never sent: its rest would be an action of its own.
     void lineBreakInSecret()
     {
-        r->g.AsteriskPassword = QStringLiteral("test123\r\nAction: Command");
-        r->replayCapture();
-        r->client.ConnectAsterisk();
-        QTRY_VERIFY(r->window.netFailVisible && r->state() == State::sckClosed);
-        QCOMPARE(r->server.received, QByteArrayList{});
+        m_r->g.AsteriskPassword = QStringLiteral("test123\r\nAction: Command");
+        m_r->replayCapture();
+        m_r->client.ConnectAsterisk();
+        QTRY_VERIFY(m_r->window.netFailVisible && m_r->state() == State::sckClosed);
+        QCOMPARE(m_r->server.received, QByteArrayList{});
     }
 
     // Incomplete settings never connect, and leave a working connection alone; once that
@@ -298,26 +299,26 @@ private slots:
     void incompleteSettings()
     {
         QFETCH(Spoil, spoil);
-        QCOMPARE(r->atimer.Interval(), 2000);
-        const Settings good = r->g;
-        spoil(r->g);
-        r->client.ConnectAsterisk();
-        emit r->atimer.Tick();
-        QCOMPARE(r->state(), State::sckClosed);
-        QCOMPARE(r->window.log, QStringList{QStringLiteral("netfail hidden")});
+        QCOMPARE(m_r->atimer.Interval(), 2000);
+        const Settings good = m_r->g;
+        spoil(m_r->g);
+        m_r->client.ConnectAsterisk();
+        emit m_r->atimer.tick();
+        QCOMPARE(m_r->state(), State::sckClosed);
+        QCOMPARE(m_r->window.log, QStringList{QStringLiteral("netfail hidden")});
 
-        r->g = good;
-        r->replayCapture();
-        r->client.ConnectAsterisk();
-        QTRY_COMPARE(r->count(kEvents), 1);
-        spoil(r->g);
-        r->client.ConnectAsterisk();
-        QVERIFY(!r->window.netFailVisible);
-        QCOMPARE(r->state(), State::sckConnected);
-        r->server.Client()->disconnectFromHost();
-        QTRY_COMPARE(r->state(), State::sckClosed);
-        emit r->atimer.Tick();
-        QCOMPARE(r->state(), State::sckClosed);
+        m_r->g = good;
+        m_r->replayCapture();
+        m_r->client.ConnectAsterisk();
+        QTRY_COMPARE(m_r->count(kEvents), 1);
+        spoil(m_r->g);
+        m_r->client.ConnectAsterisk();
+        QVERIFY(!m_r->window.netFailVisible);
+        QCOMPARE(m_r->state(), State::sckConnected);
+        m_r->server.Client()->disconnectFromHost();
+        QTRY_COMPARE(m_r->state(), State::sckClosed);
+        emit m_r->atimer.tick();
+        QCOMPARE(m_r->state(), State::sckClosed);
     }
 };
 

@@ -87,13 +87,13 @@ private slots:
         connect(m_Winsock1.get(), &ISocketControl::ConnectionRequest, this, [this](qintptr id) {
             if (std::exchange(m_stealNext, false)) {
                 m_Winsock1->Accept(id);
-                m_Winsock1->CloseConnection();
+                m_Winsock1->closeConnection();
             }
         });
         m_yac = std::make_unique<YacListener>(m_settings, *m_Winsock1, m_pop);
         // Long, so that a slow machine never ends a message between two of its pieces.
-        m_yac->SetQuietGap(3000);
-        m_yac->SetConnectionTimeout(10000);
+        m_yac->setQuietGap(3000);
+        m_yac->setConnectionTimeout(10000);
         m_yac->ListenYac();
     }
 
@@ -125,9 +125,9 @@ private slots:
         QFETCH(Pieces, pieces);
         QFETCH(QString, end);
         if (end == "quiet")
-            m_yac->SetQuietGap(200);
+            m_yac->setQuietGap(200);
         if (end == "timeout")
-            m_yac->SetConnectionTimeout(500);
+            m_yac->setConnectionTimeout(500);
         serve(pieces, end == "close");
         QTEST(m_pop.calls, "calls");
         nextCallPops();
@@ -137,7 +137,7 @@ private slots:
     // last to arrive is left on screen; none is dropped unseen.
     void serversThatConnectTogether()
     {
-        m_yac->SetQuietGap(100);
+        m_yac->setQuietGap(100);
         // Nothing runs the listener meanwhile, so all wait in the system.
         QTcpSocket servers[12];
         Calls expected;
@@ -196,7 +196,7 @@ private slots:
         control.SetRemoteHost(peer == "no host" ? QString() : QStringLiteral("127.0.0.1"));
         control.SetRemotePort(server.serverPort());
         QSignalSpy errors(&control, &ISocketControl::Error);
-        QSignalSpy peerClosed(&control, &ISocketControl::PeerClosed);
+        QSignalSpy peerClosed(&control, &ISocketControl::peerClosed);
         qsizetype eventsAtClose = -1;
         const auto closeNow = [&] {
             control.Close();
@@ -205,7 +205,7 @@ private slots:
         };
         QObject context;
         QObject::connect(&control, &ISocketControl::DataArrival, &context, closeNow);
-        QObject::connect(&control, &ISocketControl::PeerClosed, &context, closeNow);
+        QObject::connect(&control, &ISocketControl::peerClosed, &context, closeNow);
         QObject::connect(&control, &ISocketControl::Error, &context, closeNow);
         control.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(eventsAtClose >= 0, 5000);
