@@ -22,7 +22,12 @@ void DialerOpener::cmdDialer_Click()
         m_frmDialer = std::make_unique<frmDialer>();
         connect(m_frmDialer.get(), &frmDialer::numberConfirmed, this,
                 [this](const QString &number) {
-                    m_dialler.dial(number);
+                    // The way to dial may have gone while the dialer was up: say so rather
+                    // than keep the number for a line that may never come.
+                    if (m_dialler.canDial())
+                        m_dialler.dial(number);
+                    else
+                        tellNothingToDialWith();
                     m_window.showAndActivate();
                 });
         connect(m_frmDialer.get(), &frmDialer::dismissed, this,
@@ -36,13 +41,18 @@ void DialerOpener::dialFromPage(const QString &number)
 {
     // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
     if (!m_dialler.canDial()) {
-        // Without the page's number, which is the page's text, not ours.
-        m_box.message(QString::fromUtf8(Version::Title),
-                      QStringLiteral("There is nothing to dial the number with: no modem is "
-                                     "open, and dialling through the PBX needs a Desk Phone in "
-                                     "the Options dialog and a logged-in Asterisk connection."));
+        tellNothingToDialWith();
         return;
     }
     cmdDialer_Click();
     m_frmDialer->txtNumber()->setText(number);
+}
+
+// Without the number, which may be a page's text, not ours.
+void DialerOpener::tellNothingToDialWith()
+{
+    m_box.message(QString::fromUtf8(Version::Title),
+                  QStringLiteral("There is nothing to dial the number with: no modem is open, "
+                                 "and dialling through the PBX needs a Desk Phone in the Options "
+                                 "dialog and a logged-in Asterisk connection."));
 }

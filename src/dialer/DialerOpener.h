@@ -31,6 +31,8 @@ public:
     frmDialer *dialer() const { return m_frmDialer.get(); }
 
 private:
+    void tellNothingToDialWith();
+
     IMainWindow &m_window;
     IDialler &m_dialler;
     IMessageBox &m_box;

@@ -208,10 +208,20 @@ void tst_MainProgram::browser()
     QTRY_VERIFY(web.Requests().contains(QStringLiteral("/tabs")) && engine.pane()->focusProxy());
     window.setDialerEnabled(true);
     window.cmdQuit()->setFocus();
+    const auto holds = [](const QWidget *widget) {
+        return widget->hasFocus() || widget->isAncestorOf(QApplication::focusWidget());
+    };
     for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // an empty page hands it on
-        const QWidget *want = window.findChild<QWidget *>(next);   // the pane: the engine's widget
-        QTRY_VERIFY2(want->hasFocus() || want->isAncestorOf(QApplication::focusWidget()), next);
+        const QWidget *want = window.findChild<QWidget *>(next); // the pane: the engine's widget
+        // An empty page hands Tab on, though the engine may first spend one on the document.
+        for (int tab = 0; tab < 2 && !holds(want); ++tab) {
+            if (tab > 0 && !holds(engine.pane()))
+                break;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QTest::qWaitFor([&] { return holds(want); }, 3000))
+                break;
+        }
+        QVERIFY2(holds(want), next);
     }
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
@@ -277,8 +287,14 @@ void tst_MainProgram::pbx()
     QTRY_COMPARE(server.received.size(), 3);
     QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
              server.received[2]);
+    // The link drops while the dialer is up: OK says so instead of keeping the number.
+    m_program->answer(QStringLiteral("555-0101"));
+    const qsizetype boxes = m_box.shown.size();
     server.Client()->disconnectFromHost();
     QTRY_VERIFY(!window.cmdDialer()->isEnabled());
+    m_program->dialer()->OKButton()->click();
+    QCOMPARE(m_box.shown.size(), boxes + 1);
+    QVERIFY(m_box.shown.last().text.startsWith("There is nothing to dial the number with"));
 }
 
 int main(int argc, char *argv[])
