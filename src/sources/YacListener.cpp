@@ -122,7 +122,9 @@ void YacListener::finishConnection()
         qCDebug(lcYac).nospace() << "message dropped (" << verdict.reason << "): " << text.left(80);
         return;
     }
-    qCDebug(lcYac) << "call: name" << verdict.call->name << "number" << verdict.call->number;
+    // Cut short: a hostile server may send up to the read limit.
+    qCDebug(lcYac) << "call: name" << verdict.call->name.left(80) << "number"
+                   << verdict.call->number.left(80);
     m_pop.ShowCaller(verdict.call->number, verdict.call->name);
 }
 
