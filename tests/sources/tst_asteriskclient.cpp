@@ -209,6 +209,7 @@ private slots:
         m_r->replayCapture();
         m_r->client.ConnectAsterisk();
         QTRY_COMPARE(m_r->count(kEvents), 1);
+        QTRY_COMPARE(m_r->bytesIn, kPingReply); // the events' answer, read whole
         QCOMPARE(m_r->pbx.canDial(), !m_r->g.AsteriskChannel.isEmpty()); // as "&Dial" shows
         QByteArray id, answer;
         const qint64 before = m_r->bytesIn;
