@@ -10,14 +10,20 @@ namespace {
 
 const QString kMainWindow = QStringLiteral("Ringscout v1.2.17 - Belvane");
 
-// Runs xdotool and gives its output and a space, or null when it fails (no window matched).
+// Runs xdotool and gives its output and a space, or null when it fails (no window matched) or
+// does not end in 10 s.
 QString xdotool(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
-    process.waitForFinished(10000);
-    return process.exitCode() == 0 ? QString::fromLatin1(process.readAllStandardOutput() + ' ')
-                                   : QString();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return {};
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+               ? QString::fromLatin1(process.readAllStandardOutput() + ' ')
+               : QString();
 }
 
 // xdotool's arguments to find the program's visible window titled exactly `title`.
@@ -27,14 +33,16 @@ QStringList find(const QString &title)
 }
 
 // Waits for the program's window titled exactly `title`, focuses it and types into it:
-// xdotool key names ("Tab", "alt+o", "1"). False when no such window came up in 30 s.
+// xdotool key names ("Tab", "alt+o", "1"). A window that has just come up may not take the
+// focus yet, so finding and focusing are tried again. False when that did not succeed in 60 s.
 bool typeInto(const QString &title, const QStringList &keys)
 {
-    QString window;
-    for (int wait = 0; window.isEmpty() && wait < 300; ++wait, QTest::qWait(100))
-        window = xdotool(find(title)).section('\n', 0, 0);
-    return !window.isEmpty() && !xdotool({"windowfocus", "--sync", window}).isNull() &&
-           !xdotool(QStringList{"key", "--delay", "50"} + keys).isNull();
+    for (int wait = 0; wait < 600; ++wait, QTest::qWait(100)) {
+        const QString window = xdotool(find(title)).section('\n', 0, 0);
+        if (!window.isEmpty() && !xdotool({"windowfocus", "--sync", window}).isNull())
+            return !xdotool(QStringList{"key", "--delay", "50"} + keys).isNull();
+    }
+    return false;
 }
 
 } // namespace
@@ -109,16 +117,21 @@ void tst_Program::pops()
     const auto logged = [&](const QString &text) {
         return (log += program.process.readAllStandardError()).contains(text.toUtf8());
     };
+    const auto soFar = [&] { // the log so far, for a failure's message
+        logged({});
+        return log.constData();
+    };
     if (yac) {
         // A stored size of 143 million pixels: the window must fit the screen instead.
         program.Set("startw", "2147483647");
         program.Set("starth", "2147483647");
         QVERIFY(program.Start());
-        QVERIFY(typeInto("Modem Initialization Failure", {"Return"}));
+        QVERIFY2(typeInto("Modem Initialization Failure", {"Return"}), soFar());
         // The focus starts on the API port; the YAC port is five fields on. Then OK.
-        QVERIFY(typeInto("Options - Ringscout v1.2.17",
-                         QStringList{"Tab", "Tab", "Tab", "Tab", "Tab"} +
-                             port.split(QString(), Qt::SkipEmptyParts) + QStringList{"alt+o"}));
+        QVERIFY2(typeInto("Options - Ringscout v1.2.17",
+                          QStringList{"Tab", "Tab", "Tab", "Tab", "Tab"} +
+                              port.split(QString(), Qt::SkipEmptyParts) + QStringList{"alt+o"}),
+                 soFar());
         const QString screen = xdotool({"getdisplaygeometry"}).trimmed().replace(' ', 'x');
         QTRY_VERIFY(xdotool(find(kMainWindow) + QStringList{"getwindowgeometry"})
                         .contains("Geometry: " + screen + '\n'));
@@ -174,7 +187,7 @@ void tst_Program::pops()
          ++click, QTest::qWait(500))
         xdotool(find(kMainWindow) +
                 QStringList{"mousemove", "--window", "%1", "300", "300", "click", "1"});
-    QVERIFY(typeInto(answer, {"Return"}));
+    QVERIFY2(typeInto(answer, {"Return"}), soFar());
     if (modem)
         QTRY_VERIFY_WITH_TIMEOUT(said("< ATDT +1-555-0100<CR>\n"), 5000);
     QCOMPARE(program.process.state(), QProcess::Running);
