@@ -69,9 +69,9 @@ QString AutostartEntry::filePath() const
 QString AutostartEntry::program() const
 {
     const QString onPath = QStandardPaths::findExecutable(kCommand);
-    const QString program = QFileInfo(m_program).canonicalFilePath();
-    if (program.isEmpty() ||
-        (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == program))
+    const QString canonical = QFileInfo(m_program).canonicalFilePath();
+    if (canonical.isEmpty() ||
+        (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == canonical))
         return kCommand;
     if (std::any_of(m_program.begin(), m_program.end(), [](QChar c) {
             return c == QLatin1Char('%') || c.category() == QChar::Other_Control;
