@@ -23,6 +23,9 @@ if [ ! -e "${XDG_CONFIG_HOME:-$HOME/.config}/Belvane.ini" ]; then
     fi
     echo "No settings of yours yet: starting with the demo settings in $ini."
     echo "Make a call:  build/src/sim/ringscout-sim yac \"JOHN SMITH\" 5551234567"
+    # The simulated modem links its port where this Ringscout looks: in the demo's folder.
+    printf 'A modem (then Com Port 3 in Settings):  XDG_CONFIG_HOME=%q %s\n' \
+        "$XDG_CONFIG_HOME" "build/src/sim/ringscout-sim modem --port 3"
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "No display found; starting Ringscout in a virtual X display (xvfb-run)."

@@ -6,12 +6,19 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcAutostart, "ringscout.settings", QtWarningMsg)
 
 const QString kCommand = QStringLiteral("ringscout");
 
@@ -36,6 +43,12 @@ QString execArgument(QString argument)
     return argument.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
 }
 
+// A string value: "\" escaped (no line breaks reach it).
+QString stringValue(QString text)
+{
+    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+}
+
 } // namespace
 
 AutostartEntry::AutostartEntry(QString desktopId, QString program, QString configDir)
@@ -50,45 +63,64 @@ QString AutostartEntry::filePath() const
 }
 
 // The running program by its path, so that a build started from its folder starts again; by
-// its name where that is the one on PATH (the installed program), which survives a move.
-QString AutostartEntry::execLine() const
+// its name where that is the one on PATH (the installed program), which survives a move, and
+// where the desktop cannot start it by its path: GLib looks for an Exec line's program before
+// it reads "%%" as "%", and a line break ends the line.
+QString AutostartEntry::program() const
 {
     const QString onPath = QStandardPaths::findExecutable(kCommand);
-    const QString program = QFileInfo(m_program).canonicalFilePath();
-    const bool printable = std::none_of(m_program.begin(), m_program.end(), [](QChar c) {
-        return c.category() == QChar::Other_Control;
-    });
-    if (program.isEmpty() || !printable ||
-        (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == program))
+    const QString canonical = QFileInfo(m_program).canonicalFilePath();
+    if (canonical.isEmpty() ||
+        (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == canonical))
         return kCommand;
-    return execArgument(m_program);
+    if (std::any_of(m_program.begin(), m_program.end(), [](QChar c) {
+            return c == QLatin1Char('%') || c.category() == QChar::Other_Control;
+        })) {
+        qCWarning(lcAutostart).nospace()
+            << "the autostart entry starts ringscout from PATH"
+            << (onPath.isEmpty() ? ", where there is none now," : "")
+            << " as the desktop cannot start " << m_program << " by its path";
+        return kCommand;
+    }
+    return m_program;
 }
 
+// TryExec: a session skips the entry once its program is gone (a purged package).
 QByteArray AutostartEntry::text() const
 {
+    const QString command = program();
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Ringscout\n"
                           "Comment=Show your search page for the caller while the telephone "
                           "rings\n"
                           "Exec=%1\n"
-                          "Icon=%2\n"
+                          "TryExec=%2\n"
+                          "Icon=%3\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execLine(), m_desktopId)
+        .arg(command == kCommand ? kCommand : execArgument(command), stringValue(command),
+             m_desktopId)
         .toUtf8();
 }
 
+// A new file beside the entry, renamed over it: a symbolic link in its place is replaced, never
+// written through (QSaveFile would write to the link's target).
 void AutostartEntry::write() const
 {
     const QString path = filePath();
     const QByteArray bytes = text();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
         fail(QStringLiteral("write"), path, file.errorString());
+    if (::fsync(file.handle()) != 0 || std::rename(QFile::encodeName(file.fileName()).constData(),
+                                                   QFile::encodeName(path).constData()) != 0)
+        fail(QStringLiteral("write"), path, QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
 }
 
+// Unlinks the entry: a symbolic link goes, its target stays.
 void AutostartEntry::remove() const
 {
     QFile file(filePath());

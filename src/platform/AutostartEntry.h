@@ -15,14 +15,15 @@ public:
 
     QString filePath() const;
     QByteArray text() const;
-    // Replaces the entry in one step, so a session never starts from half a file. Throws
-    // Failure.
+    // Replaces the entry in one step, so a session never starts from half a file; a symbolic
+    // link in its place is replaced, not followed. Throws Failure.
     void write() const;
-    // Takes the entry away; none there is no fault. Throws Failure.
+    // Takes the entry away (a symbolic link, not its target); none there is no fault. Throws
+    // Failure.
     void remove() const;
 
 private:
-    QString execLine() const;
+    QString program() const;
 
     QString m_desktopId;
     QString m_program;
