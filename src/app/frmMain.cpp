@@ -4,8 +4,8 @@
 #include "app/Layout.h"
 #include "app/MainControls.h"
 #include "app/NetFailMark.h"
-#include "app/ScreenFit.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenFit.h"
 
 #include <QEvent>
 #include <QGuiApplication>
