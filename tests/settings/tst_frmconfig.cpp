@@ -1,4 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/MainControls.h"
+#include "app/frmMain.h"
+#include "dialer/DialerControls.h"
+#include "dialer/frmDialer.h"
+#include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
@@ -9,11 +14,16 @@
 #include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
+
+#include <span>
 
 // The Options dialog as a real widget on the offscreen platform, 96 dpi: 15 twips a pixel.
 class tst_frmConfig : public QObject
@@ -23,6 +33,8 @@ class tst_frmConfig : public QObject
 private slots:
     void buttons_data();
     void buttons();
+    void accessibleNames_data();
+    void accessibleNames();
 };
 
 namespace {
@@ -30,13 +42,14 @@ namespace {
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
 enum class Press { Reopen, Ok, Cancel, Close, Escape, Enter };
-// The session's autostart entry: one made with the desktop's tools is there at first.
-enum class Entry { Users, None, Ours };
+// The session's autostart entry: one made with the desktop's tools is there at first; Blocked:
+// a file where its folder belongs.
+enum class Entry { Users, None, Ours, Blocked };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
 // what the fields show, what the user types (newwin takes an entry's position) and presses; how
-// the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
-// back) or "ended" (the program ends); the autostart entry at the end.
+// the box's "title: text" starts (empty: no box); the end: the dialog "open", "closed" (the main
+// window back) or "ended" (the program ends); the autostart entry at the end; the pages loaded.
 struct Row
 {
     const char *name;
@@ -47,6 +60,7 @@ struct Row
     QList<Press> presses;
     QString box, after;
     Entry entry = Entry::Users;
+    QString pages = {};
 };
 
 const QString kLong(40000, u'u'); // more than a text box holds by default
@@ -64,7 +78,7 @@ const QList<Row> &rows()
          {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
          {{"newwin", "0"}, {"cidKey", " NMBR = "}, {"StartWithSession", "1"}},
          {Press::Reopen, Press::Enter},
-         "YAC listener: port 10629 is in use",
+         "Modem configuration error: YAC listener: port 10629 is in use",
          "open",
          Entry::Ours},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
@@ -97,8 +111,32 @@ const QList<Row> &rows()
          {},
          {{"AsteriskChannel", "PJSIP/101"}},
          {Press::Ok, Press::Cancel, Press::Close},
-         "YAC listener: ",
-         "closed"},
+         "Modem configuration error: YAC listener: ",
+         "closed",
+         Entry::Users,
+         "pane https://"},
+        {"failed start-up put right by OK: the start-up page loads",
+         {{"startupURL", "http://127.0.0.1:1/start"}},
+         true,
+         "",
+         {},
+         {},
+         {Press::Ok},
+         "",
+         "closed",
+         Entry::Users,
+         "pane http://127.0.0.1:1/start"},
+        // The sources restart with the new port; the entry's failure is told apart.
+        {"autostart folder is a file",
+         {},
+         false,
+         "",
+         {},
+         {{"StartWithSession", "1"}, {"yacPort", "10630"}},
+         {Press::Ok},
+         "Start with the session: Autostart: ",
+         "closed",
+         Entry::Blocked},
     };
     return rows;
 }
@@ -130,14 +168,23 @@ void tst_frmConfig::buttons()
     QTemporaryDir home; // the configuration folder, with the user's own autostart entry
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QFile entry(home.filePath("autostart/com.belvane.Ringscout.desktop"));
-    QVERIFY(QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
-            entry.write(kUsers) > 0);
+    QFile blocker(home.filePath("autostart"));
+    QVERIFY(row.entry == Entry::Blocked
+                ? blocker.open(QIODevice::WriteOnly)
+                : QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
+                      entry.write(kUsers) > 0);
     entry.close();
     FakeMessageBox boxes;
-    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
+    FakeBrowser browser;
+    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes, browser});
     opener.open();
     QPointer<frmConfig> dialog = opener.current();
-    QCOMPARE(dialog->size(), QSize(502, 657)); // 7530 x 9855 twips, and no other
+    // 7530 x 9855 twips, and no other; all of it on the screen (QT_SCALE_FACTOR makes it small),
+    // scrolling where it must.
+    auto *scroll = dialog->findChild<QScrollArea *>();
+    QCOMPARE(scroll->widget()->size(), QSize(502, 657));
+    QTRY_VERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
+    QCOMPARE(scroll->verticalScrollBar()->maximum(), 657 - scroll->viewport()->height());
     // Below the buttons, after them in the tab order.
     const QWidget *context = dialog->control("txtAContext");
     QCOMPARE(QRect(context->mapTo(dialog, QPoint()), context->size()), QRect(136, 616, 177, 19));
@@ -189,17 +236,79 @@ void tst_frmConfig::buttons()
     QCOMPARE(memory.values.size(), wrote ? 18 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
         QCOMPARE(memory.get(key), text);
+    QCOMPARE(monitor.starts, int(wrote));
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
     for (const FakeMessageBox::Shown &shown : boxes.shown)
-        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(row.box),
-                 qPrintable(shown.title + ": " + shown.text));
+        QVERIFY2((shown.title + ": " + shown.text).startsWith(row.box), qPrintable(shown.text));
+    QCOMPARE(browser.log.join(' '), row.pages);
     QCOMPARE(end.size(), int(row.after == "ended"));
     QCOMPARE(window.visible, row.after == "closed"); // the main window comes back
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->texts(), typed);
-    QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
+    QCOMPARE(entry.open(QIODevice::ReadOnly),
+             row.entry == Entry::Users || row.entry == Entry::Ours);
     QCOMPARE(entry.readAll() == kUsers, row.entry == Entry::Users);
+}
+
+// What a screen reader calls each control of a form, in the order of its table: a text box or a
+// list by its label, not by its frame or its value.
+void tst_frmConfig::accessibleNames_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("names");
+    QTest::newRow("Options") << "frmConfig"
+                             << "Asterisk Manager|Asterisk Server|Password|API Port|Extensions "
+                                "(Comma Separated)|YACC Port|Modem Settings|Com Port|CallerID Init "
+                                "String|CallerID Key|Name Key|Search URL|Startup URL|Browser "
+                                "Target|Web Link|OK|Cancel|Desk Phone|Dial Context|Start with the "
+                                "session";
+    QTest::newRow("Phone Dialer") << "frmDialer"
+                                  << "Number:|OK|Cancel";
+    QTest::newRow("main window") << "frmMain"
+                                 << "Network failure|Quit|Dial|Hide|Enable Monitor|Settings";
+}
+
+void tst_frmConfig::accessibleNames()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, names);
+    Settings g;
+    StartupStatus startup;
+    MemorySettingsStore memory;
+    FakeMainWindow window;
+    FakeMonitor monitor;
+    FakeMessageBox boxes;
+    FakeBrowser browser;
+    std::unique_ptr<QWidget> shown;
+    std::span<const ControlSpec> table;
+    if (form == "frmConfig") {
+        shown = std::make_unique<frmConfig>(
+            ConfigContext{g, startup, memory, window, monitor, boxes, browser});
+        table = kConfigControls;
+    } else if (form == "frmDialer") {
+        shown = std::make_unique<frmDialer>();
+        table = kDialerControls;
+    } else {
+        shown = std::make_unique<frmMain>(new QWidget);
+        table = kMainControls;
+    }
+    shown->show();
+    QStringList said;
+    for (const ControlSpec &row : table) {
+        QWidget *control = shown->findChild<QWidget *>(row.name);
+        if (row.kind != ControlKind::Label && row.kind != ControlKind::Frame &&
+            row.kind != ControlKind::Picture && row.kind != ControlKind::HorizontalRule &&
+            qstrcmp(row.name, "browser") != 0) {
+            const QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+            const auto labels = face->relations(QAccessible::Label);
+            // On Linux a list's name is its value, and its label a relation.
+            said.append(face->role() == QAccessible::ComboBox && !labels.isEmpty()
+                            ? labels.first().first->text(QAccessible::Name)
+                            : face->text(QAccessible::Name));
+        }
+    }
+    QCOMPARE(said.join('|'), names);
 }
 
 QTEST_MAIN(tst_frmConfig)
