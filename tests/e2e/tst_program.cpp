@@ -56,7 +56,8 @@ class tst_Program : public QObject
 private slots:
     void pops_data();
     void pops();
-    void helpAll();
+    void commandLine_data();
+    void commandLine();
 };
 
 void tst_Program::pops_data()
@@ -195,12 +196,37 @@ void tst_Program::pops()
     sim.waitForFinished(5000);
 }
 
-// Beside our own options, Qt's for its windows, as --help-all promises; no display needed.
-void tst_Program::helpAll()
+// What the program says to its command line without a display (no DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM): the same as with one.
+void tst_Program::commandLine_data()
 {
-    QProcess help;
-    help.start(RINGSCOUT_EXE, {"--help-all"});
-    QVERIFY(help.waitForFinished(10000) && help.readAllStandardOutput().contains("--platform"));
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    // Beside our own options, Qt's for its windows, as --help-all promises.
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << 0 << "--platform";
+    const QString bogus = "ringscout: Unknown option 'bogus'.\nTry ringscout --help.\n";
+    QTest::newRow("no display") << QStringList{"--bogus"} << 2 << bogus;
+    // Qt's own options are none of ours, and no usage error.
+    QTest::newRow("Qt's options")
+        << QString("-style fusion --reverse -platform xcb --bogus").split(' ') << 2 << bogus;
+}
+
+void tst_Program::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    program.setProcessEnvironment(environment);
+    program.start(RINGSCOUT_EXE, arguments);
+    QVERIFY(program.waitForFinished(10000));
+    const QString said = program.readAllStandardOutput() + program.readAllStandardError();
+    QVERIFY2(program.exitStatus() == QProcess::NormalExit && said.contains(says), qPrintable(said));
+    QCOMPARE(program.exitCode(), exitCode);
 }
 
 QTEST_GUILESS_MAIN(tst_Program)
