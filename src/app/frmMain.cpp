@@ -4,8 +4,8 @@
 #include "app/Layout.h"
 #include "app/MainControls.h"
 #include "app/NetFailMark.h"
-#include "app/ScreenFit.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenFit.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -31,6 +31,9 @@ frmMain::frmMain(QWidget *browser, QWidget *parent)
     // The web engine makes the pane's focus widget only for its first page, after the order
     // was set: without this, Tab goes from Settings to Dial and reaches the page last.
     m_browser->installEventFilter(this);
+    m_lblNetFail->setAccessibleName(QStringLiteral("Network failure"));
+    m_lblNetFail->setAccessibleDescription(
+        QStringLiteral("The connection to the PBX is down or not logged in."));
     // Until monitoring has been started once (a start-up that failed before it did), the
     // switch offers to start it and there is no modem to dial with.
     showMonitoring(false);

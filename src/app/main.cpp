@@ -153,6 +153,36 @@ std::optional<QString> requestOf(const QStringList &arguments)
     return parser.positionalArguments().value(0);
 }
 
+// The arguments Qt does not take for its windows and widgets (--help-all lists Qt's): what our
+// parser sees once Qt has started, known before Qt needs a display to start.
+QStringList ownArguments(int argc, char *argv[])
+{
+    // Qt's options whose value is the next argument ("-style fusion"), and those without one;
+    // any may also be written "--style" or "-style=fusion".
+    static const QStringList kWithValue =
+        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry geometry "
+                       "qwindowtitle title qwindowicon icon session display name visual style "
+                       "stylesheet qmljsdebugger")
+            .split(QLatin1Char(' '));
+    static const QStringList kAlone =
+        QStringLiteral("reverse testability widgetcount nograb dograb").split(QLatin1Char(' '));
+    QStringList own;
+    for (int i = 0; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString option = name.section(QLatin1Char('='), 0, 0);
+        const bool withValue = kWithValue.contains(option);
+        if (argument == kEngineArguments)
+            break;
+        if (i == 0 || !argument.startsWith(QLatin1Char('-')) ||
+            !(withValue || kAlone.contains(option)))
+            own.append(argument);
+        else if (withValue && option == name)
+            ++i;
+    }
+    return own;
+}
+
 // The number a tel: or callto: address calls, through the guard a page's tel: link passes.
 QString numberOf(const QString &address)
 {
@@ -170,6 +200,9 @@ int main(int argc, char *argv[])
 {
     if (asksForInformation(argc, argv))
         return showInformation(argc, argv);
+    // A usage error is told alike with a display or without one, where Qt would end the start.
+    if (!requestOf(ownArguments(argc, argv)))
+        return kUsageError;
 
     // The engine's context dump and the pages' console messages only when asked for; known
     // before Qt starts, which prints some of them.

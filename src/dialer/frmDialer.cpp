@@ -3,9 +3,13 @@
 
 #include "dialer/DialerControls.h"
 #include "forms/FormBuilder.h"
+#include "forms/ScreenFit.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
 {
@@ -28,6 +32,16 @@ frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
 void frmDialer::showAndFocus()
 {
     show();
+    // Shown again after its screen went away, it would stay where that screen was.
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    const QRect outer = frameGeometry();
+    const int frameTop = geometry().top() - outer.top();
+    const QRect fitted = fitToScreen(
+        outer, areas, frameTop > 0 ? frameTop : style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    if (fitted.topLeft() != outer.topLeft())
+        move(fitted.topLeft());
     raise();
     activateWindow();
     m_txtNumber->setFocus();

@@ -36,4 +36,7 @@ struct ControlSpec
     int tab = -1; // position in the focus order; -1: not in it
     const char *frame = nullptr;
     unsigned style = Plain;
+    // A label's: the control that takes the label's text as its accessible name, so that a
+    // screen reader names a text box by its label rather than by its frame.
+    const char *names = nullptr;
 };

@@ -158,6 +158,18 @@ QHash<QString, QWidget *> buildForm(QWidget &form, std::span<const ControlSpec> 
     }
     chainTabOrder(rows, controls);
     giveAccessKeys(rows, controls);
+    for (const ControlSpec &row : rows) {
+        if (row.kind == ControlKind::Label && row.names) {
+            QWidget *named = controls.value(QString::fromLatin1(row.names));
+            Q_ASSERT_X(named, row.name, "a label names a control of its form");
+            named->setAccessibleName(withoutAccessKeys(QString::fromUtf8(row.text)));
+            // Some readers take a list's label from the label's buddy (its name is its value);
+            // a label without an access key gains none by it.
+            auto *label = qobject_cast<QLabel *>(controls.value(QString::fromLatin1(row.name)));
+            if (!label->buddy() && !label->text().contains(QLatin1Char('&')))
+                label->setBuddy(named);
+        }
+    }
     return controls;
 }
 

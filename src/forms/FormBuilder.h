@@ -15,7 +15,8 @@ class QWidget;
 TwipsScale scaleOf(const QWidget &widget);
 
 // Builds the controls of a form from its table: one widget per row, named by the row
-// (also as objectName), placed in pixels at the form's scale, chained in the rows' tab order.
+// (also as objectName), placed in pixels at the form's scale, chained in the rows' tab order;
+// a label's text is the accessible name of the control it names.
 // `externals` supplies the widgets of External rows. Returns the widgets by name.
 QHash<QString, QWidget *> buildForm(QWidget &form, std::span<const ControlSpec> rows,
                                     const QHash<QString, QWidget *> &externals = {});

@@ -2,6 +2,7 @@
 #pragma once
 
 struct Settings;
+class IBrowser;
 class IMainWindow;
 class IMessageBox;
 class IMonitor;
@@ -9,7 +10,7 @@ class ISettingsStore;
 class StartupStatus;
 
 // What the Options dialog works on: the settings, the start-up status, the store, the main
-// window, the monitoring switch and the message boxes.
+// window, the monitoring switch, the message boxes and the browser, for the start-up page.
 struct ConfigContext
 {
     Settings &settings;
@@ -18,4 +19,5 @@ struct ConfigContext
     IMainWindow &window;
     IMonitor &monitor;
     IMessageBox &box;
+    IBrowser &browser;
 };

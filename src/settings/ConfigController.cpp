@@ -4,6 +4,7 @@
 #include "Version.h"
 #include "base/Failure.h"
 #include "platform/AutostartEntry.h"
+#include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
@@ -15,6 +16,9 @@
 #include "settings/StartupStatus.h"
 
 #include <QCoreApplication>
+
+#include <optional>
+#include <utility>
 
 ConfigController::ConfigController(const ConfigContext &context) : m_context(context)
 {}
@@ -28,6 +32,7 @@ QString ConfigController::caption()
 ConfigController::Texts ConfigController::load()
 {
     m_cancelEnabled = !m_context.startup.failed();
+    m_owesStartupPage = m_context.startup.failed();
     Texts texts;
     try {
         LoadSettings(m_context.settings, m_context.store, m_context.window);
@@ -86,18 +91,32 @@ bool ConfigController::ok(const Texts &texts)
         const QString key = QString::fromLatin1(name);
         keysAndTexts.append({key, texts.value(key)});
     }
-    Settings &settings = m_context.settings;
     try {
         m_context.store.writeSettings(keysAndTexts);
-        LoadSettings(settings, m_context.store, m_context.window);
-        applyStartWithSession();
-        m_context.monitor.StartMonitor();
-        m_context.window.showAndActivate();
+        LoadSettings(m_context.settings, m_context.store, m_context.window);
     } catch (const Failure &failure) {
         m_context.box.critical(QStringLiteral("Modem configuration error"), failure.text());
         return false;
     }
-    return true;
+    // The session's entry has nothing to do with the call sources: neither failure may keep
+    // the other's settings from taking effect.
+    std::optional<Failure> autostartFailure;
+    try {
+        applyStartWithSession();
+    } catch (const Failure &failure) {
+        autostartFailure = failure;
+    }
+    bool started = true;
+    try {
+        m_context.monitor.StartMonitor();
+        m_context.window.showAndActivate();
+    } catch (const Failure &failure) {
+        m_context.box.critical(QStringLiteral("Modem configuration error"), failure.text());
+        started = false;
+    }
+    if (autostartFailure)
+        m_context.box.critical(QStringLiteral("Start with the session"), autostartFailure->text());
+    return started;
 }
 
 // Only a change takes an entry away: one the user made with the desktop's own tools
@@ -117,6 +136,9 @@ bool ConfigController::closed()
 {
     if (m_context.startup.failed())
         return true;
+    // A start-up that failed ends here as it would have, with its page.
+    if (std::exchange(m_owesStartupPage, false) && !m_context.settings.startupURL.isEmpty())
+        m_context.browser.navigate(m_context.settings.startupURL);
     m_context.window.showAndActivate();
     return false;
 }

@@ -27,12 +27,13 @@ public:
 
     // Writes every field as typed, in one replacement of the store, reloads, writes or
     // removes the session's autostart entry, restarts the sources and shows the main window. A
-    // failure is shown under "Modem configuration error" and gives false: the dialog stays open
-    // with the user's entries.
+    // failure to reload or restart is shown under "Modem configuration error" and gives false:
+    // the dialog stays open with the user's entries. One to write the autostart entry is shown
+    // under "Start with the session" and keeps nothing else from taking effect.
     bool ok(const Texts &texts);
 
     // The dialog has closed. True when that ends the program (start-up still failed);
-    // otherwise the main window is shown again.
+    // otherwise the main window is shown again, after a failed start-up with its start-up page.
     bool closed();
 
 private:
@@ -43,4 +44,5 @@ private:
     ConfigContext m_context;
     bool m_cancelEnabled = true;
     bool m_startsWithSession = false; // what the check box showed, or what OK last applied
+    bool m_owesStartupPage = false;   // opened after a failed start-up, not yet put right
 };

@@ -2,6 +2,7 @@
 #include "settings/frmConfig.h"
 
 #include "forms/FormBuilder.h"
+#include "forms/ScreenFit.h"
 #include "settings/ConfigControls.h"
 #include "settings/SettingsTable.h"
 
@@ -13,7 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <limits>
@@ -30,13 +34,23 @@ frmConfig::frmConfig(const ConfigContext &context, QWidget *parent)
     QFont dialogFont = font();
     dialogFont.setPointSizeF(8);
     setFont(dialogFont);
-    m_controls = buildForm(*this, kConfigControls);
+    // The designed form scrolls inside the dialog where the screen is too small for it.
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_content = new QWidget(scroll);
+    scroll->setWidget(m_content);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins({});
+    layout->addWidget(scroll);
+    m_controls = buildForm(*m_content, kConfigControls);
     // A text box holds 32,767 characters unless told otherwise; OK would cut a longer value.
     for (QLineEdit *box : findChildren<QLineEdit *>())
         box->setMaxLength(std::numeric_limits<int>::max());
     fitLabels();
     const TwipsScale scale = scaleOf(*this);
-    setFixedSize(scale.toPixels(kConfigClientWidth), scale.toPixels(kConfigClientHeight));
+    m_content->setFixedSize(scale.toPixels(kConfigClientWidth),
+                            scale.toPixels(kConfigClientHeight));
+    setFixedSize(m_content->size());
     control("txtAPort")->setFocus();
 
     connect(cmdOK(), &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
@@ -118,10 +132,18 @@ ConfigController::Texts frmConfig::texts() const
 
 void frmConfig::centre()
 {
-    const QRect screen = this->screen()->geometry();
-    const QSize outer = frameGeometry().size();
-    move(screen.x() + (screen.width() - outer.width()) / 2,
-         screen.y() + (screen.height() - outer.height()) / 2);
+    // Until the window manager has framed the dialog, its frame counts as nothing.
+    const QSize frame = frameGeometry().size() - size();
+    const QRect available = screen()->availableGeometry();
+    setFixedSize(fitScrolled(m_content->size(), frame, available.size(),
+                             style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+    const QRect whole = screen()->geometry();
+    const QSize outer = size() + frame;
+    const QRect centred(whole.x() + (whole.width() - outer.width()) / 2,
+                        whole.y() + (whole.height() - outer.height()) / 2, outer.width(),
+                        outer.height());
+    // All of it off the panels, not only the title bar.
+    move(fitToScreen(centred, {available}, outer.height()).topLeft());
 }
 
 void frmConfig::showEvent(QShowEvent *event)

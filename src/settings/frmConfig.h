@@ -8,8 +8,9 @@
 
 class QPushButton;
 
-// The Options dialog: a fixed-size window whose controls come from their table in twips;
-// it moves text between its fields and the controller, which decides the rest.
+// The Options dialog: a fixed-size window whose controls come from their table in twips,
+// scrolling where the screen is too small for them; it moves text between its fields and the
+// controller, which decides the rest.
 class frmConfig : public QWidget
 {
     Q_OBJECT
@@ -17,7 +18,8 @@ class frmConfig : public QWidget
 public:
     explicit frmConfig(const ConfigContext &context, QWidget *parent = nullptr);
 
-    // Centres the dialog, sets its caption and fills the fields from the store.
+    // Centres the dialog (fitted to the screen), sets its caption and fills the fields from the
+    // store.
     void load();
 
     QWidget *control(const char *name) const;
@@ -43,5 +45,6 @@ private:
     void cmdCancel_Click();
 
     ConfigController m_controller;
+    QWidget *m_content; // the designed form, inside a scrolling area
     QHash<QString, QWidget *> m_controls;
 };

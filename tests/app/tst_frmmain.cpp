@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmMain.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QPushButton>
 #include <QtTest>
@@ -29,6 +30,8 @@ void tst_frmMain::controlsFollowResize()
     QTRY_COMPARE(window.frameGeometry().size(), QSize(591, 524));
     QCOMPARE(browser->geometry(), QRect(1, 32, 586, 492));
     QCOMPARE(window.lblNetFail()->geometry(), QRect(0, 0, 33, 25)); // 495 x 375 twips
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.lblNetFail())->text(QAccessible::Name),
+             "Network failure"); // what a screen reader calls it
     // 120 twips from the top, 255 high, 105 apart; widths 1095, 855, 1215, 1575, 1215 twips.
     const struct
     {

@@ -56,7 +56,7 @@ class tst_Program : public QObject
 private slots:
     void pops_data();
     void pops();
-    void helpAll();
+    void commandLine();
 };
 
 void tst_Program::pops_data()
@@ -195,12 +195,26 @@ void tst_Program::pops()
     sim.waitForFinished(5000);
 }
 
-// Beside our own options, Qt's for its windows, as --help-all promises; no display needed.
-void tst_Program::helpAll()
+// What the program says to its command line without a display (no DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM), as with one: --help-all with Qt's options; Qt's options are none of ours.
+void tst_Program::commandLine()
 {
-    QProcess help;
-    help.start(RINGSCOUT_EXE, {"--help-all"});
-    QVERIFY(help.waitForFinished(10000) && help.readAllStandardOutput().contains("--platform"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    const QString bogus = "ringscout: Unknown option 'bogus'.\nTry ringscout --help.\n";
+    for (const auto &[arguments, exitCode, says] :
+         std::initializer_list<std::tuple<QString, int, QString>>{
+             {"--help-all", 0, "--platform"},
+             {"--bogus", 2, bogus},
+             {"-style fusion --reverse -platform xcb --bogus", 2, bogus}}) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(RINGSCOUT_EXE, arguments.split(' '));
+        QVERIFY(program.waitForFinished(10000));
+        const QString said = program.readAllStandardOutput() + program.readAllStandardError();
+        QVERIFY2(program.exitCode() == exitCode && said.contains(says), qPrintable(said));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Program)

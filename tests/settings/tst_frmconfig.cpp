@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeMonitor.h"
@@ -9,10 +10,13 @@
 #include "settings/StartupStatus.h"
 #include "settings/frmConfig.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 // The Options dialog as a real widget on the offscreen platform, 96 dpi: 15 twips a pixel.
@@ -30,13 +34,14 @@ namespace {
 using KeyTexts = QList<std::pair<QString, QString>>;
 // Reopen: a call showed the main window, then Settings was pressed again.
 enum class Press { Reopen, Ok, Cancel, Close, Escape, Enter };
-// The session's autostart entry: one made with the desktop's tools is there at first.
-enum class Entry { Users, None, Ours };
+// The session's autostart entry: one made with the desktop's tools is there at first; Blocked:
+// a file where its folder belongs.
+enum class Entry { Users, None, Ours, Blocked };
 
 // The stored settings, the start-up state and why StartMonitor fails (empty: it does not);
 // what the fields show, what the user types (newwin takes an entry's position) and presses; how
-// the box's text starts (empty: no box); the end: the dialog "open", "closed" (the main window
-// back) or "ended" (the program ends); the autostart entry at the end.
+// the box's "title: text" starts (empty: no box); the end: the dialog "open", "closed" (the main
+// window back) or "ended" (the program ends); the autostart entry at the end.
 struct Row
 {
     const char *name;
@@ -64,7 +69,7 @@ const QList<Row> &rows()
          {{"newwin", "Browser Link!"}, {"yacPort", "10630"}, {"comPort", "0"}, {"URL", kLong}},
          {{"newwin", "0"}, {"cidKey", " NMBR = "}, {"StartWithSession", "1"}},
          {Press::Reopen, Press::Enter},
-         "YAC listener: port 10629 is in use",
+         "Modem configuration error: YAC listener: port 10629 is in use",
          "open",
          Entry::Ours},
         // The load fails at yacPort: each field shows its stored text, so it can be corrected.
@@ -97,8 +102,28 @@ const QList<Row> &rows()
          {},
          {{"AsteriskChannel", "PJSIP/101"}},
          {Press::Ok, Press::Cancel, Press::Close},
-         "YAC listener: ",
+         "Modem configuration error: YAC listener: ",
          "closed"},
+        {"failed start-up put right by OK: the start-up page loads",
+         {{"startupURL", "about:start"}},
+         true,
+         "",
+         {},
+         {},
+         {Press::Ok},
+         "",
+         "closed"},
+        // The sources restart with the new port; the entry's failure is told apart.
+        {"autostart folder is a file",
+         {},
+         false,
+         "",
+         {},
+         {{"StartWithSession", "1"}, {"yacPort", "10630"}},
+         {Press::Ok},
+         "Start with the session: Autostart: ",
+         "closed",
+         Entry::Blocked},
     };
     return rows;
 }
@@ -130,14 +155,23 @@ void tst_frmConfig::buttons()
     QTemporaryDir home; // the configuration folder, with the user's own autostart entry
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QFile entry(home.filePath("autostart/com.belvane.Ringscout.desktop"));
-    QVERIFY(QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
-            entry.write(kUsers) > 0);
+    QFile blocker(home.filePath("autostart"));
+    QVERIFY(row.entry == Entry::Blocked
+                ? blocker.open(QIODevice::WriteOnly)
+                : QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
+                      entry.write(kUsers) > 0);
     entry.close();
     FakeMessageBox boxes;
-    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes});
+    FakeBrowser browser;
+    ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes, browser});
     opener.open();
     QPointer<frmConfig> dialog = opener.current();
-    QCOMPARE(dialog->size(), QSize(502, 657)); // 7530 x 9855 twips, and no other
+    // 7530 x 9855 twips, and no other; all of it on the screen (QT_SCALE_FACTOR makes it small),
+    // scrolling where it must.
+    auto *scroll = dialog->findChild<QScrollArea *>();
+    QCOMPARE(scroll->widget()->size(), QSize(502, 657));
+    QTRY_VERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
+    QCOMPARE(scroll->verticalScrollBar()->maximum(), 657 - scroll->viewport()->height());
     // Below the buttons, after them in the tab order.
     const QWidget *context = dialog->control("txtAContext");
     QCOMPARE(QRect(context->mapTo(dialog, QPoint()), context->size()), QRect(136, 616, 177, 19));
@@ -147,6 +181,21 @@ void tst_frmConfig::buttons()
     QCOMPARE(next, dialog->control("txtAChannel"));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QTRY_COMPARE(dialog->frameGeometry().center(), dialog->screen()->geometry().center());
+    // A screen reader names a field by its label, not its frame; a list too (its name on Linux
+    // is its value, its label a relation).
+    QStringList said;
+    for (QWidget *field : dialog->findChildren<QWidget *>()) {
+        const QAccessibleInterface *face = QAccessible::queryAccessibleInterface(field);
+        if (face->role() == QAccessible::EditableText)
+            said.append(face->text(QAccessible::Name));
+        else if (face->role() == QAccessible::ComboBox)
+            said.append(
+                face->relations(QAccessible::Label).value(0).first->text(QAccessible::Name));
+    }
+    QCOMPARE(said.join('|'), "Asterisk Manager|Asterisk Server|Password|API Port|Extensions (Comma "
+                             "Separated)|YACC Port|Modem Settings|Com Port|CallerID Init String|"
+                             "CallerID Key|Name Key|Search URL|Startup URL|Browser Target|Web "
+                             "Link|Desk Phone|Dial Context");
     for (const QLabel *label : dialog->findChildren<QLabel *>()) // no text cut short
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                  qPrintable(label->text()));
@@ -189,16 +238,20 @@ void tst_frmConfig::buttons()
     QCOMPARE(memory.values.size(), wrote ? 18 : row.stored.size());
     for (const auto &[key, text] : wrote ? row.types : KeyTexts())
         QCOMPARE(memory.get(key), text);
+    QCOMPARE(monitor.starts, int(wrote));
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
     for (const FakeMessageBox::Shown &shown : boxes.shown)
-        QVERIFY2(shown.title == "Modem configuration error" && shown.text.startsWith(row.box),
-                 qPrintable(shown.title + ": " + shown.text));
+        QVERIFY2((shown.title + ": " + shown.text).startsWith(row.box), qPrintable(shown.text));
+    // Once it is put right, a failed start-up ends with its page, as a good one does.
+    QCOMPARE(browser.log.join(' '),
+             row.startupFailed && row.after == "closed" ? "pane " + g.startupURL : "");
     QCOMPARE(end.size(), int(row.after == "ended"));
     QCOMPARE(window.visible, row.after == "closed"); // the main window comes back
     QCOMPARE(!dialog, row.after != "open");
     if (dialog) // with the user's entries
         QCOMPARE(dialog->texts(), typed);
-    QCOMPARE(entry.open(QIODevice::ReadOnly), row.entry != Entry::None);
+    QCOMPARE(entry.open(QIODevice::ReadOnly),
+             row.entry == Entry::Users || row.entry == Entry::Ours);
     QCOMPARE(entry.readAll() == kUsers, row.entry == Entry::Users);
 }
 

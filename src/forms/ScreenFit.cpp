@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ScreenFit.h"
+#include "forms/ScreenFit.h"
 
 #include <algorithm>
 #include <limits>
@@ -42,4 +42,15 @@ QRect fitToScreen(const QRect &requested, const QList<QRect> &availableAreas, in
     const int y = std::clamp(corner.y(), area.top(),
                              std::max(area.top(), area.top() + area.height() - titleBar));
     return {x, y, width, height};
+}
+
+QSize fitScrolled(const QSize &content, const QSize &frame, const QSize &available, int scrollBar)
+{
+    const int maxWidth = std::max(1, available.width() - frame.width());
+    const int maxHeight = std::max(1, available.height() - frame.height());
+    // A scroll bar one way takes room from the content the other way.
+    const bool across = content.width() > maxWidth;
+    const bool down = content.height() > maxHeight;
+    return {std::min(maxWidth, content.width() + (down ? scrollBar : 0)),
+            std::min(maxHeight, content.height() + (across ? scrollBar : 0))};
 }
