@@ -147,7 +147,7 @@ DialScan::Verdict readDial(QByteArrayView message)
         return passOver(f.destination ? "no caller number" : "no destination");
     if (!begins)
         return passOver("not the start of a dial");
-    verdict.placed = !f.channel && sameName(event, "DialBegin");
+    verdict.placed = !f.channel;
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return passOver("no destination");

@@ -34,7 +34,7 @@ struct Verdict
     QString event;
     QString destination;
     QString number;
-    // A "DialBegin" without a calling channel: the PBX itself rings the destination, as it
+    // The start of a dial without a calling channel: the PBX itself rings the destination, as it
     // rings the desk phone for an Originate.
     bool placed = false;
     // The Uniqueid and Linkedid values of the dial's channels: "1796701183.36".

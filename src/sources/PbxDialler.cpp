@@ -122,19 +122,20 @@ void PbxDialler::refresh()
         // Their answers went with the connection: a call the PBX had queued may ring the desk
         // phone yet, or not; a failure held back was most likely the PBX going away.
         for (const Call &call : std::exchange(m_calls, {}))
-            fail(!call.heldBack.isEmpty()
-                     ? notPlaced(call.number,
-                                 QStringLiteral("the PBX ended the call to the desk phone %1, and "
-                                                "the link to the PBX was lost right after: most "
-                                                "likely the PBX was stopped or restarted, and "
-                                                "Desk Phone is not at fault. Dial again once the "
-                                                "PBX is back")
-                                     .arg(call.channel))
-                     : QStringLiteral("The call to %1 may or may not have been placed: the link "
-                                      "to the PBX was lost before the PBX said whether it rang "
-                                      "the desk phone %2. Look at the desk phone before you "
-                                      "dial again.")
-                           .arg(call.number, call.channel));
+            emit callFailed(
+                !call.heldBack.isEmpty()
+                    ? notPlaced(call.number,
+                                QStringLiteral("the PBX ended the call to the desk phone %1, and "
+                                               "the link to the PBX was lost right after: most "
+                                               "likely the PBX was stopped or restarted, and "
+                                               "Desk Phone is not at fault. Dial again once the "
+                                               "PBX is back")
+                                    .arg(call.channel))
+                    : QStringLiteral("The call to %1 may or may not have been placed: the link "
+                                     "to the PBX was lost before the PBX said whether it rang "
+                                     "the desk phone %2. Look at the desk phone before you "
+                                     "dial again.")
+                          .arg(call.number, call.channel));
         m_due.stop();
     } else if (!m_loggedIn) {
         m_originateRefused = false; // a new login may have been given the right
@@ -166,9 +167,10 @@ void PbxDialler::dial(const QString &confirmedNumber)
     const std::optional<QString> number = dialable(confirmedNumber);
     // The text itself stays out of the box: it may be a page's, worded to mislead.
     if (!number) {
-        fail(QStringLiteral("The number cannot be dialled through the PBX: a number to dial holds "
-                            "only digits, * and #, with + in front for an international number "
-                            "(blanks, dashes, dots and brackets do not count)."));
+        emit callFailed(
+            QStringLiteral("The number cannot be dialled through the PBX: a number to dial holds "
+                           "only digits, * and #, with + in front for an international number "
+                           "(blanks, dashes, dots and brackets do not count)."));
         return;
     }
     if (number->isEmpty())
@@ -190,12 +192,13 @@ void PbxDialler::dial(const QString &confirmedNumber)
         // Asking again would only be refused again, and the box would come late.
         if (m_originateRefused) {
             qCDebug(lcDial) << "Originate not sent: refused before on this connection";
-            fail(QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
-                                "\"%2\" calls earlier on this connection (the PBX's own words: "
-                                "\"Permission denied\"). In the PBX's manager.conf, the user "
-                                "needs originate in its write = line, e.g. write = originate; "
-                                "Ringscout asks again after its next login.")
-                     .arg(*number, m_settings.AsteriskManager));
+            emit callFailed(
+                QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
+                               "\"%2\" calls earlier on this connection (the PBX's own words: "
+                               "\"Permission denied\"). In the PBX's manager.conf, the user "
+                               "needs originate in its write = line, e.g. write = originate; "
+                               "Ringscout asks again after its next login.")
+                    .arg(*number, m_settings.AsteriskManager));
             return;
         }
         // No CallerID: Originate's CallerID is the caller ID of the desk phone's line, which
@@ -222,7 +225,7 @@ void PbxDialler::dial(const QString &confirmedNumber)
                         {}});
         rearm();
     } catch (const Failure &failure) {
-        fail(notPlaced(*number, failure.description()));
+        emit callFailed(notPlaced(*number, failure.description()));
     }
 }
 
@@ -268,12 +271,7 @@ void PbxDialler::answered(const QByteArray &actionId, const QByteArray &message)
     qCDebug(lcDial) << "outcome of" << actionId
                     << (queued ? ": placed, the desk phone answered" : ": not placed");
     if (!queued)
-        fail(notPlaced(ended.number, why));
-}
-
-void PbxDialler::fail(const QString &why)
-{
-    emit callFailed(why);
+        emit callFailed(notPlaced(ended.number, why));
 }
 
 // A call whose answer is overdue may be ringing the desk phone yet: the PBX was silent, not
@@ -287,16 +285,17 @@ void PbxDialler::overdue()
         m_calls.removeIf([&](const Call &c) { return c.actionId == call.actionId; });
         m_client.forgetAction(call.actionId);
         if (!call.heldBack.isEmpty()) {
-            fail(notPlaced(call.number, call.heldBack));
+            emit callFailed(notPlaced(call.number, call.heldBack));
             continue;
         }
         qCDebug(lcDial) << "outcome of" << call.actionId << ": no answer in time";
-        fail(QStringLiteral("The call to %1 may or may not have been placed: the PBX did not say "
-                            "within %2 seconds whether it rang the desk phone %3. Look at the "
-                            "desk phone before you dial again.")
-                 .arg(call.number)
-                 .arg((m_client.intervals().originateAnswer + 999) / 1000)
-                 .arg(call.channel));
+        emit callFailed(
+            QStringLiteral("The call to %1 may or may not have been placed: the PBX did not say "
+                           "within %2 seconds whether it rang the desk phone %3. Look at the "
+                           "desk phone before you dial again.")
+                .arg(call.number)
+                .arg((m_client.intervals().originateAnswer + 999) / 1000)
+                .arg(call.channel));
     }
     rearm();
 }

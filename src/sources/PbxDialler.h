@@ -61,7 +61,6 @@ private:
 
     void refresh();
     void answered(const QByteArray &actionId, const QByteArray &message);
-    void fail(const QString &why);
     void overdue();
     void rearm();
 
