@@ -291,7 +291,7 @@ QByteArray AsteriskClient::sendAction(const ActionFields &fields)
     // Each ID is new and unguessable: every OriginateResponse, with its ActionID, goes to every
     // manager session, and a client that could tell our next ID could answer for the PBX.
     watch.id = "ringscout-" + QByteArray::number(QRandomGenerator::system()->generate64(), 16);
-    const QByteArray id = watch.id;
+    QByteArray id = watch.id;
     message += QStringLiteral("ActionID: ") + QString::fromLatin1(id) + QStringLiteral("\r\n\r\n");
     const bool originate = action.compare(QLatin1String("Originate"), Qt::CaseInsensitive) == 0;
     if (originate && async.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
