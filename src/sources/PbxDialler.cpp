@@ -72,9 +72,10 @@ QString reasonOf(QByteArrayView message, const QString &number, const QString &c
                 .arg(number, context);
         // Asterisk says so of a Channel without "technology/": "101" for "PJSIP/101".
         if (same(said, "Invalid channel"))
-            return QStringLiteral("the PBX takes the Desk Phone \"%1\" for no channel (the PBX's "
-                                  "own words: \"Invalid channel\"). Desk Phone in the Options "
-                                  "dialog names your phone with its technology, e.g. \"%2\"")
+            return QStringLiteral("the PBX does not take the Desk Phone \"%1\" as a channel (the "
+                                  "PBX's own words: \"Invalid channel\"). Desk Phone in the "
+                                  "Options dialog must name your phone with its technology, e.g. "
+                                  "\"%2\"")
                 .arg(channel, channel.contains(u'/') ? QStringLiteral("PJSIP/101")
                                                      : QStringLiteral("PJSIP/") + channel);
         return said.isEmpty() ? QStringLiteral("the PBX refused it without a reason")
@@ -86,8 +87,7 @@ QString reasonOf(QByteArrayView message, const QString &number, const QString &c
         return QStringLiteral("the desk phone %1 turned the call down").arg(channel);
     if (reason == "3")
         return QStringLiteral("the desk phone %1 was not picked up within %2 seconds")
-            .arg(channel)
-            .arg(PbxDialler::kRingTimeoutMs / 1000);
+            .arg(channel, QString::number(PbxDialler::kRingTimeoutMs / 1000));
     if (reason == "5")
         return QStringLiteral("the desk phone %1 is busy").arg(channel);
     if (reason == "8")
@@ -293,9 +293,9 @@ void PbxDialler::overdue()
             QStringLiteral("The call to %1 may or may not have been placed: the PBX did not say "
                            "within %2 seconds whether it rang the desk phone %3. Look at the "
                            "desk phone before you dial again.")
-                .arg(call.number)
-                .arg((m_client.intervals().originateAnswer + 999) / 1000)
-                .arg(call.channel));
+                .arg(call.number,
+                     QString::number((m_client.intervals().originateAnswer + 999) / 1000),
+                     call.channel));
     }
     rearm();
 }

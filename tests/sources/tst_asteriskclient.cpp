@@ -204,7 +204,7 @@ private slots:
                                 << answer("Response: Error\r\nMessage: Line suspended",
                                           "UserEvent") +
                                        kQueued + ended("Failure", "5").replace("$ID", "rs-0") +
-                                       ended("Success", "4")
+                                       ended("Success", "4") + ended("Failure", "8")
                                 << 0 << QByteArray("+15550100100");
         QTest::newRow("busy") << "555.0100" << p << ctx << "the desk phone PJSIP/101 is busy."
                               << kQueued + ended("Success", "4", "UserEvent") +
