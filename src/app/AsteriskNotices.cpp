@@ -17,10 +17,22 @@ AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IM
     // own data handler.
     connect(&client, &AsteriskClient::loginRefused, this, &AsteriskNotices::showRefusal,
             Qt::QueuedConnection);
+    connect(&dialler, &PbxDialler::callFailed, this, &AsteriskNotices::show, Qt::QueuedConnection);
     connect(
-        &dialler, &PbxDialler::callFailed, this,
-        [this](const QString &why) { m_box.message(QString::fromUtf8(Version::Title), why); },
+        &client, &AsteriskClient::loginNotSent, this,
+        [this](const QString &setting) {
+            show(QStringLiteral("Ringscout does not log in to the PBX: %1 in the Options dialog "
+                                "holds a line break or another control character, which the PBX "
+                                "would read as the end of its line. Type it again without one.")
+                     .arg(setting));
+        },
         Qt::QueuedConnection);
+}
+
+void AsteriskNotices::show(const QString &text)
+{
+    qCDebug(lcDial) << "box:" << text.left(400);
+    m_box.message(QString::fromUtf8(Version::Title), text);
 }
 
 // The same secret is refused again at every retry, while the box stands open; one box is
@@ -30,7 +42,6 @@ void AsteriskNotices::showRefusal()
     if (m_boxOpen)
         return;
     m_boxOpen = true;
-    m_box.message(QString::fromUtf8(Version::Title),
-                  QStringLiteral("Authentication Failed to Asterisk Server"));
+    show(QStringLiteral("Authentication Failed to Asterisk Server"));
     m_boxOpen = false;
 }

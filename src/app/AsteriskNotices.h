@@ -9,8 +9,8 @@ class IMessageBox;
 class PbxDialler;
 
 // Shows what the Asterisk client reports on the main window: the network mark while the
-// link is down, a box for a refused login, one at a time, and a box for each call the PBX
-// could not place.
+// link is down, a box for a refused login, one at a time, one for a login that cannot be sent,
+// and one for each call the PBX could not place.
 class AsteriskNotices : public QObject
 {
     Q_OBJECT
@@ -21,6 +21,8 @@ public:
 
 private:
     void showRefusal();
+    // Each box of the PBX way, also under --verbose.
+    void show(const QString &text);
 
     IMessageBox &m_box;
     bool m_boxOpen = false;

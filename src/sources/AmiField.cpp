@@ -3,6 +3,8 @@
 
 #include "base/AmiMessageEnd.h"
 
+#include <algorithm>
+
 std::optional<QByteArrayView> AmiField::value(QByteArrayView message, QByteArrayView name)
 {
     while (!message.isEmpty()) {
@@ -19,4 +21,12 @@ std::optional<QByteArrayView> AmiField::value(QByteArrayView message, QByteArray
         message = message.sliced(qMin(end + 2, message.size()));
     }
     return std::nullopt;
+}
+
+bool AmiField::holdsControl(QStringView value)
+{
+    return std::any_of(value.begin(), value.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+    });
 }

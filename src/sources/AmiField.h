@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QStringView>
 
 #include <optional>
 
@@ -13,5 +14,10 @@ namespace AmiField {
 // when the message has no such line. Text inside another field's value is never taken: a
 // caller named "ActionID: x" is a name.
 std::optional<QByteArrayView> value(QByteArrayView message, QByteArrayView name);
+
+// Whether a value we would send holds a C0 or C1 control character (line breaks and NEL,
+// U+0085, among them), DEL or U+2028/U+2029: some reader on the way may take any of them for
+// the end of the value's line, and what follows would be a line, or an action, of its own.
+bool holdsControl(QStringView value);
 
 } // namespace AmiField

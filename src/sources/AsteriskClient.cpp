@@ -3,6 +3,7 @@
 
 #include "base/AmiMessageEnd.h"
 #include "base/Failure.h"
+#include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
@@ -70,24 +71,22 @@ const char *incomplete(const Settings &settings)
                                                  : nullptr;
 }
 
-// A line break or another control character would end the value's line on the wire, and
-// what follows it would be a line of its own.
-bool holdsControl(const QString &value)
-{
-    return std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; });
-}
-
 // Enough for the answers of a few dials in a row; an action whose last answer never comes
 // (a PBX that filters the event out) is forgotten with the oldest.
 constexpr qsizetype kMaxWatched = 16;
+// The channel IDs of the last few calls this desk placed.
+constexpr qsizetype kMaxOwnLegs = 32;
+
+bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
+{
+    return value && value->compare(expected, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
                                TimerControl &atimer, IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop),
-      m_actionPrefix("ringscout-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) +
-                     '-')
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -111,6 +110,7 @@ void AsteriskClient::setIntervals(const Intervals &intervals)
 void AsteriskClient::ConnectAsterisk()
 {
     resetRefusals();
+    m_loginNotSentSaid = false;
     if (const char *reason = incomplete(m_settings)) {
         // Not configured: a connection that is already open goes on working.
         qCDebug(lcAmi) << "not connecting:" << reason;
@@ -155,11 +155,19 @@ void AsteriskClient::wsAst_DataArrival()
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
     if (frames.greeting.contains(kGreeting) &&
-        (holdsControl(m_settings.AsteriskManager) || holdsControl(m_settings.AsteriskPassword))) {
-        qCDebug(lcAmi) << "not logging in: AsteriskManager or AsteriskPassword holds a line break "
-                          "or another control character";
+        (AmiField::holdsControl(m_settings.AsteriskManager) ||
+         AmiField::holdsControl(m_settings.AsteriskPassword))) {
+        const QString setting = AmiField::holdsControl(m_settings.AsteriskManager)
+                                    ? QStringLiteral("Asterisk Manager")
+                                    : QStringLiteral("Password");
+        qCDebug(lcAmi) << "not logging in:" << setting
+                       << "holds a line break or another control character";
         dropLink();
         ShowNetFail();
+        if (!m_loginNotSentSaid) {
+            m_loginNotSentSaid = true;
+            emit loginNotSent(setting);
+        }
         return;
     }
     if (frames.greeting.contains(kGreeting)) {
@@ -182,12 +190,16 @@ void AsteriskClient::wsAst_DataArrival()
         // Asterisk spells the key so in every version; the search spares the other messages.
         if (!m_watched.isEmpty() && AmiMessageEnd::find(message, "ActionID: ") >= 0) {
             const auto id = AmiField::value(message, "ActionID");
-            if (id && m_watched.contains(*id))
+            if (id && believe(*id, message))
                 answers.append({id->toByteArray(), message.toByteArray()});
         }
-        if (caller && !lcAmi().isDebugEnabled())
+        if (caller && !lcAmi().isDebugEnabled() && m_placing.isEmpty())
             continue;
         DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
+        if (dial.isDial && ownCall(dial)) {
+            dial.caller.reset();
+            dial.reason = "a call this desk placed";
+        }
         if (dial.caller && caller) {
             dial.caller.reset();
             dial.reason = "another dial of this read popped";
@@ -259,40 +271,118 @@ QByteArray AsteriskClient::sendAction(const ActionFields &fields)
     if (!loggedIn())
         throw Failure(QStringLiteral("Asterisk"), QStringLiteral("not logged in to the PBX"));
     QString message;
+    Watch watch;
+    QString action, async, channel;
     for (const auto &[key, value] : fields) {
         const QString name = QString::fromLatin1(key);
         // "PJSIP/101\r\nAction: Command" from a hand-made settings file would be a second
         // action.
-        if (holdsControl(value))
+        if (AmiField::holdsControl(value))
             throw Failure(QStringLiteral("Asterisk"),
                           QStringLiteral("the %1 holds a line break or another control "
                                          "character")
                               .arg(name));
         message += name + QStringLiteral(": ") + value + QStringLiteral("\r\n");
+        for (auto [known, into] :
+             {std::pair{"Action", &action}, {"Async", &async}, {"Channel", &channel}})
+            if (key.compare(QByteArrayView(known), Qt::CaseInsensitive) == 0)
+                *into = value;
     }
-    QByteArray id = m_actionPrefix + QByteArray::number(++m_actionsSent);
+    // Each ID is new and unguessable: every OriginateResponse, with its ActionID, goes to every
+    // manager session, and a client that could tell our next ID could answer for the PBX.
+    watch.id = "ringscout-" + QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+    QByteArray id = watch.id;
     message += QStringLiteral("ActionID: ") + QString::fromLatin1(id) + QStringLiteral("\r\n\r\n");
+    const bool originate = action.compare(QLatin1String("Originate"), Qt::CaseInsensitive) == 0;
+    if (originate && async.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        watch.endEvent = "OriginateResponse";
     if (m_watched.size() == kMaxWatched)
         m_watched.removeFirst();
+    if (m_placing.size() == kMaxWatched)
+        m_placing.removeFirst();
     try {
         m_wsAst.SendData(message);
     } catch (const Failure &) {
         ShowNetFail();
         throw;
     }
-    m_watched.append(id);
+    m_watched.append(watch);
+    if (originate)
+        m_placing.append({id, channel});
     return id;
 }
 
 void AsteriskClient::forgetAction(const QByteArray &actionId)
 {
-    m_watched.removeOne(actionId);
+    m_watched.removeIf([&](const Watch &w) { return w.id == actionId; });
+    m_placing.removeIf([&](const auto &placing) { return placing.first == actionId; });
+}
+
+// Only the PBX answers an action on this connection with a "Response:" message, once; an
+// event that carries our ActionID may come from anyone (a UserEvent of another manager
+// client), so of the events only the one the action ends with counts, after its Response.
+bool AsteriskClient::believe(QByteArrayView actionId, QByteArrayView message)
+{
+    const auto watch = std::find_if(m_watched.begin(), m_watched.end(),
+                                    [&](const Watch &w) { return w.id == actionId; });
+    if (watch == m_watched.end())
+        return false;
+    const auto event = AmiField::value(message, "Event");
+    const auto response = AmiField::value(message, "Response");
+    bool last = true;
+    if (!watch->queued && !event && response) {
+        watch->queued = !watch->endEvent.isEmpty() && same(response, "Success");
+        last = !watch->queued;
+    } else if (watch->queued && same(event, watch->endEvent)) {
+        // "Uniqueid: 1796701183.36": the desk phone's leg, whose ID the call's dials share.
+        if (const auto leg = AmiField::value(message, "Uniqueid"); leg && !leg->startsWith('<'))
+            rememberLeg(WireText::decode(*leg));
+    } else {
+        qCDebug(lcAmi) << "not believed as the answer to" << actionId.toByteArray()
+                       << "- a message of another kind, or a second answer:"
+                       << WireText::decode(message.first(qMin(message.size(), 200)));
+        return false;
+    }
+    if (last)
+        forgetAction(actionId.toByteArray());
+    return true;
+}
+
+// The desk phone's leg of our Originate is a "DialBegin" without a calling channel to a
+// channel of the Desk Phone ("PJSIP/101-0000002a", "Local/101@from-internal-00000012;1");
+// the call's later dials (a Local channel's other half ringing the phone, the desk phone
+// dialling the number) share its Linkedid, and the OriginateResponse gives its Uniqueid.
+bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
+{
+    if (dial.placed) {
+        const auto placing = std::find_if(m_placing.begin(), m_placing.end(), [&](const auto &p) {
+            return dial.destination.startsWith(p.second + u'-', Qt::CaseInsensitive);
+        });
+        if (placing != m_placing.end()) {
+            m_placing.erase(placing);
+            for (const QString &leg : dial.legs)
+                rememberLeg(leg);
+            return true;
+        }
+    }
+    return std::any_of(dial.legs.begin(), dial.legs.end(),
+                       [this](const QString &leg) { return m_ownLegs.contains(leg); });
+}
+
+void AsteriskClient::rememberLeg(const QString &id)
+{
+    if (m_ownLegs.contains(id))
+        return;
+    if (m_ownLegs.size() == kMaxOwnLegs)
+        m_ownLegs.removeFirst();
+    m_ownLegs.append(id);
 }
 
 void AsteriskClient::dropLink()
 {
     m_loggedIn = false;
     m_watched.clear();
+    m_placing.clear();
     m_wsAst.Close();
     m_framer.reset();
     m_awaitingReply = false;

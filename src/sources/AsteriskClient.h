@@ -2,11 +2,13 @@
 #pragma once
 
 #include "sources/AmiFramer.h"
+#include "sources/DialScan.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <utility>
@@ -32,6 +34,10 @@ public:
         int refusedFirst = 3000; // wait after a refused login, doubled after each refusal
         int refusedMax = 300000;
         int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
+        // A dial's outcome is overdue this long after its Originate: the desk phone rings 30 s.
+        int originateAnswer = 40000;
+        // A failure the PBX reports just before the link drops is blamed on the PBX going away.
+        int linkLostGrace = 3000;
     };
 
     AsteriskClient(const Settings &settings, ISocketControl &wsAst, TimerControl &atimer,
@@ -40,6 +46,7 @@ public:
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
     void setIntervals(const Intervals &intervals);
+    const Intervals &intervals() const { return m_intervals; }
 
     // Opens, or opens afresh, the connection from the current settings.
     void ConnectAsterisk();
@@ -51,11 +58,13 @@ public:
 
     // An action's fields in order, one line each: {"Action", "Originate"}, {"Channel", ...}.
     using ActionFields = QList<std::pair<QByteArrayView, QString>>;
-    // Sends the action with an ActionID of ours after its fields and gives that ID; each
-    // message that carries it comes back through actionAnswered until forgetAction or the
-    // link drops. Throws Failure, and sends nothing, while not logged in or when a value
-    // holds a line break or another control character, which would end the value's line
-    // and start one of the sender's choosing.
+    // Sends the action with a fresh random ActionID after its fields and gives that ID. Its
+    // answers come back through actionAnswered until forgetAction or the link drops: only the
+    // PBX's "Response:" to it, once, and for an Async Originate that was queued the
+    // "Event: OriginateResponse" after it, once; other messages that carry the ID (any client
+    // may send a UserEvent with it) are not believed. Throws Failure, and sends nothing,
+    // while not logged in or when a value holds a control character (AmiField::holdsControl),
+    // which would end the value's line and start one of the sender's choosing.
     QByteArray sendAction(const ActionFields &fields);
     void forgetAction(const QByteArray &actionId);
 
@@ -71,10 +80,13 @@ signals:
     // ConnectAsterisk and at each change of loggedIn(), so settings and login can be read
     // afresh then.
     void linkDown(bool down);
-    // A message that carries the ActionID of an action sent with sendAction, whole.
+    // A believed answer to an action sent with sendAction, whole.
     void actionAnswered(const QByteArray &actionId, const QByteArray &message);
     // The PBX refused the login; the client tries again later with the same settings.
     void loginRefused();
+    // The login was not sent: the setting named ("Asterisk Manager", "Password") holds a
+    // control character. Once after each ConnectAsterisk, however often the tick retries.
+    void loginNotSent(const QString &setting);
 
 private:
     // Closes the connection and forgets everything that belonged to it.
@@ -83,6 +95,9 @@ private:
     void refused();
     void resetRefusals();
     void send(const QString &message);
+    bool believe(QByteArrayView actionId, QByteArrayView message);
+    bool ownCall(const DialScan::Verdict &dial);
+    void rememberLeg(const QString &id);
 
     const Settings &m_settings;
     ISocketControl &m_wsAst;
@@ -99,9 +114,19 @@ private:
     bool m_awaitingReply = false;
     int m_refusedWait = 0;
     bool m_loggedIn = false;
-    // "ringscout-1f2e3d4c-": ours among the actions of every desk on the same PBX.
-    QByteArray m_actionPrefix;
-    quint64 m_actionsSent = 0;
-    // The IDs whose answers go to actionAnswered; usually none, so most reads never look.
-    QList<QByteArray> m_watched;
+    bool m_loginNotSentSaid = false;
+    struct Watch
+    {
+        QByteArray id;
+        // What ends the action once its Response said Success: "OriginateResponse" for an
+        // Async Originate; empty when the Response ends it.
+        QByteArray endEvent;
+        bool queued = false;
+    };
+    // The actions whose answers go to actionAnswered; usually none, so most reads never look.
+    QList<Watch> m_watched;
+    // Our Originates whose desk phone leg the PBX has not yet rung: ActionID and Desk Phone.
+    QList<std::pair<QByteArray, QString>> m_placing;
+    // Uniqueid and Linkedid values of the calls this desk placed, newest last.
+    QStringList m_ownLegs;
 };

@@ -33,7 +33,7 @@ QByteArrayView trimBlanks(QByteArrayView value)
 struct Fields
 {
     std::optional<QByteArrayView> event, subEvent, destination, destChannel, callerId, callerIdNum,
-        callerIdName;
+        callerIdName, channel, uniqueid, linkedid, destUniqueid, destLinkedid;
 
     explicit Fields(QByteArrayView message)
     {
@@ -80,6 +80,11 @@ private:
             {"CallerID", &callerId},
             {"CallerIDNum", &callerIdNum},
             {"CallerIDName", &callerIdName},
+            {"Channel", &channel},
+            {"Uniqueid", &uniqueid},
+            {"Linkedid", &linkedid},
+            {"DestUniqueid", &destUniqueid},
+            {"DestLinkedid", &destLinkedid},
         };
         for (const auto &k : known) {
             if (sameName(name, k.name)) {
@@ -112,6 +117,11 @@ DialScan::Verdict readDial(QByteArrayView message)
     verdict.isDial = true;
     const QByteArrayView event = trimBlanks(*f.event);
     verdict.event = WireText::decode(event);
+    // The channels' IDs, by which the client knows the legs of a call it placed itself.
+    for (const auto &id : {f.uniqueid, f.linkedid, f.destUniqueid, f.destLinkedid}) {
+        if (id && !id->isEmpty())
+            verdict.legs.append(WireText::decode(*id));
+    }
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
         return verdict;
@@ -137,6 +147,7 @@ DialScan::Verdict readDial(QByteArrayView message)
         return passOver(f.destination ? "no caller number" : "no destination");
     if (!begins)
         return passOver("not the start of a dial");
+    verdict.placed = !f.channel;
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return passOver("no destination");

@@ -3,6 +3,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -33,6 +34,11 @@ struct Verdict
     QString event;
     QString destination;
     QString number;
+    // The start of a dial without a calling channel: the PBX itself rings the destination, as it
+    // rings the desk phone for an Originate.
+    bool placed = false;
+    // The Uniqueid and Linkedid values of the dial's channels: "1796701183.36".
+    QStringList legs;
 };
 Verdict judge(QByteArrayView message, const QString &extensions);
 

@@ -7,49 +7,97 @@
 #include "sources/AmiField.h"
 #include "sources/AsteriskClient.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
+#include <climits>
+#include <utility>
+
+Q_LOGGING_CATEGORY(lcDial, "ringscout.dial", QtWarningMsg)
 
 namespace {
 
 // Calls whose outcome is still to come; a PBX that filters the event out never sends it.
 constexpr qsizetype kMaxCalls = 16;
+// Outside text in a --verbose line is cut here.
+constexpr qsizetype kLogCut = 120;
 
 bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
 {
     return value && value->compare(expected, Qt::CaseInsensitive) == 0;
 }
 
-// What the PBX said of a call, for the user. An Originate that fails at once answers
-//   "Response: Error\r\nActionID: ringscout-…-1\r\nMessage: Permission denied\r\n\r\n";
+// The PBX's own free text, for a box that says whose words they are: without control,
+// format or separator characters, which could reorder or break the box's lines, and cut.
+QString pbxWords(QByteArrayView said)
+{
+    QString text = WireText::decode(said.first(qMin(said.size(), qsizetype(200))));
+    text.removeIf([](QChar c) {
+        const QChar::Category kind = c.category();
+        return kind == QChar::Other_Control || kind == QChar::Other_Format ||
+               kind == QChar::Separator_Line || kind == QChar::Separator_Paragraph;
+    });
+    return said.size() > 200 ? text + QStringLiteral("…") : text;
+}
+
+QString originateRefused(const QString &manager)
+{
+    return QStringLiteral("the PBX does not let the manager user \"%1\" place calls (the PBX's "
+                          "own words: \"Permission denied\"). In the PBX's manager.conf, the "
+                          "user needs originate in its write = line, e.g. write = originate")
+        .arg(manager);
+}
+
+// What the PBX said of a call, for the user, with the setting most likely at fault. An
+// Originate that fails at once answers
+//   "Response: Error\r\nActionID: ringscout-…\r\nMessage: Extension does not exist.\r\n\r\n";
 // one that was queued ends with
-//   "Event: OriginateResponse\r\n…ActionID: ringscout-…-1\r\nResponse: Failure\r\n…Reason: 5\r\n"
+//   "Event: OriginateResponse\r\n…ActionID: ringscout-…\r\nResponse: Failure\r\n…Reason: 5\r\n"
 // where Reason is how the desk phone's line ended: 1 hung up, 3 rang unanswered, 5 busy,
-// 8 congested, 0 not reached at all.
-QString reasonOf(QByteArrayView message, const QString &channel)
+// 8 congested, 0 not reached at all. Empty for Reason 0: whether Desk Phone is at fault
+// depends on what follows (see answered).
+QString reasonOf(QByteArrayView message, const QString &number, const QString &channel,
+                 const QString &context, const QString &manager)
 {
     if (!same(AmiField::value(message, "Event"), "OriginateResponse")) {
-        const QString said = WireText::decode(AmiField::value(message, "Message").value_or(""));
-        if (said.compare(QLatin1String("Permission denied"), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("the PBX does not let the manager user place calls "
-                                  "(Permission denied). In the PBX's manager.conf, the user "
-                                  "needs originate in its write = line, e.g. write = originate");
-        return said.isEmpty() ? QStringLiteral("the PBX refused it")
-                              : QStringLiteral("the PBX answered \"%1\"").arg(said);
+        const QByteArrayView said = AmiField::value(message, "Message").value_or("");
+        if (same(said, "Permission denied"))
+            return originateRefused(manager);
+        // Both the dialplan and the context itself may lack the extension: name both.
+        if (same(said, "Extension does not exist."))
+            return QStringLiteral("the PBX finds no way to dial %1 in the Dial Context \"%2\" "
+                                  "(the PBX's own words: \"Extension does not exist.\"). Check "
+                                  "that Dial Context in the Options dialog names the context "
+                                  "your phone's calls go out in, and that it dials this number")
+                .arg(number, context);
+        // Asterisk says so of a Channel without "technology/": "101" for "PJSIP/101".
+        if (same(said, "Invalid channel"))
+            return QStringLiteral("the PBX does not take the Desk Phone \"%1\" as a channel (the "
+                                  "PBX's own words: \"Invalid channel\"). Desk Phone in the "
+                                  "Options dialog must name your phone with its technology, e.g. "
+                                  "\"%2\"")
+                .arg(channel, channel.contains(u'/') ? QStringLiteral("PJSIP/101")
+                                                     : QStringLiteral("PJSIP/") + channel);
+        return said.isEmpty() ? QStringLiteral("the PBX refused it without a reason")
+                              : QStringLiteral("the PBX refused it, in its own words: \"%1\"")
+                                    .arg(pbxWords(said));
     }
     const QByteArrayView reason = AmiField::value(message, "Reason").value_or("");
     if (reason == "1")
         return QStringLiteral("the desk phone %1 turned the call down").arg(channel);
     if (reason == "3")
         return QStringLiteral("the desk phone %1 was not picked up within %2 seconds")
-            .arg(channel)
-            .arg(PbxDialler::kRingTimeoutMs / 1000);
+            .arg(channel, QString::number(PbxDialler::kRingTimeoutMs / 1000));
     if (reason == "5")
         return QStringLiteral("the desk phone %1 is busy").arg(channel);
     if (reason == "8")
         return QStringLiteral("the PBX has no free line (congestion)");
-    return QStringLiteral("the PBX could not ring the desk phone %1; check that Desk Phone "
-                          "names a phone that is connected to the PBX")
-        .arg(channel);
+    return {};
+}
+
+QString notPlaced(const QString &number, const QString &why)
+{
+    return QStringLiteral("The call to %1 could not be placed: %2.").arg(number, why);
 }
 
 } // namespace
@@ -57,6 +105,8 @@ QString reasonOf(QByteArrayView message, const QString &channel)
 PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject *parent)
     : IDialler(parent), m_settings(settings), m_client(client)
 {
+    m_due.setSingleShot(true);
+    connect(&m_due, &QTimer::timeout, this, &PbxDialler::overdue);
     connect(&m_client, &AsteriskClient::linkDown, this, &PbxDialler::refresh);
     connect(&m_client, &AsteriskClient::actionAnswered, this, &PbxDialler::answered);
 }
@@ -68,14 +118,34 @@ bool PbxDialler::canDial() const
 
 void PbxDialler::refresh()
 {
-    if (!m_client.loggedIn())
-        m_calls.clear(); // their answers went with the connection
+    if (!m_client.loggedIn()) {
+        // Their answers went with the connection: a call the PBX had queued may ring the desk
+        // phone yet, or not; a failure held back was most likely the PBX going away.
+        for (const Call &call : std::exchange(m_calls, {}))
+            emit callFailed(
+                !call.heldBack.isEmpty()
+                    ? notPlaced(call.number,
+                                QStringLiteral("the PBX ended the call to the desk phone %1, and "
+                                               "the link to the PBX was lost right after: most "
+                                               "likely the PBX was stopped or restarted, and "
+                                               "Desk Phone is not at fault. Dial again once the "
+                                               "PBX is back")
+                                    .arg(call.channel))
+                    : QStringLiteral("The call to %1 may or may not have been placed: the link "
+                                     "to the PBX was lost before the PBX said whether it rang "
+                                     "the desk phone %2. Look at the desk phone before you "
+                                     "dial again.")
+                          .arg(call.number, call.channel));
+        m_due.stop();
+    } else if (!m_loggedIn) {
+        m_originateRefused = false; // a new login may have been given the right
+    }
+    m_loggedIn = m_client.loggedIn();
     if (canDial() == m_canDial)
         return;
     m_canDial = !m_canDial;
     emit availabilityChanged(m_canDial);
 }
-
 std::optional<QString> PbxDialler::dialable(const QString &typed)
 {
     QString number = typed;
@@ -97,34 +167,65 @@ void PbxDialler::dial(const QString &confirmedNumber)
     const std::optional<QString> number = dialable(confirmedNumber);
     // The text itself stays out of the box: it may be a page's, worded to mislead.
     if (!number) {
-        emit callFailed(QStringLiteral("The number cannot be dialled through the PBX: a number "
-                                       "to dial holds only digits, * and #, with + in front for "
-                                       "an international number (blanks, dashes, dots and "
-                                       "brackets do not count)."));
+        emit callFailed(
+            QStringLiteral("The number cannot be dialled through the PBX: a number to dial holds "
+                           "only digits, * and #, with + in front for an international number "
+                           "(blanks, dashes, dots and brackets do not count)."));
         return;
     }
     if (number->isEmpty())
         return; // as with the modem: an empty field dials nothing
-    const QString channel = m_settings.AsteriskChannel;
+    const QString channel = m_settings.AsteriskChannel, context = m_settings.AsteriskContext;
     try {
         if (channel.isEmpty())
             throw Failure(QStringLiteral("Asterisk"),
                           QStringLiteral("no Desk Phone is set in the Options dialog"));
-        // CallerID: the desk phone shows the number it is about to dial.
+        for (const auto &[label, value] : {std::pair{"Desk Phone (AsteriskChannel)", channel},
+                                           {"Dial Context (AsteriskContext)", context}})
+            if (AmiField::holdsControl(value))
+                throw Failure(QStringLiteral("Asterisk"),
+                              QStringLiteral("%1 in the Options dialog holds a line break or "
+                                             "another control character, which the PBX would "
+                                             "read as the end of its line; type it again "
+                                             "without one")
+                                  .arg(QLatin1String(label)));
+        // Asking again would only be refused again, and the box would come late.
+        if (m_originateRefused) {
+            qCDebug(lcDial) << "Originate not sent: refused before on this connection";
+            emit callFailed(
+                QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
+                               "\"%2\" calls earlier on this connection (the PBX's own words: "
+                               "\"Permission denied\"). In the PBX's manager.conf, the user "
+                               "needs originate in its write = line, e.g. write = originate; "
+                               "Ringscout asks again after its next login.")
+                    .arg(*number, m_settings.AsteriskManager));
+            return;
+        }
+        // No CallerID: Originate's CallerID is the caller ID of the desk phone's line, which
+        // the PBX then presents to the far end as well (a plain Dial() outbound route shows
+        // the far end its own number), and Asterisk has no Originate field for the desk
+        // phone's display alone. Without it the PBX presents the desk's own, as for a call
+        // dialled on the phone.
         const QByteArray id = m_client.sendAction({{"Action", QStringLiteral("Originate")},
                                                    {"Channel", channel},
-                                                   {"Context", m_settings.AsteriskContext},
+                                                   {"Context", context},
                                                    {"Exten", *number},
                                                    {"Priority", QStringLiteral("1")},
-                                                   {"CallerID", *number},
                                                    {"Timeout", QString::number(kRingTimeoutMs)},
                                                    {"Async", QStringLiteral("true")}});
+        qCDebug(lcDial) << "Originate sent:" << id << "desk phone" << channel.left(kLogCut)
+                        << "context" << context.left(kLogCut) << "number" << number->left(kLogCut);
         if (m_calls.size() == kMaxCalls)
             m_calls.removeFirst();
-        m_calls.append({id, *number, channel});
+        m_calls.append({id,
+                        *number,
+                        channel,
+                        context,
+                        QDeadlineTimer(m_client.intervals().originateAnswer),
+                        {}});
+        rearm();
     } catch (const Failure &failure) {
-        emit callFailed(QStringLiteral("The call to %1 could not be placed: %2.")
-                            .arg(*number, failure.description()));
+        emit callFailed(notPlaced(*number, failure.description()));
     }
 }
 
@@ -134,16 +235,80 @@ void PbxDialler::answered(const QByteArray &actionId, const QByteArray &message)
 {
     const auto call = std::find_if(m_calls.begin(), m_calls.end(),
                                    [&](const Call &c) { return c.actionId == actionId; });
-    if (call == m_calls.end())
+    if (call == m_calls.end() || !call->heldBack.isEmpty())
         return;
     const bool queued = same(AmiField::value(message, "Response"), "Success");
     const bool isEvent = AmiField::value(message, "Event").has_value();
+    qCDebug(lcDial)
+        << "answer to" << actionId << (isEvent ? "(its outcome):" : ":") << "Response"
+        << WireText::decode(AmiField::value(message, "Response").value_or("")).left(kLogCut)
+        << (isEvent ? "Reason" : "Message")
+        << WireText::decode(AmiField::value(message, isEvent ? "Reason" : "Message").value_or(""))
+               .left(kLogCut);
     if (queued && !isEvent)
         return;
+    m_client.forgetAction(actionId);
+    if (same(AmiField::value(message, "Message"), "Permission denied"))
+        m_originateRefused = true;
+    const QString why = queued ? QString()
+                               : reasonOf(message, call->number, call->channel, call->context,
+                                          m_settings.AsteriskManager);
+    if (!queued && why.isEmpty()) {
+        // The desk phone was not reached. An orderly stop of the PBX ends the desk phone's
+        // line the same way just before the link goes: told only if the link stays.
+        call->heldBack = QStringLiteral("the PBX could not ring the desk phone %1; check that "
+                                        "Desk Phone in the Options dialog names a phone that is "
+                                        "connected to the PBX")
+                             .arg(call->channel);
+        call->due = QDeadlineTimer(m_client.intervals().linkLostGrace);
+        qCDebug(lcDial) << "outcome of" << actionId << ": not placed, the desk phone not reached";
+        rearm();
+        return;
+    }
     const Call ended = *call;
     m_calls.erase(call);
-    m_client.forgetAction(actionId);
+    rearm();
+    qCDebug(lcDial) << "outcome of" << actionId
+                    << (queued ? ": placed, the desk phone answered" : ": not placed");
     if (!queued)
-        emit callFailed(QStringLiteral("The call to %1 could not be placed: %2.")
-                            .arg(ended.number, reasonOf(message, ended.channel)));
+        emit callFailed(notPlaced(ended.number, why));
+}
+
+// A call whose answer is overdue may be ringing the desk phone yet: the PBX was silent, not
+// refusing.
+void PbxDialler::overdue()
+{
+    const QList<Call> calls = m_calls;
+    for (const Call &call : calls) {
+        if (!call.due.hasExpired())
+            continue;
+        m_calls.removeIf([&](const Call &c) { return c.actionId == call.actionId; });
+        m_client.forgetAction(call.actionId);
+        if (!call.heldBack.isEmpty()) {
+            emit callFailed(notPlaced(call.number, call.heldBack));
+            continue;
+        }
+        qCDebug(lcDial) << "outcome of" << call.actionId << ": no answer in time";
+        emit callFailed(
+            QStringLiteral("The call to %1 may or may not have been placed: the PBX did not say "
+                           "within %2 seconds whether it rang the desk phone %3. Look at the "
+                           "desk phone before you dial again.")
+                .arg(call.number,
+                     QString::number((m_client.intervals().originateAnswer + 999) / 1000),
+                     call.channel));
+    }
+    rearm();
+}
+
+void PbxDialler::rearm()
+{
+    if (m_calls.isEmpty()) {
+        m_due.stop();
+        return;
+    }
+    const auto next =
+        std::min_element(m_calls.begin(), m_calls.end(), [](const Call &a, const Call &b) {
+            return a.due.deadline() < b.due.deadline();
+        });
+    m_due.start(int(qBound(qint64(0), next->due.remainingTime(), qint64(INT_MAX))));
 }

@@ -4,13 +4,19 @@
 #include "dialer/IDialler.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
+#include <QLoggingCategory>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
 struct Settings;
 class AsteriskClient;
+
+// "ringscout.dial": each Originate, each answer and outcome, and each box of the PBX way.
+Q_DECLARE_LOGGING_CATEGORY(lcDial)
 
 // Dials through the PBX on the manager connection ("click-to-dial"): the desk phone of
 // AsteriskChannel rings, and once it is picked up the PBX dials the number in
@@ -46,14 +52,25 @@ private:
         QByteArray actionId;
         QString number;
         QString channel;
+        QString context;
+        // When its answer is overdue; for a failure held back, when it is told.
+        QDeadlineTimer due;
+        // Why the desk phone could not be rung, held back until `due` in case the link drops.
+        QString heldBack;
     };
 
     void refresh();
     void answered(const QByteArray &actionId, const QByteArray &message);
+    void overdue();
+    void rearm();
 
     const Settings &m_settings;
     AsteriskClient &m_client;
     // Sent, and waiting for the PBX's word on them.
     QList<Call> m_calls;
+    QTimer m_due;
     bool m_canDial = false;
+    bool m_loggedIn = false;
+    // The PBX said "Permission denied" to an Originate since the last login.
+    bool m_originateRefused = false;
 };
