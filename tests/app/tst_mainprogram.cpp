@@ -293,9 +293,9 @@ void tst_MainProgram::browser()
     QVERIFY(loaded.wait(20000));
     for (int i = 0; i < links.size(); ++i) {
         const auto &[link, answer] = links[i];
-        // A page takes clicks a moment after it has loaded.
+        // A page takes clicks a moment after it has loaded; the first may still meet the page
+        // before, with its tel: link.
         QMessageBox *box = nullptr;
-        // The first clicks may still meet the page before, with its tel: link.
         const auto answered = [&] {
             return dialled.contains(answer) || (box = window.findChild<QMessageBox *>()) ||
                    !opened.urls.isEmpty();
