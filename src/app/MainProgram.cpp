@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainProgram.h"
 
+#include "Version.h"
 #include "app/AsteriskNotices.h"
 #include "app/Monitor.h"
 #include "app/QuitCommand.h"
@@ -10,6 +11,7 @@
 #include "dialer/DiallerChoice.h"
 #include "dialer/frmDialer.h"
 #include "platform/IBrowser.h"
+#include "platform/IMessageBox.h"
 #include "pop/CallerPop.h"
 #include "settings/ConfigOpener.h"
 #include "sources/AsteriskClient.h"
@@ -55,6 +57,13 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
             [&window] { window.showMonitoring(true); });
+    // As the PBX's refusals show; queued, as the dialer's OK is still under way.
+    connect(
+        m_modem.get(), &ModemMonitor::dialRefused, this,
+        [&box = adapters.box](const QString &why) {
+            box.message(QString::fromUtf8(Version::Title), why);
+        },
+        Qt::QueuedConnection);
     m_dialer = std::make_unique<DialerOpener>(window, *m_dialler, adapters.box);
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SingleInstance.h"
 
+#include "base/LogText.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -117,12 +119,12 @@ void SingleInstance::readRequest()
                 token.clear();
             }
             if (!isRequest(line)) {
-                qCInfo(lcInstance) << "ignored a malformed request from another start:" << line;
+                qCInfo(lcInstance)
+                    << "ignored a malformed request from another start:" << LogText(line);
                 return;
             }
-            qCInfo(lcInstance).nospace().noquote()
-                << "another start asks for \"" << line << '"'
-                << (token.isEmpty() ? "" : ", with an activation token");
+            qCInfo(lcInstance).nospace() << "another start asks for " << LogText(line)
+                                         << (token.isEmpty() ? "" : ", with an activation token");
             emit requested(line, token);
         });
     }

@@ -6,12 +6,18 @@
 
 #include <optional>
 
-// The number a "tel:" address calls, made safe to follow "ATDT " on the modem's
-// command line.
+// The number a "tel:" or "callto:" address calls, as the Phone Dialer shows it and a dialler
+// is given it.
 namespace TelLink {
 
-// "tel:+1-555-0100;ext=22" gives "+1-555-0100"; "" when the address names no number;
-// nothing for addresses of other schemes.
+// "tel:+1-555-0100;ext=22" and "callto:+1-555-0100" give "+1-555-0100"; "" when the
+// address names no number; nothing for addresses of other schemes and for "callto://name".
+// An encoded ";" ends the number as a plain one does.
 std::optional<QString> dialNumber(const QUrl &url);
+
+// The text without the characters that are not seen or that change how the rest is seen:
+// control and format characters (the bidirectional overrides among them) and line and
+// paragraph separators. "\u202E0010555" shows as "5550100" but would dial 0010555.
+QString visibleText(const QString &text);
 
 } // namespace TelLink

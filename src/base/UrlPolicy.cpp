@@ -17,3 +17,18 @@ std::optional<QUrl> UrlPolicy::toUrl(const QString &text)
         return std::nullopt;
     return url;
 }
+
+UrlPolicy::Navigation UrlPolicy::navigation(const QUrl &url)
+{
+    if (!url.isValid())
+        return Navigation::Refuse;
+    const QString scheme = url.scheme().toLower();
+    for (const char *shown : {"http", "https", "about", "data", "blob", "file"}) {
+        if (scheme == QLatin1String(shown))
+            return Navigation::Show;
+    }
+    return scheme == QLatin1String("tel") ||
+                   (scheme == QLatin1String("callto") && url.authority().isEmpty())
+               ? Navigation::Dial
+               : Navigation::AskFirst;
+}

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialer/DialStep.h"
 
+#include "base/TelLink.h"
+
+#include <algorithm>
+
 void DialStep::confirm(const QString &typed)
 {
     if (m_ticks > 0)
@@ -24,4 +28,17 @@ QStringList DialStep::tick()
         m_next.clear();
     }
     return out;
+}
+
+QString DialStep::refusal(const QString &number)
+{
+    const auto command = [](QChar c) {
+        return c == u';' || (c.isLetter() && !QStringLiteral("TPWtpw").contains(c));
+    };
+    if (std::none_of(number.begin(), number.end(), command) &&
+        TelLink::visibleText(number) == number)
+        return {};
+    return QStringLiteral("The number cannot be dialled through the modem: it holds \";\", a "
+                          "letter other than the dial modifiers T, P and W, or a control "
+                          "character, which the modem would take as a command of its own.");
 }

@@ -20,6 +20,11 @@ public:
     // One poll tick. Returns what to write to the modem, in order.
     QStringList tick();
 
+    // Why the modem must not be given the number: "" when it may. A ";" ends the number and
+    // the modem runs what follows as commands, as it does a letter other than a dial modifier
+    // (T, P, W; ",", "!" and "@" are no letters) or a line end. The rest is sent as typed.
+    static QString refusal(const QString &number);
+
     // The number waiting or being dialled; empty when the dialer is idle.
     const QString &number() const { return m_number; }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialer/frmDialer.h"
 
+#include "base/TelLink.h"
 #include "dialer/DialerControls.h"
 #include "forms/FormBuilder.h"
 #include "forms/ScreenFit.h"
@@ -25,6 +26,16 @@ frmDialer::frmDialer(QWidget *parent) : QDialog(parent)
 
     connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // What the field shows is what is dialled: a pasted or a page's number loses what would be
+    // sent unseen or would show its digits in another order.
+    connect(m_txtNumber, &QLineEdit::textChanged, this, [this](const QString &text) {
+        const QString shown = TelLink::visibleText(text);
+        if (shown == text)
+            return;
+        const int cursor = m_txtNumber->cursorPosition();
+        m_txtNumber->setText(shown);
+        m_txtNumber->setCursorPosition(int(TelLink::visibleText(text.left(cursor)).size()));
+    });
     connect(this, &QDialog::accepted, this, [this] { emit numberConfirmed(m_txtNumber->text()); });
     connect(this, &QDialog::rejected, this, &frmDialer::dismissed);
 }

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/BrowserPage.h"
 
+#include "base/LogText.h"
 #include "base/TelLink.h"
+#include "base/UrlPolicy.h"
 #include "platform/WebEngineBrowser.h"
+
+#include <QWebEngineView>
+
+Q_LOGGING_CATEGORY(lcPage, "ringscout.page", QtWarningMsg)
 
 BrowserPage::BrowserPage(QWebEngineProfile *profile, WebEngineBrowser *browser)
     : QWebEnginePage(profile), m_browser(browser)
 {
     connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (!ok)
-            qCInfo(lcBrowser) << "page failed to load:" << url().toString();
+            qCInfo(lcBrowser) << "page failed to load:" << LogText(url().toString());
     });
 }
 
@@ -18,18 +24,42 @@ QWebEnginePage *BrowserPage::createWindow(WebWindowType)
     return m_browser ? m_browser->openPageWindow() : nullptr;
 }
 
-// A "tel:" link would otherwise go to whatever the desktop opens for it.
+// A "tel:" link, or one for another program, would otherwise go to whatever the desktop opens
+// for it, unasked.
 bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    const std::optional<QString> number = TelLink::dialNumber(url);
-    if (!number)
+    const UrlPolicy::Navigation navigation = UrlPolicy::navigation(url);
+    if (navigation == UrlPolicy::Navigation::Show)
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-    // Announced once the engine's call has returned: the answer may be a modal box.
-    if (m_browser && !number->isEmpty()) {
-        WebEngineBrowser *browser = m_browser;
+    if (!m_browser || navigation == UrlPolicy::Navigation::Refuse)
+        return false;
+    // Acted on once the engine's call has returned: the answer may be a modal box.
+    WebEngineBrowser *browser = m_browser;
+    if (navigation == UrlPolicy::Navigation::AskFirst) {
         QMetaObject::invokeMethod(
-            browser, [browser, dial = *number] { emit browser->dialRequested(dial); },
+            browser,
+            [browser, url, view = QPointer<QWidget>(QWebEngineView::forPage(this))] {
+                browser->offerToOpenElsewhere(url, view ? view->window() : nullptr);
+            },
+            Qt::QueuedConnection);
+    } else if (const QString number = TelLink::dialNumber(url).value_or(QString());
+               !number.isEmpty()) {
+        QMetaObject::invokeMethod(
+            browser, [browser, number] { emit browser->dialRequested(number); },
             Qt::QueuedConnection);
     }
     return false;
+}
+
+// The engine would print them raw, where a page could write lines that look like ours and
+// escape sequences that drive the terminal.
+void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
+                                           const QString &message, int lineNumber,
+                                           const QString &sourceID)
+{
+    const char *kind = level == ErrorMessageLevel     ? "error"
+                       : level == WarningMessageLevel ? "warning"
+                                                      : "info";
+    qCDebug(lcPage).nospace() << kind << ' ' << LogText(message) << " at " << LogText(sourceID)
+                              << ':' << lineNumber;
 }

@@ -6,11 +6,14 @@
 #include <QWebEnginePage>
 
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
+// The pages' own console messages; off unless asked for.
+Q_DECLARE_LOGGING_CATEGORY(lcPage)
 
 class WebEngineBrowser;
 
-// A page that opens the windows it asks for through the browser, on the same profile, and
-// turns its "tel:" links into dial requests instead of leaving the page.
+// A page that opens the windows it asks for through the browser, on the same profile, turns
+// its "tel:" and "callto:" links into dial requests instead of leaving the page, asks before
+// another program opens any other address but a web page's, and logs its console quoted.
 class BrowserPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -21,6 +24,8 @@ public:
 protected:
     QWebEnginePage *createWindow(WebWindowType type) override;
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceID) override;
 
 private:
     QPointer<WebEngineBrowser> m_browser;

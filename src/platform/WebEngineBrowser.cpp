@@ -2,10 +2,14 @@
 #include "platform/WebEngineBrowser.h"
 
 #include "Version.h"
+#include "base/LogText.h"
 #include "base/UrlPolicy.h"
 #include "platform/BrowserPage.h"
 #include "platform/NamedBrowserWindow.h"
 
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -37,7 +41,7 @@ void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
         view->load(*url);
         return;
     }
-    qCInfo(lcBrowser) << "not a usable URL:" << text;
+    qCInfo(lcBrowser) << "not a usable URL:" << LogText(text);
     // Better than an empty page: the user sees what to put right.
     view->setHtml(QStringLiteral("<html><head><title>Not a web address</title></head><body>"
                                  "<p>The search URL or start page in the settings is not a web "
@@ -90,4 +94,30 @@ NamedBrowserWindow *WebEngineBrowser::openWindow(const QString &name)
     auto *window = new NamedBrowserWindow(name, newPage());
     window->show();
     return window;
+}
+
+void WebEngineBrowser::offerToOpenElsewhere(const QUrl &url, QWidget *window)
+{
+    // A double click, or a page that asks again and again, gets one box.
+    if (m_offer)
+        return;
+    // Encoded and cut: a page's address cannot hide or reorder part of itself, nor fill the box.
+    QString address = QString::fromLatin1(url.toEncoded());
+    if (address.size() > kShownAddressChars)
+        address = address.left(kShownAddressChars) + QStringLiteral("...");
+    auto *box = new QMessageBox(
+        QMessageBox::Question, QString::fromUtf8(Version::Title),
+        QStringLiteral("The page asks to open an address that %1 does not show itself. Another "
+                       "program on this computer will open it:\n\n%2\n\nOpen it?")
+            .arg(QString::fromUtf8(Version::Title), address),
+        QMessageBox::Yes | QMessageBox::No, window);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box->button(QMessageBox::Yes), &QPushButton::clicked, this, [url] {
+        if (!QDesktopServices::openUrl(url))
+            qCInfo(lcBrowser) << "no program opened" << LogText(url.toString());
+    });
+    m_offer = box;
+    box->open();
 }

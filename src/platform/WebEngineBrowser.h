@@ -8,13 +8,15 @@
 #include <QWebEngineView>
 
 class NamedBrowserWindow;
+class QMessageBox;
 class QWebEnginePage;
 class QWebEngineProfile;
 
 // The browser on Qt WebEngine: the main window's pane and named top-level windows, all on
 // one persistent profile so that users stay signed in to their web application. A call
 // shown in a named window brings that window to the front; a page's "tel:" link asks for a
-// dial instead of leaving the page.
+// dial instead of leaving the page, and other programs open a page's address only when the
+// user agrees.
 class WebEngineBrowser : public IBrowser
 {
     Q_OBJECT
@@ -33,8 +35,14 @@ public:
 
     // A window opened for a page's own request (a link with a target, window.open).
     QWebEnginePage *openPageWindow();
+    // A page's address for another program: a box over `window` names it and asks; only a
+    // Yes hands it to the desktop. Nothing while such a box is open.
+    void offerToOpenElsewhere(const QUrl &url, QWidget *window);
 
 private:
+    // Of a page's address for another program, the box shows so many characters.
+    static constexpr qsizetype kShownAddressChars = 300;
+
     // Loads the page, or explains in the view why there is none.
     void show(QWebEngineView *view, const QString &text);
     QWebEnginePage *newPage();
@@ -44,4 +52,6 @@ private:
     QPointer<QWebEngineView> m_pane;
     QHash<QString, QPointer<NamedBrowserWindow>> m_named;
     QList<QPointer<NamedBrowserWindow>> m_unnamed;
+    // The box that asks whether another program may open a page's address, while it is open.
+    QPointer<QMessageBox> m_offer;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pop/CallerPop.h"
 
+#include "base/LogText.h"
 #include "platform/IBrowser.h"
 #include "platform/IMainWindow.h"
 #include "settings/Settings.h"
@@ -26,7 +27,7 @@ void CallerPop::ShowCaller(QString &number, QString &name)
     name = trimSpaces(name);
     const QString url = fillTemplate(m_settings.URL, number, name, m_codePage);
     if (number.isEmpty()) {
-        qCDebug(lcPop) << "nothing shown: the number" << given << "holds no digit";
+        qCDebug(lcPop) << "nothing shown: the number" << LogText(given) << "holds no digit";
         return;
     }
 
@@ -35,10 +36,10 @@ void CallerPop::ShowCaller(QString &number, QString &name)
         m_window.showAndActivate();
         m_browser.navigate(kClear);
         m_browser.navigate(url);
-        qCDebug(lcPop) << "shown in the main window:" << url;
+        qCDebug(lcPop) << "shown in the main window:" << LogText(url);
     } else {
         m_browser.navigateNamed(m_settings.Target, kClear);
         m_browser.navigateNamed(m_settings.Target, url);
-        qCDebug(lcPop) << "shown in the window" << m_settings.Target << url;
+        qCDebug(lcPop) << "shown in the window" << LogText(m_settings.Target) << LogText(url);
     }
 }

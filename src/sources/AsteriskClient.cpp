@@ -3,6 +3,7 @@
 
 #include "base/AmiMessageEnd.h"
 #include "base/Failure.h"
+#include "base/LogText.h"
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
@@ -48,15 +49,16 @@ void logDial(const DialScan::Verdict &dial, const QString &extensions)
     QString line;
     {
         QDebug text(&line);
-        text.nospace() << "Dial event " << dial.event;
+        text.nospace() << "Dial event " << LogText(dial.event);
         if (dial.caller)
-            text << " pops: number " << dial.number << " name " << dial.caller->name;
+            text << " pops: number " << LogText(dial.number) << " name "
+                 << LogText(dial.caller->name);
         else
             text << " passed over (" << dial.reason << ')';
         if (!dial.caller && !dial.number.isEmpty())
-            text << ": number " << dial.number;
+            text << ": number " << LogText(dial.number);
         if (!dial.destination.isEmpty())
-            text << " to " << dial.destination << ", extensions " << extensions;
+            text << " to " << LogText(dial.destination) << ", extensions " << LogText(extensions);
     }
     qCDebug(lcAmi).noquote() << line;
 }
@@ -123,7 +125,8 @@ void AsteriskClient::ConnectAsterisk()
     m_wsAst.SetRemotePort(m_settings.AsteriskPort);
     m_wsAst.SetRemoteHost(m_settings.AsteriskServer);
     m_hostSet = true;
-    qCDebug(lcAmi) << "connecting to" << m_settings.AsteriskServer << m_settings.AsteriskPort;
+    qCDebug(lcAmi) << "connecting to" << LogText(m_settings.AsteriskServer)
+                   << m_settings.AsteriskPort;
     m_wsAst.Connect();
 }
 
@@ -171,14 +174,14 @@ void AsteriskClient::wsAst_DataArrival()
         return;
     }
     if (frames.greeting.contains(kGreeting)) {
-        qCDebug(lcAmi) << "connected, greeted with" << frames.greeting.toByteArray().trimmed()
-                       << "- logging in as" << m_settings.AsteriskManager;
+        qCDebug(lcAmi) << "connected, greeted with" << LogText(frames.greeting.trimmed())
+                       << "- logging in as" << LogText(m_settings.AsteriskManager);
         send(QStringLiteral("Action: login\r\nUsername: ") + m_settings.AsteriskManager +
              QStringLiteral("\r\nSecret: ") + m_settings.AsteriskPassword +
              QStringLiteral("\r\n\r\n"));
     } else if (!frames.greeting.isEmpty()) {
         qCDebug(lcAmi) << "connected, but not to a Manager Interface: no login after"
-                       << frames.greeting.toByteArray().trimmed();
+                       << LogText(frames.greeting.trimmed());
     }
     // Judged first and acted on after: acting drops the link and the framer's views with it.
     bool accepted = false, refusedNow = false;
@@ -209,7 +212,7 @@ void AsteriskClient::wsAst_DataArrival()
             caller = std::move(dial.caller);
     }
     if (accepted) {
-        qCDebug(lcAmi) << "login accepted for" << m_settings.AsteriskManager
+        qCDebug(lcAmi) << "login accepted for" << LogText(m_settings.AsteriskManager)
                        << "- asking for call events";
         m_loggedIn = true;
         ShowNetOk();
@@ -255,7 +258,8 @@ void AsteriskClient::atimer_Tick()
     // port of 0 or less is off, as it is for ConnectAsterisk.
     if (!m_hostSet || m_settings.AsteriskServer.isEmpty() || m_settings.AsteriskPort <= 0)
         return;
-    qCDebug(lcAmi) << "connecting again to" << m_wsAst.RemoteHost() << m_wsAst.RemotePort();
+    qCDebug(lcAmi) << "connecting again to" << LogText(m_wsAst.RemoteHost())
+                   << m_wsAst.RemotePort();
     dropLink();
     ShowNetFail();
     m_wsAst.Connect();
@@ -407,7 +411,7 @@ void AsteriskClient::refused()
     ShowNetFail();
     m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
                                        : qMin(m_refusedWait * 2, m_intervals.refusedMax);
-    qCDebug(lcAmi) << "login refused for" << m_settings.AsteriskManager << "- next try in"
+    qCDebug(lcAmi) << "login refused for" << LogText(m_settings.AsteriskManager) << "- next try in"
                    << m_refusedWait << "ms";
     m_atimer.SetInterval(m_refusedWait);
     emit loginRefused();

@@ -2,6 +2,7 @@
 #include "sources/ModemMonitor.h"
 
 #include "base/Failure.h"
+#include "base/LogText.h"
 #include "platform/ISerialPort.h"
 #include "platform/TimerControl.h"
 #include "pop/IShowCaller.h"
@@ -84,6 +85,16 @@ void ModemMonitor::setCanDial(bool can)
     emit availabilityChanged(can);
 }
 
+void ModemMonitor::dial(const QString &confirmedNumber)
+{
+    if (const QString why = DialStep::refusal(confirmedNumber); !why.isEmpty()) {
+        qCDebug(lcModem) << "dial refused:" << LogText(confirmedNumber);
+        emit dialRefused(why);
+        return;
+    }
+    m_dialStep.confirm(confirmedNumber);
+}
+
 void ModemMonitor::timer_Tick()
 {
     // Settings reloaded without a modem while the poll ran: idle until monitoring restarts.
@@ -97,10 +108,10 @@ void ModemMonitor::timer_Tick()
         ModemBuffer::Step step = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey);
         if (step.dropped)
             qCDebug(lcModem).nospace()
-                << "text dropped (" << step.dropped << "): " << step.droppedText.left(80);
+                << "text dropped (" << step.dropped << "): " << LogText(step.droppedText);
         if (step.caller) {
-            qCDebug(lcModem) << "report taken: number" << step.caller->number << "name"
-                             << step.caller->name;
+            qCDebug(lcModem) << "report taken: number" << LogText(step.caller->number) << "name"
+                             << LogText(step.caller->name);
             m_pop.ShowCaller(step.caller->number, step.caller->name);
         }
     } catch (const Failure &failure) {

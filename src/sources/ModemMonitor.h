@@ -39,8 +39,8 @@ public:
 
     // True exactly while the port is open and polled.
     bool canDial() const override { return m_canDial; }
-    // The number is dialled by the next ticks.
-    void dial(const QString &confirmedNumber) override { m_dialStep.confirm(confirmedNumber); }
+    // The number is dialled by the next ticks; one the modem would take as commands is not.
+    void dial(const QString &confirmedNumber) override;
 
     const ModemBuffer &buffer() const { return m_buffer; }
     const DialStep &dialStep() const { return m_dialStep; }
@@ -57,6 +57,8 @@ signals:
     void monitoringStopped();
     // The device came back and the poll runs again.
     void monitoringResumed();
+    // A confirmed number was not dialled; `why` is for the user, without the number.
+    void dialRefused(const QString &why);
 
 private:
     void openAndInitialise();

@@ -2,6 +2,7 @@
 #include "sources/YacListener.h"
 
 #include "base/Failure.h"
+#include "base/LogText.h"
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "pop/IShowCaller.h"
@@ -116,15 +117,16 @@ void YacListener::finishConnection()
     const QString text = YacMessage::firstMessage(whole);
     endConnection();
     if (text.size() < whole.size())
-        qCDebug(lcYac) << "only the first message counts; dropped:" << whole.mid(text.size(), 80);
+        qCDebug(lcYac) << "only the first message counts; dropped:"
+                       << LogText(QStringView(whole).mid(text.size()));
     YacMessage::Verdict verdict = YacMessage::judge(text);
     if (!verdict.call) {
-        qCDebug(lcYac).nospace() << "message dropped (" << verdict.reason << "): " << text.left(80);
+        qCDebug(lcYac).nospace() << "message dropped (" << verdict.reason << "): " << LogText(text);
         return;
     }
     // Cut short: a hostile server may send up to the read limit.
-    qCDebug(lcYac) << "call: name" << verdict.call->name.left(80) << "number"
-                   << verdict.call->number.left(80);
+    qCDebug(lcYac) << "call: name" << LogText(verdict.call->name) << "number"
+                   << LogText(verdict.call->number);
     m_pop.ShowCaller(verdict.call->number, verdict.call->name);
 }
 

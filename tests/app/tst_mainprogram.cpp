@@ -2,6 +2,7 @@
 #include "app/MainProgram.h"
 #include "app/Monitor.h"
 #include "app/frmMain.h"
+#include "base/TelLink.h"
 #include "dialer/frmDialer.h"
 #include "e2e/HttpRecorder.h"
 #include "fakes/FakeBrowser.h"
@@ -18,9 +19,25 @@
 #include "sources/ModemMonitor.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QWebEnginePage>
 #include <QtTest>
+
+// Stands in for the desktop's handler of other programs' addresses.
+class Opened : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
 
 // The main window wired to real sockets, a real serial port and a real settings file, and the
 // real browser engine against a web server on 127.0.0.1, under a window manager.
@@ -168,6 +185,37 @@ void tst_MainProgram::modem()
     QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
     dialer->close();
     QVERIFY(window.isVisible() && m_program->modem().dialStep().number().isEmpty());
+    // The field shows what the modem gets, from a page's link, a paste or the keys; a number the
+    // modem would take as commands is refused in a box, and nothing is sent.
+    for (const auto &[given, shown, sent] : QList<std::tuple<QString, QString, QByteArray>>{
+             {"tel:%E2%80%AE0010555", "0010555", "ATDT 0010555\r\r"},
+             {"paste \u202E555\u20280100", "5550100", "ATDT 5550100\r\r"},
+             {"tel:5551234%3BS0%3D1", "5551234", "ATDT 5551234\r\r"},
+             {"5551234;", "5551234;", ""},
+             {"1-800-FLOWERS", "1-800-FLOWERS", ""},
+             {"9,T555P1W!@", "9,T555P1W!@", "ATDT 9,T555P1W!@\r\r"}}) {
+        const qsizetype bytes = far.received.size(), boxes = m_box.shown.size();
+        if (given.startsWith("tel:")) {
+            m_program->answer(TelLink::dialNumber(QUrl(given)).value_or("-"));
+        } else {
+            QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
+            dialer->txtNumber()->clear();
+            QGuiApplication::clipboard()->setText(given.mid(6));
+            if (given.startsWith("paste "))
+                dialer->txtNumber()->paste();
+            else
+                QTest::keyClicks(dialer->txtNumber(), given);
+        }
+        QCOMPARE(dialer->txtNumber()->text(), shown);
+        QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
+        if (sent.isEmpty()) {
+            QTRY_COMPARE(m_box.shown.size(), boxes + 1);
+            QVERIFY(m_box.shown.last().text.startsWith("The number cannot be dialled through the "
+                                                       "modem: it holds \";\", a letter other"));
+            QVERIFY(m_program->modem().dialStep().number().isEmpty());
+        }
+        QTRY_COMPARE(far.received.mid(bytes), sent);
+    }
 
     // Unplugged, monitoring shows as off, with no box; plugged in again, it is back on.
     far.Close();
@@ -176,7 +224,7 @@ void tst_MainProgram::modem()
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
-    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown.size(), 3);
 }
 
 // A pop with a target goes to the window of that name, brought up from behind another, and
@@ -210,6 +258,68 @@ void tst_MainProgram::browser()
         }
         QVERIFY2(holds(want), next);
     }
+    // A click on a page's tel: or callto: link dials; another program opens any other address
+    // only after a Yes in a box that names it. The page's console is logged quoted.
+    Opened opened;
+    for (const char *scheme : {"mailto", "sip", "x-made-up"})
+        QDesktopServices::setUrlHandler(scheme, &opened, "open");
+    QStringList dialled;
+    connect(&engine, &IBrowser::dialRequested, this, [&](const QString &n) { dialled << n; });
+    const QList<std::pair<QString, QString>> links{{"mailto:someone@example.com", "No"},
+                                                   {"sip:101@pbx.example", "Yes"},
+                                                   {"x-made-up:%E2%80%AEfdp.exe", "No"},
+                                                   {"callto:+1-555-0100", "+1-555-0100"}};
+    QString page; // one band of the page for each link
+    for (int i = 0; i < links.size(); ++i)
+        page += QStringLiteral("<a href='%1' style='position:fixed;left:0;right:0;top:%2%;"
+                               "height:25%'>x</a>")
+                    .arg(links[i].first)
+                    .arg(i * 25);
+    QSignalSpy loaded(engine.pane(), &QWebEngineView::loadFinished);
+    engine.pane()->setHtml(page, web.Url("/"));
+    QVERIFY(loaded.wait(20000));
+    for (int i = 0; i < links.size(); ++i) {
+        const auto &[link, answer] = links[i];
+        // A page takes clicks a moment after it has loaded; the first may still meet the page
+        // before, with its tel: link.
+        QMessageBox *box = nullptr;
+        const auto answered = [&] {
+            return dialled.contains(answer) || (box = window.findChild<QMessageBox *>()) ||
+                   !opened.urls.isEmpty();
+        };
+        for (int click = 0; click < 50 && !answered(); ++click) {
+            QTest::mouseClick(engine.pane()->focusProxy(), Qt::LeftButton, {},
+                              {10, engine.pane()->height() * (i * 2 + 1) / 8});
+            if (QTest::qWaitFor(answered, 1000))
+                break;
+        }
+        if (answer != "Yes" && answer != "No") {
+            QVERIFY(dialled.contains(answer) && !box);
+            continue;
+        }
+        QVERIFY(box);
+        QVERIFY2(box->text().contains("\n\n" + QUrl(link).toString(QUrl::FullyEncoded) + "\n\n"),
+                 qPrintable(box->text()));
+        QVERIFY(opened.urls.isEmpty());
+        box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+        QTRY_VERIFY(!window.findChild<QMessageBox *>());
+        QCOMPARE(opened.urls, answer == "Yes" ? QList<QUrl>{QUrl(link)} : QList<QUrl>{});
+        opened.urls.clear();
+    }
+    for (const char *scheme : {"mailto", "sip", "x-made-up"})
+        QDesktopServices::unsetUrlHandler(scheme);
+    QLoggingCategory::setFilterRules("ringscout.page=true");
+    static QStringList pageLines;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+            if (QLatin1String(context.category) == "ringscout.page")
+                pageLines << text;
+        });
+    engine.pane()->page()->runJavaScript("console.error('a\\nringscout.ami: FORGED\\u001b[2J')");
+    QTRY_COMPARE(pageLines.size(), 1);
+    qInstallMessageHandler(previous);
+    QVERIFY2(pageLines[0].startsWith(R"(error "a\nringscout.ami: FORGED\u001B[2J" at )"),
+             qPrintable(pageLines[0]));
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
     Settings g;
