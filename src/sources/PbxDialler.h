@@ -28,6 +28,8 @@ public:
 
     // A desk phone is set and the manager connection is logged in.
     bool canDial() const override;
+    // A desk phone is set and the manager connection is being made or made again.
+    QString settling() const override;
     // One Originate action for the number; nothing is sent for text that is no number.
     void dial(const QString &confirmedNumber) override;
 
@@ -56,4 +58,5 @@ private:
     // Sent, and waiting for the PBX's word on them.
     QList<Call> m_calls;
     bool m_canDial = false;
+    bool m_connecting = false;
 };
