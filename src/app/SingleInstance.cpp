@@ -98,17 +98,14 @@ SingleInstance::Claim SingleInstance::claim()
                                << "which does not answer on" << m_socketName;
         }
         if (m_lock->isLocked()) {
-            if (listen()) {
-                if (!causes.isEmpty())
-                    qCInfo(lcInstance) << "the lock and the socket are in" << folder << "because"
-                                       << causes.join(QStringLiteral("; "));
-                return Claim::Ours;
-            }
-            m_lock->unlock();
-        } else {
-            causes.append(QStringLiteral("cannot make the lock file in %1: %2")
-                              .arg(folder, writeError(folder)));
+            listen();
+            if (!causes.isEmpty())
+                qCInfo(lcInstance) << "the lock and the socket are in" << folder << "because"
+                                   << causes.join(QStringLiteral("; "));
+            return Claim::Ours;
         }
+        causes.append(
+            QStringLiteral("cannot make the lock file in %1: %2").arg(folder, writeError(folder)));
     }
     m_folder.clear();
     m_lock.reset();
@@ -158,14 +155,12 @@ bool SingleInstance::connectToHolder()
     }
 }
 
-bool SingleInstance::listen()
+void SingleInstance::listen()
 {
     // A socket file left by a crashed run would make listen() fail.
     QLocalServer::removeServer(m_socketName);
-    if (m_server.listen(m_socketName))
-        return true;
-    qCInfo(lcInstance) << "cannot listen on" << m_socketName << m_server.errorString();
-    return false;
+    if (!m_server.listen(m_socketName))
+        qCWarning(lcInstance) << "cannot listen on" << m_socketName << m_server.errorString();
 }
 
 bool SingleInstance::handOver(const QString &request, const QString &activationToken, int waitMs)

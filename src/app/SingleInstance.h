@@ -62,7 +62,7 @@ private:
     // Why the lock and the socket cannot live in `folder`; "" when they can.
     QString unusable(const QString &folder, bool ownFallback) const;
     bool connectToHolder();
-    bool listen();
+    void listen();
     void take(QLocalSocket &socket);
 
     QString m_key;
