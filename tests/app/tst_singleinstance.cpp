@@ -47,7 +47,8 @@ void tst_SingleInstance::secondStart()
     QFETCH(QString, before);
     QFETCH(QString, first);
     QFETCH(QString, problem);
-    QTemporaryDir dir;
+    static const QString base = QDir::tempPath(); // before a row changes TMPDIR
+    QTemporaryDir dir(base + "/tst_singleinstance-XXXXXX");
     const QString tmp = dir.filePath("tmp"), run = dir.filePath("run/" + QString(90, 'x'));
     QVERIFY(QDir().mkpath(tmp) && QDir().mkpath(run) &&
             QFile(dir.filePath("file")).open(QIODevice::WriteOnly));
