@@ -67,7 +67,7 @@ void tst_DialerOpener::waitsForTheLogin()
     for (const QString &number : numbers)
         opener.dialFromPage(number);
     frmDialer *dialer = opener.dialer();
-    QVERIFY(dialer->isVisible() && !dialer->OKButton()->isEnabled() && !window.visible);
+    QVERIFY(dialer && dialer->isVisible() && !dialer->OKButton()->isEnabled() && !window.visible);
     QCOMPARE(dialer->windowTitle(), "Phone Dialer - connecting to the PBX…");
     QCOMPARE(dialer->txtNumber()->text(), numbers.last());
     if (box.isEmpty()) {
