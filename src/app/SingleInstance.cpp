@@ -179,12 +179,13 @@ bool SingleInstance::handOver(const QString &request, const QString &activationT
     qint64 pid = 0;
     QString host, name;
     m_lock->getLockInfo(&pid, &host, &name);
-    m_problem = QStringLiteral("the running Ringscout (process %1) did not take the request "
-                               "within %2 seconds; it may be stopped or hung")
+    // Read once it goes on, the request may still be taken: the connection holds it.
+    m_problem = QStringLiteral("the running Ringscout (process %1) did not answer within %2 "
+                               "seconds; it may be stopped or hung")
                     .arg(pid)
                     .arg(waitMs / 1000.0);
     if (!request.isEmpty())
-        m_problem += QStringLiteral(". Not handed over: ") + quoted(request);
+        m_problem += QStringLiteral(", and takes %1 only if it goes on").arg(quoted(request));
     return false;
 }
 

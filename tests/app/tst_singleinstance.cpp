@@ -35,8 +35,8 @@ void tst_SingleInstance::secondStart_data()
     QTest::newRow("lock of a live process of that name") << run << QString("lock") << ours << none;
     QTest::newRow("first instance stopped")
         << run << QString("stop") << ours
-        << "did not take the request within 0.3 seconds; it may be stopped or hung. Not handed "
-           "over: \"tel:555\\r0100\"";
+        << "did not answer within 0.3 seconds; it may be stopped or hung, and takes "
+           "\"tel:555\\r0100\" only if it goes on";
     QTest::newRow("fallback folder of another user")
         << file << QString("foreign") << QString("2 ") << "belongs to another user";
 }

@@ -162,7 +162,8 @@ void tst_Program::pops()
         // The PBX is not up yet: the program says why it cannot connect, and tries again; the
         // tel: address waits in the dialer for the login.
         QTRY_VERIFY_WITH_TIMEOUT(logged("connection error: \"Connection refused\""), 30000);
-        QVERIFY2(logged("(connecting to the PBX) to dial \"+1-555-0100\""), soFar());
+        QTRY_VERIFY2_WITH_TIMEOUT(logged("(connecting to the PBX) to dial \"+1-555-0100\""),
+                                  soFar(), 10000);
         sim.start(RINGSCOUT_SIM_EXE,
                   checker + QStringList{"--listen", "127.0.0.1:" + port, "--user", "ringscout",
                                         "--secret", "test123"});
