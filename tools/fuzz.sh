@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(amiframer dialscan yacmessage searchurl modemread initext tellink)
+[ ${#targets[@]} -gt 0 ] || targets=(amiframer dialscan yacmessage searchurl modemread initext tellink
+                                     instancerequest)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DRINGSCOUT_FUZZ=ON > /dev/null

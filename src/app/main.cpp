@@ -226,11 +226,12 @@ int main(int argc, char *argv[])
     // Decided before anything reads the settings, which a second start must never write.
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                             QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
-    if (!instance.claim()) {
+    // Unguarded, it says why under --verbose and runs: a program that must run all day is
+    // better twice than not at all.
+    if (instance.claim() == SingleInstance::Claim::Another) {
         if (instance.handOver(*request, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
             return 0;
-        std::fputs("ringscout: another Ringscout runs for these settings but does not answer.\n",
-                   stderr);
+        std::fprintf(stderr, "ringscout: %s.\n", qPrintable(instance.problem()));
         return 1;
     }
 

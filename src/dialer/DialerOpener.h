@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -12,29 +13,42 @@ class frmDialer;
 
 // Keeps the one Phone Dialer: made on first use, then only hidden and shown. The main window
 // goes while the dialer is up and comes back when it is left; a confirmed number goes to the
-// dialler. A page's tel: link opens it the same way.
+// dialler. A page's tel: link opens it the same way, and one that comes while the way to dial
+// is still being made waits for it.
 class DialerOpener : public QObject
 {
     Q_OBJECT
 
 public:
+    // How long a tel: link waits for the PBX's login or the modem's port.
+    static constexpr int kWaitMs = 10000;
+
     DialerOpener(IMainWindow &window, IDialler &dialler, IMessageBox &box,
                  QObject *parent = nullptr);
     ~DialerOpener() override;
 
+    void setWaitTime(int milliseconds) { m_wait.setInterval(milliseconds); }
+
     // "&Dial": hides the main window and shows the dialer with the focus in its number field.
     void cmdDialer_Click();
     // A tel: link: the dialer with the number, for the user to confirm, or a message when
-    // there is nothing to dial with.
+    // there is nothing to dial with. While the dialler is settling, the dialer shows the
+    // number with OK held back until it can dial; one number waits at a time, the newest.
     void dialFromPage(const QString &number);
 
     frmDialer *dialer() const { return m_frmDialer.get(); }
 
 private:
-    void tellNothingToDialWith();
+    // The waiting number's turn: the dialler can dial, cannot, or the wait is over.
+    void settle(bool waitOver);
+    // Hides the dialer and brings the main window back.
+    void putAway();
+    void tellNothingToDialWith(const QString &number, const QString &why = {});
 
     IMainWindow &m_window;
     IDialler &m_dialler;
     IMessageBox &m_box;
     std::unique_ptr<frmDialer> m_frmDialer;
+    // Runs while a number waits.
+    QTimer m_wait;
 };

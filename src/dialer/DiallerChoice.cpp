@@ -6,6 +6,16 @@ DiallerChoice::DiallerChoice(IDialler &first, IDialler &second, QObject *parent)
 {
     connect(&m_first, &IDialler::availabilityChanged, this, &DiallerChoice::refresh);
     connect(&m_second, &IDialler::availabilityChanged, this, &DiallerChoice::refresh);
+    connect(&m_first, &IDialler::settlingChanged, this, &IDialler::settlingChanged);
+    connect(&m_second, &IDialler::settlingChanged, this, &IDialler::settlingChanged);
+}
+
+QString DiallerChoice::settling() const
+{
+    if (canDial())
+        return {};
+    const QString first = m_first.settling();
+    return first.isEmpty() ? m_second.settling() : first;
 }
 
 void DiallerChoice::dial(const QString &confirmedNumber)

@@ -14,6 +14,8 @@ public:
     DiallerChoice(IDialler &first, IDialler &second, QObject *parent = nullptr);
 
     bool canDial() const override { return m_first.canDial() || m_second.canDial(); }
+    // The first's wait, else the second's.
+    QString settling() const override;
     // When neither can dial, the second keeps the number: the modem dials it once its port
     // is open again.
     void dial(const QString &confirmedNumber) override;

@@ -14,9 +14,14 @@ public:
     using QObject::QObject;
 
     virtual bool canDial() const = 0;
+    // What it is waiting for before it can dial, when it may be able to soon ("connecting to
+    // the PBX"); "" when it can dial now or has no way to dial in sight.
+    virtual QString settling() const = 0;
     // The number exactly as the user confirmed it; dialled as soon as the dialler can.
     virtual void dial(const QString &confirmedNumber) = 0;
 
 signals:
     void availabilityChanged(bool canDial);
+    // settling() may say something else now.
+    void settlingChanged();
 };

@@ -57,3 +57,10 @@ void frmDialer::showAndFocus()
     activateWindow();
     m_txtNumber->setFocus();
 }
+
+void frmDialer::setWaiting(const QString &awaited)
+{
+    m_OKButton->setEnabled(awaited.isEmpty());
+    setWindowTitle(awaited.isEmpty() ? QStringLiteral("Phone Dialer")
+                                     : QStringLiteral("Phone Dialer - %1…").arg(awaited));
+}

@@ -22,6 +22,9 @@ public:
 
     // Shows the dialog, not modal, with the input focus in the number field.
     void showAndFocus();
+    // While `awaited` says what the number waits for ("connecting to the PBX"), the title
+    // says it and OK is held back; "" ends the wait.
+    void setWaiting(const QString &awaited);
 
 signals:
     // OK, with the text exactly as typed (empty included); the dialog is hidden already.

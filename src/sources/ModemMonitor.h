@@ -39,6 +39,11 @@ public:
 
     // True exactly while the port is open and polled.
     bool canDial() const override { return m_canDial; }
+    // While a port whose device went away is being tried again.
+    QString settling() const override
+    {
+        return m_reopen.isActive() ? QStringLiteral("opening the modem port") : QString();
+    }
     // The number is dialled by the next ticks; one the modem would take as commands is not.
     void dial(const QString &confirmedNumber) override;
 

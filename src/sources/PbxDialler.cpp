@@ -109,11 +109,27 @@ PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject
     connect(&m_due, &QTimer::timeout, this, &PbxDialler::overdue);
     connect(&m_client, &AsteriskClient::linkDown, this, &PbxDialler::refresh);
     connect(&m_client, &AsteriskClient::actionAnswered, this, &PbxDialler::answered);
+    connect(&m_client, &AsteriskClient::linkDown, this, [this](bool down) {
+        m_connecting = down;
+        emit settlingChanged();
+    });
+    // A refused login is an answer too: the same secret is refused again.
+    connect(&m_client, &AsteriskClient::loginRefused, this, [this] {
+        m_connecting = false;
+        emit settlingChanged();
+    });
 }
 
 bool PbxDialler::canDial() const
 {
     return !m_settings.AsteriskChannel.isEmpty() && m_client.loggedIn();
+}
+
+QString PbxDialler::settling() const
+{
+    return !canDial() && m_connecting && !m_settings.AsteriskChannel.isEmpty()
+               ? QStringLiteral("connecting to the PBX")
+               : QString();
 }
 
 void PbxDialler::refresh()

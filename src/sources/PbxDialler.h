@@ -34,6 +34,8 @@ public:
 
     // A desk phone is set and the manager connection is logged in.
     bool canDial() const override;
+    // A desk phone is set and the manager connection is being made or made again.
+    QString settling() const override;
     // One Originate action for the number; nothing is sent for text that is no number.
     void dial(const QString &confirmedNumber) override;
 
@@ -73,4 +75,5 @@ private:
     bool m_loggedIn = false;
     // The PBX said "Permission denied" to an Originate since the last login.
     bool m_originateRefused = false;
+    bool m_connecting = false;
 };

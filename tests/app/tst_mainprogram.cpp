@@ -360,16 +360,13 @@ void tst_MainProgram::browser()
 }
 
 // No modem, a desk phone: "&Dial" follows the manager login, and a page's number, confirmed in
-// the dialer, goes to the PBX.
+// the dialer, goes to the PBX. Numbers that come before the login wait for it in the dialer,
+// the newer in place of the older; one that waits longer than the wait is refused by name.
 void tst_MainProgram::pbx()
 {
     ScriptedAmiServer server;
     QVERIFY(server.Listen());
     server.greeting = "Asterisk Call Manager/11.0.0\r\n";
-    server.onMessage = [](QTcpSocket &client, const QByteArray &message) {
-        if (message.startsWith("Action: login"))
-            client.write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
-    };
     m_store.writeSettings({{"comPort", ""},
                            {"yacPort", "0"},
                            {"AsteriskServer", "127.0.0.1"},
@@ -377,10 +374,19 @@ void tst_MainProgram::pbx()
                            {"AsteriskPassword", "secret"},
                            {"AsteriskChannel", "PJSIP/101"}});
     frmMain &window = start();
-    QVERIFY(!window.cmdDialer()->isEnabled());
-    QTRY_VERIFY(window.cmdDialer()->isEnabled());
+    QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true"));
+    QTest::ignoreMessage(QtInfoMsg, "a newer tel: request takes the place of the waiting \"555\"");
+    m_program->answer(QStringLiteral("555"));
     m_program->answer(QStringLiteral("555-0100"));
-    m_program->dialer()->OKButton()->click();
+    frmDialer *dialer = m_program->dialer();
+    QVERIFY(dialer && dialer->isVisible() && !dialer->OKButton()->isEnabled());
+    QCOMPARE(dialer->windowTitle(), "Phone Dialer - connecting to the PBX…");
+    QTRY_COMPARE(server.received.size(), 1); // the login, answered only now
+    QVERIFY(!window.cmdDialer()->isEnabled());
+    server.Client()->write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
+    QTRY_VERIFY(window.cmdDialer()->isEnabled() && dialer->OKButton()->isEnabled());
+    QCOMPARE(dialer->windowTitle() + dialer->txtNumber()->text(), "Phone Dialer555-0100");
+    dialer->OKButton()->click();
     QTRY_COMPARE(server.received.size(), 3);
     QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
              server.received[2]);
@@ -391,7 +397,13 @@ void tst_MainProgram::pbx()
     QTRY_VERIFY(!window.cmdDialer()->isEnabled());
     m_program->dialer()->OKButton()->click();
     QCOMPARE(m_box.shown.size(), boxes + 1);
-    QVERIFY(m_box.shown.last().text.startsWith("There is nothing to dial the number with"));
+    QVERIFY(m_box.shown.last().text.startsWith("There is nothing to dial \"555-0101\" with:"));
+    m_program->setDialWait(300);
+    m_program->answer(QStringLiteral("555-0102"));
+    QTRY_COMPARE(m_box.shown.size(), boxes + 2);
+    QCOMPARE(m_box.shown.last().text, "There is nothing to dial \"555-0102\" with: still "
+                                      "connecting to the PBX after 0.3 seconds. Try again in a "
+                                      "moment.");
 }
 
 int main(int argc, char *argv[])

@@ -71,10 +71,11 @@ void tst_Program::pops_data()
         << "/yac?phone=5551234567&name=JOHN+SMITH" << false << QStringList{"NOBODY", "unknown"}
         << QStringList{"ringscout.pop: nothing shown: the number \"unknown\" holds no digit",
                        "ringscout.yac: call: name \"JOHN SMITH\" number \"(555) 123-4567\""};
-    QTest::newRow("pbx") << QStringList{"pbx"} << "/pbx?phone=5551234567&name=Front+Desk" << false
-                         << QStringList{"5551234567 Front Desk 103"}
-                         << QStringList{"passed over (destination not among the extensions)",
-                                        "\"DialBegin\" pops: number \"5551234567\""};
+    QTest::newRow("pbx, tel: before the login")
+        << QStringList{"pbx"} << "/pbx?phone=5551234567&name=Front+Desk" << false
+        << QStringList{"5551234567 Front Desk 103"}
+        << QStringList{"passed over (destination not among the extensions)",
+                       "\"DialBegin\" pops: number \"5551234567\""};
     // The engine sends the name's "%2E" as ".".
     const QString page = "/modem?phone=8475550001&name=U.S.ROBOTICS";
     for (const bool handOver : {false, true})
@@ -88,8 +89,9 @@ void tst_Program::pops_data()
 // ringscout-sim makes the real program pop: first the start-up page shows, then the call's.
 // With YAC the start fails on a stored setting instead: the user mends it in the Options
 // dialog, and the main window comes back, sized to the screen. A click on the page's number opens
-// the Phone Dialer with it where a modem is open, and Enter there dials it on the
-// modem; without a modem the program says why not.
+// the Phone Dialer with it where a modem is open or a desk phone set, and Enter there dials it;
+// without either the program says why not. A tel: address the program starts with before the
+// PBX lets it log in waits for the login.
 void tst_Program::pops()
 {
     QFETCH(QStringList, checker);
@@ -154,15 +156,21 @@ void tst_Program::pops()
     } else {
         for (const QString &row :
              QStringList{"Server=127.0.0.1", "Port=" + port, "Manager=ringscout",
-                         "Password=test123", "Extension=101"})
+                         "Password=test123", "Extension=101", "Channel=PJSIP/101"})
             program.Set("Asterisk" + row.section('=', 0, 0), row.section('=', 1));
-        QVERIFY(program.Start());
-        // The PBX is not up yet: the program says why it cannot connect, and tries again.
+        QVERIFY(program.Start(program.process, {"tel:+1-555-0100"}));
+        // The PBX is not up yet: the program says why it cannot connect, and tries again; the
+        // tel: address waits in the dialer for the login.
         QTRY_VERIFY_WITH_TIMEOUT(logged("connection error: \"Connection refused\""), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(logged("(connecting to the PBX) to dial \"+1-555-0100\""),
+                                  soFar(), 10000);
         sim.start(RINGSCOUT_SIM_EXE,
                   checker + QStringList{"--listen", "127.0.0.1:" + port, "--user", "ringscout",
                                         "--secret", "test123"});
         QTRY_VERIFY_WITH_TIMEOUT(said("logged in as ringscout"), 30000);
+        QVERIFY2(typeInto("Phone Dialer", {"Return"}), soFar());
+        QTRY_VERIFY_WITH_TIMEOUT(said("dialling +15550100"), 10000);
+        out.clear();
     }
     if (!yac) { // the start-up page first, then the call
         QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains('/' + checker[0]), 30000);
@@ -175,7 +183,7 @@ void tst_Program::pops()
     QVERIFY2(logged(says[0]) && logged(says[1]) &&
                  logged("shown in the main window: \"" + web.Url(page.section('&', 0, 0)).mid(7)),
              log.constData());
-    const QString answer = modem ? "Phone Dialer" : "Ringscout";
+    const QString answer = yac ? "Ringscout" : "Phone Dialer";
     if (handOver) {
         QProcess second;
         QVERIFY(program.Start(second, {"tel:+1-555-0100"}));
@@ -188,8 +196,9 @@ void tst_Program::pops()
         xdotool(find(kMainWindow) +
                 QStringList{"mousemove", "--window", "%1", "300", "300", "click", "1"});
     QVERIFY2(typeInto(answer, {"Return"}), soFar());
-    if (modem)
-        QTRY_VERIFY_WITH_TIMEOUT(said("< ATDT +1-555-0100<CR>\n"), 5000);
+    if (!yac)
+        QTRY_VERIFY_WITH_TIMEOUT(said(modem ? "< ATDT +1-555-0100<CR>\n" : "dialling +15550100"),
+                                 5000);
     QCOMPARE(program.process.state(), QProcess::Running);
     sim.closeWriteChannel(); // ends the simulator where it still runs
     sim.waitForFinished(5000);
