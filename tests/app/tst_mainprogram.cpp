@@ -390,11 +390,16 @@ void tst_MainProgram::pbx()
     QTRY_COMPARE(server.received.size(), 3);
     QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
              server.received[2]);
-    // The link drops while the dialer is up: OK says so instead of keeping the number.
+    // The link drops while the dialer is up and the call is unanswered: the user hears that it
+    // may have been placed, and OK says there is nothing to dial with instead of keeping the
+    // number.
     m_program->answer(QStringLiteral("555-0101"));
-    const qsizetype boxes = m_box.shown.size();
+    const qsizetype boxes = m_box.shown.size() + 1;
     server.Client()->disconnectFromHost();
     QTRY_VERIFY(!window.cmdDialer()->isEnabled());
+    QTRY_COMPARE(m_box.shown.size(), boxes);
+    QVERIFY2(m_box.shown.last().text.startsWith("The call to 5550100 may or may not have been"),
+             qPrintable(m_box.shown.last().text));
     m_program->dialer()->OKButton()->click();
     QCOMPARE(m_box.shown.size(), boxes + 1);
     QVERIFY(m_box.shown.last().text.startsWith("There is nothing to dial \"555-0101\" with:"));
