@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/DialScan.h"
 
-#include "base/AmiMessageEnd.h"
-#include "base/WireText.h"
+#include "sources/AmiField.h"
 
 #include <QStringTokenizer>
+
+#include <cstring>
 
 #include <optional>
 
 namespace {
 
-const QString kUnknown = QStringLiteral("<unknown>");
+using AmiField::sameName;
 
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
+const QString kUnknown = QStringLiteral("<unknown>");
 
 QByteArrayView trimBlanks(QByteArrayView value)
 {
@@ -26,10 +24,7 @@ QByteArrayView trimBlanks(QByteArrayView value)
     return value;
 }
 
-// The fields of one message that a dial is judged by, each from a whole line
-// "Name: value\r\n" (name in any letter case, first line of a name wins). Text inside a value
-// is never taken as a field: a caller named "Destination: 101 CallerID: 5550009999" stays
-// a name.
+// The fields of one message that a dial is judged by (first line of a name wins).
 struct Fields
 {
     std::optional<QByteArrayView> event, subEvent, destination, destChannel, callerId, callerIdNum,
@@ -37,18 +32,16 @@ struct Fields
 
     explicit Fields(QByteArrayView message)
     {
-        while (!message.isEmpty()) {
-            qsizetype end = AmiMessageEnd::find(message, AmiMessageEnd::kLineEnd);
-            if (end < 0)
-                end = message.size();
-            // The empty line closes the message.
-            if (end == 0)
-                return;
-            take(message.first(end));
+        // Nearly every message opens with an event that is no dial: its first bytes tell.
+        if (message.size() >= 11 && sameName(message.first(7), "Event: ") &&
+            !sameName(message.sliced(7, 4), "Dial")) {
+            return;
+        }
+        for (AmiField::Reader fields(message); fields.next();) {
+            take(fields.name(), fields.value());
             // Asterisk puts the event first: most messages are told apart by one line.
             if (event && !isDial(*event))
                 return;
-            message = message.sliced(qMin(end + 2, message.size()));
         }
     }
 
@@ -58,36 +51,37 @@ struct Fields
     }
 
 private:
-    void take(QByteArrayView line)
+    void take(QByteArrayView name, QByteArrayView value)
     {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || colon + 1 >= line.size() || line[colon + 1] != ' ')
-            return;
-        const QByteArrayView name = line.first(colon);
-        // A value ends at its first CR, as it always has for this protocol's readers.
-        QByteArrayView value = line.sliced(colon + 2);
-        if (const qsizetype cr = value.indexOf('\r'); cr >= 0)
-            value.truncate(cr);
-        const struct
-        {
-            QByteArrayView name;
-            std::optional<QByteArrayView> *field;
-        } known[] = {
-            {"Event", &event},
-            {"SubEvent", &subEvent},
-            {"Destination", &destination},
-            {"DestChannel", &destChannel},
-            {"CallerID", &callerId},
-            {"CallerIDNum", &callerIdNum},
-            {"CallerIDName", &callerIdName},
-        };
-        for (const auto &k : known) {
-            if (sameName(name, k.name)) {
-                if (!*k.field)
-                    *k.field = value;
-                return;
-            }
+        // Most lines are none of these: the length alone passes them over.
+        std::optional<QByteArrayView> *field = nullptr;
+        switch (name.size()) {
+        case 5:
+            field = sameName(name, "Event") ? &event : nullptr;
+            break;
+        case 8:
+            field = sameName(name, "SubEvent")   ? &subEvent
+                    : sameName(name, "CallerID") ? &callerId
+                                                 : nullptr;
+            break;
+        case 11:
+            field = sameName(name, "Destination")   ? &destination
+                    : sameName(name, "DestChannel") ? &destChannel
+                    : sameName(name, "CallerIDNum") ? &callerIdNum
+                                                    : nullptr;
+            break;
+        case 12:
+            field = sameName(name, "CallerIDName") ? &callerIdName : nullptr;
+            break;
+        default:
+            break;
         }
+        if (!field || *field)
+            return;
+        // A value ends at its first CR, as it always has for this protocol's readers.
+        if (const void *cr = std::memchr(value.data(), '\r', size_t(value.size())))
+            value.truncate(static_cast<const char *>(cr) - value.data());
+        *field = value;
     }
 };
 
@@ -111,22 +105,21 @@ DialScan::Verdict readDial(QByteArrayView message)
         return verdict;
     verdict.isDial = true;
     const QByteArrayView event = trimBlanks(*f.event);
-    verdict.event = WireText::decode(event);
+    verdict.event = AmiField::text(event);
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
         return verdict;
     };
 
     if (f.destination && f.callerId) {
-        verdict.destination = WireText::decode(*f.destination);
-        verdict.number = WireText::decode(trimBlanks(*f.callerId));
+        verdict.destination = AmiField::text(*f.destination);
+        verdict.number = AmiField::text(trimBlanks(*f.callerId));
         if (f.destination->isEmpty())
             return passOver("no destination");
         if (f.callerId->isEmpty())
             return passOver("no caller number");
-        verdict.caller = {verdict.number, f.callerIdName
-                                              ? WireText::decode(trimBlanks(*f.callerIdName))
-                                              : QString()};
+        verdict.caller = {verdict.number,
+                          f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString()};
         return verdict;
     }
 
@@ -140,13 +133,13 @@ DialScan::Verdict readDial(QByteArrayView message)
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return passOver("no destination");
-    verdict.destination = DialScan::unescape(WireText::decode(*destination));
+    verdict.destination = DialScan::unescape(AmiField::text(*destination));
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return passOver("no caller number: the PBX placed the call");
-    verdict.number = DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdNum)));
+    verdict.number = DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdNum)));
     verdict.caller = {verdict.number,
                       f.callerIdName
-                          ? DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdName)))
+                          ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
                           : QString()};
     return verdict;
 }
