@@ -259,7 +259,7 @@ void TcpSocketControl::takeDirect()
             ::recv(int(fd), m_readBuffer.data() + m_held, size_t(kReadChunk), MSG_DONTWAIT);
         if (n <= 0)
             break;
-        m_held += qsizetype(n);
+        m_held += n;
     }
     m_readBuffer.resize(m_held);
 }
