@@ -6,6 +6,7 @@
 #include <QStringTokenizer>
 
 #include <cstring>
+#include <type_traits>
 
 #include <optional>
 
@@ -24,6 +25,25 @@ QByteArrayView trimBlanks(QByteArrayView value)
     return value;
 }
 
+// Whether `name` is `letters` (ASCII letters only) in any letter case. For letters, setting
+// the 0x20 bit folds the case and makes no other byte equal, so whole words are compared at
+// once: the first and the last four or eight bytes, which may overlap.
+template <size_t N> bool isName(QByteArrayView name, const char (&letters)[N])
+{
+    constexpr size_t n = N - 1;
+    static_assert(n >= 4 && n <= 16);
+    using Word = std::conditional_t<(n < 8), quint32, quint64>;
+    constexpr Word fold = Word(0x2020202020202020ull);
+    if (size_t(name.size()) != n)
+        return false;
+    Word a, b, x, y;
+    std::memcpy(&a, name.data(), sizeof a);
+    std::memcpy(&b, name.data() + n - sizeof b, sizeof b);
+    std::memcpy(&x, letters, sizeof x);
+    std::memcpy(&y, letters + n - sizeof y, sizeof y);
+    return (a | fold) == (x | fold) && (b | fold) == (y | fold);
+}
+
 // The fields of one message that a dial is judged by (first line of a name wins).
 struct Fields
 {
@@ -33,8 +53,8 @@ struct Fields
     explicit Fields(QByteArrayView message)
     {
         // Nearly every message opens with an event that is no dial: its first bytes tell.
-        if (message.size() >= 11 && sameName(message.first(7), "Event: ") &&
-            !sameName(message.sliced(7, 4), "Dial")) {
+        if (message.size() >= 11 && isName(message.first(5), "Event") && message[5] == ':' &&
+            message[6] == ' ' && !isName(message.sliced(7, 4), "Dial")) {
             return;
         }
         for (AmiField::Reader fields(message); fields.next();) {
@@ -57,21 +77,21 @@ private:
         std::optional<QByteArrayView> *field = nullptr;
         switch (name.size()) {
         case 5:
-            field = sameName(name, "Event") ? &event : nullptr;
+            field = isName(name, "Event") ? &event : nullptr;
             break;
         case 8:
-            field = sameName(name, "SubEvent")   ? &subEvent
-                    : sameName(name, "CallerID") ? &callerId
-                                                 : nullptr;
+            field = isName(name, "SubEvent")   ? &subEvent
+                    : isName(name, "CallerID") ? &callerId
+                                               : nullptr;
             break;
         case 11:
-            field = sameName(name, "Destination")   ? &destination
-                    : sameName(name, "DestChannel") ? &destChannel
-                    : sameName(name, "CallerIDNum") ? &callerIdNum
-                                                    : nullptr;
+            field = isName(name, "Destination")   ? &destination
+                    : isName(name, "DestChannel") ? &destChannel
+                    : isName(name, "CallerIDNum") ? &callerIdNum
+                                                  : nullptr;
             break;
         case 12:
-            field = sameName(name, "CallerIDName") ? &callerIdName : nullptr;
+            field = isName(name, "CallerIDName") ? &callerIdName : nullptr;
             break;
         default:
             break;
