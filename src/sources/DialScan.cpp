@@ -58,9 +58,10 @@ struct Fields
             return;
         }
         for (AmiField::Reader fields(message); fields.next();) {
+            const bool hadEvent = event.has_value();
             take(fields.name(), fields.value());
             // Asterisk puts the event first: most messages are told apart by one line.
-            if (event && !isDial(*event))
+            if (!hadEvent && event && !isDial(*event))
                 return;
         }
     }
