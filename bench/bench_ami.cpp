@@ -4,6 +4,7 @@
 //   ClientReads, LoopbackClient   what AsteriskClient does: frame, pop at most one caller a read
 //   EveryMessage[Loopback]        frame, then judge every message as a dial
 //   FrameCount[Loopback]          frame and count the messages, nothing else
+//   FloorLoopback                 the socket floor: plain recv() of 16 KiB, bytes counted only
 //
 //   bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]
 //   bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]   the server alone, for bench/node
@@ -428,6 +429,54 @@ void BM_FrameCountLoopback(benchmark::State &state)
     loopbackReader(state, false);
 }
 
+// The socket floor: a plain POSIX client, no Qt, against the same server. It reads the
+// greeting, logs in like the others, then takes the events with blocking recv() calls of at
+// most 16 KiB (TcpSocketControl's read size) into one buffer, and only counts the bytes: no
+// framing, nothing read from them. No reader of this stream can be quicker than this.
+void BM_FloorLoopback(benchmark::State &state)
+{
+    qint64 received = 0;
+    const double faults = minorFaults();
+    for (auto _ : state) {
+        PbxThread server;
+        if (server.port() == 0) {
+            state.SkipWithError("no free port below 32768");
+            return;
+        }
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(uint16_t(server.port()));
+        static char buffer[16 * 1024];
+        received = 0;
+        Clock::rep done = 0;
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+            // The greeting and the login reply are counted too, as every reader reads them.
+            bool sentLogin = false;
+            for (ssize_t n; received < g_stream.bytes.size() &&
+                            (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+                received += n;
+                if (!sentLogin && received >= g_stream.greetingSize) {
+                    sentLogin = sendAll(fd, "Action: login\r\nUsername: bench\r\n"
+                                            "Secret: bench\r\n\r\n");
+                }
+            }
+            done = Clock::now().time_since_epoch().count();
+        }
+        ::close(fd);
+        const Clock::rep firstEventAt = server.firstEventAt();
+        if (received != g_stream.bytes.size() || firstEventAt == 0) {
+            state.SkipWithError("the floor client did not read the whole stream");
+            return;
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(Clock::duration(done - firstEventAt)).count());
+    }
+    setRates(state, faults);
+    state.counters["bytes"] = double(received);
+}
+
 // The whole client, as the program runs it: TcpSocketControl, AsteriskClient, event loop.
 // Timed from the first event byte written to the client having read the last.
 void BM_LoopbackClient(benchmark::State &state)
@@ -574,6 +623,7 @@ int main(int argc, char **argv)
     loopback("LoopbackClient", BM_LoopbackClient);
     loopback("EveryMessageLoopback", BM_EveryMessageLoopback);
     loopback("FrameCountLoopback", BM_FrameCountLoopback);
+    loopback("FloorLoopback", BM_FloorLoopback);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -18,8 +18,10 @@ public:
     // Clients that wait on a listener while a connection is served, in order; past this the
     // control takes no more from the system, whose own queue then holds them.
     static constexpr int kMaxWaiting = 32;
-    // The most bytes taken from the system in one read.
+    // The most bytes taken from the system in one read, and held for one DataArrival: a few
+    // turns of the event loop a megabyte when the peer sends faster than we read.
     static constexpr qint64 kReadChunk = qint64(16) * 1024;
+    static constexpr qint64 kMaxHeld = 16 * kReadChunk;
 
     StateCode State() const override;
     void Close() override;
@@ -49,6 +51,8 @@ private:
     void announce();
     void attach(QTcpSocket *socket);
     void failLater(const QString &description, bool enterErrorState);
+    void takeBuffered();
+    void takeDirect();
 
     QTcpServer m_server;
     QTcpSocket *m_socket = nullptr;
@@ -64,4 +68,6 @@ private:
     QString m_remoteHost;
     int m_remotePort = 0;
     QByteArray m_readBuffer;
+    // The bytes at the start of m_readBuffer that GetData has still to hand on.
+    qsizetype m_held = 0;
 };

@@ -1,21 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/DialScan.h"
 
-#include "base/AmiMessageEnd.h"
-#include "base/WireText.h"
+#include "sources/AmiField.h"
 
 #include <QStringTokenizer>
+
+#include <cstring>
+#include <type_traits>
 
 #include <optional>
 
 namespace {
 
-const QString kUnknown = QStringLiteral("<unknown>");
+using AmiField::sameName;
 
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
+const QString kUnknown = QStringLiteral("<unknown>");
 
 QByteArrayView trimBlanks(QByteArrayView value)
 {
@@ -26,10 +25,26 @@ QByteArrayView trimBlanks(QByteArrayView value)
     return value;
 }
 
-// The fields of one message that a dial is judged by, each from a whole line
-// "Name: value\r\n" (name in any letter case, first line of a name wins). Text inside a value
-// is never taken as a field: a caller named "Destination: 101 CallerID: 5550009999" stays
-// a name.
+// Whether `name` is `letters` (ASCII letters only) in any letter case. For letters, setting
+// the 0x20 bit folds the case and makes no other byte equal, so whole words are compared at
+// once: the first and the last four or eight bytes, which may overlap.
+template <size_t N> bool isName(QByteArrayView name, const char (&letters)[N])
+{
+    constexpr size_t n = N - 1;
+    static_assert(n >= 4 && n <= 16);
+    using Word = std::conditional_t<(n < 8), quint32, quint64>;
+    constexpr Word fold = Word(0x2020202020202020ull);
+    if (size_t(name.size()) != n)
+        return false;
+    Word a, b, x, y;
+    std::memcpy(&a, name.data(), sizeof a);
+    std::memcpy(&b, name.data() + n - sizeof b, sizeof b);
+    std::memcpy(&x, letters, sizeof x);
+    std::memcpy(&y, letters + n - sizeof y, sizeof y);
+    return (a | fold) == (x | fold) && (b | fold) == (y | fold);
+}
+
+// The fields of one message that a dial is judged by (first line of a name wins).
 struct Fields
 {
     std::optional<QByteArrayView> event, subEvent, destination, destChannel, callerId, callerIdNum,
@@ -37,18 +52,17 @@ struct Fields
 
     explicit Fields(QByteArrayView message)
     {
-        while (!message.isEmpty()) {
-            qsizetype end = AmiMessageEnd::find(message, AmiMessageEnd::kLineEnd);
-            if (end < 0)
-                end = message.size();
-            // The empty line closes the message.
-            if (end == 0)
-                return;
-            take(message.first(end));
+        // Nearly every message opens with an event that is no dial: its first bytes tell.
+        if (message.size() >= 11 && isName(message.first(5), "Event") && message[5] == ':' &&
+            message[6] == ' ' && !isName(message.sliced(7, 4), "Dial")) {
+            return;
+        }
+        for (AmiField::Reader fields(message); fields.next();) {
+            const bool hadEvent = event.has_value();
+            take(fields.name(), fields.value());
             // Asterisk puts the event first: most messages are told apart by one line.
-            if (event && !isDial(*event))
+            if (!hadEvent && event && !isDial(*event))
                 return;
-            message = message.sliced(qMin(end + 2, message.size()));
         }
     }
 
@@ -58,41 +72,45 @@ struct Fields
     }
 
 private:
-    void take(QByteArrayView line)
+    void take(QByteArrayView name, QByteArrayView value)
     {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || colon + 1 >= line.size() || line[colon + 1] != ' ')
-            return;
-        const QByteArrayView name = line.first(colon);
-        // A value ends at its first CR, as it always has for this protocol's readers.
-        QByteArrayView value = line.sliced(colon + 2);
-        if (const qsizetype cr = value.indexOf('\r'); cr >= 0)
-            value.truncate(cr);
-        const struct
-        {
-            QByteArrayView name;
-            std::optional<QByteArrayView> *field;
-        } known[] = {
-            {"Event", &event},
-            {"SubEvent", &subEvent},
-            {"Destination", &destination},
-            {"DestChannel", &destChannel},
-            {"CallerID", &callerId},
-            {"CallerIDNum", &callerIdNum},
-            {"CallerIDName", &callerIdName},
-            {"Channel", &channel},
-            {"Uniqueid", &uniqueid},
-            {"Linkedid", &linkedid},
-            {"DestUniqueid", &destUniqueid},
-            {"DestLinkedid", &destLinkedid},
-        };
-        for (const auto &k : known) {
-            if (sameName(name, k.name)) {
-                if (!*k.field)
-                    *k.field = value;
-                return;
-            }
+        // Most lines are none of these: the length alone passes them over.
+        std::optional<QByteArrayView> *field = nullptr;
+        switch (name.size()) {
+        case 5:
+            field = isName(name, "Event") ? &event : nullptr;
+            break;
+        case 7:
+            field = isName(name, "Channel") ? &channel : nullptr;
+            break;
+        case 8:
+            field = isName(name, "SubEvent")   ? &subEvent
+                    : isName(name, "CallerID") ? &callerId
+                    : isName(name, "Uniqueid") ? &uniqueid
+                    : isName(name, "Linkedid") ? &linkedid
+                                               : nullptr;
+            break;
+        case 11:
+            field = isName(name, "Destination")   ? &destination
+                    : isName(name, "DestChannel") ? &destChannel
+                    : isName(name, "CallerIDNum") ? &callerIdNum
+                                                  : nullptr;
+            break;
+        case 12:
+            field = isName(name, "CallerIDName")   ? &callerIdName
+                    : isName(name, "DestUniqueid") ? &destUniqueid
+                    : isName(name, "DestLinkedid") ? &destLinkedid
+                                                   : nullptr;
+            break;
+        default:
+            break;
         }
+        if (!field || *field)
+            return;
+        // A value ends at its first CR, as it always has for this protocol's readers.
+        if (const void *cr = std::memchr(value.data(), '\r', size_t(value.size())))
+            value.truncate(static_cast<const char *>(cr) - value.data());
+        *field = value;
     }
 };
 
@@ -116,11 +134,11 @@ DialScan::Verdict readDial(QByteArrayView message)
         return verdict;
     verdict.isDial = true;
     const QByteArrayView event = trimBlanks(*f.event);
-    verdict.event = WireText::decode(event);
+    verdict.event = AmiField::text(event);
     // The channels' IDs, by which the client knows the legs of a call it placed itself.
     for (const auto &id : {f.uniqueid, f.linkedid, f.destUniqueid, f.destLinkedid}) {
         if (id && !id->isEmpty())
-            verdict.legs.append(WireText::decode(*id));
+            verdict.legs.append(AmiField::text(*id));
     }
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
@@ -128,15 +146,14 @@ DialScan::Verdict readDial(QByteArrayView message)
     };
 
     if (f.destination && f.callerId) {
-        verdict.destination = WireText::decode(*f.destination);
-        verdict.number = WireText::decode(trimBlanks(*f.callerId));
+        verdict.destination = AmiField::text(*f.destination);
+        verdict.number = AmiField::text(trimBlanks(*f.callerId));
         if (f.destination->isEmpty())
             return passOver("no destination");
         if (f.callerId->isEmpty())
             return passOver("no caller number");
-        verdict.caller = {verdict.number, f.callerIdName
-                                              ? WireText::decode(trimBlanks(*f.callerIdName))
-                                              : QString()};
+        verdict.caller = {verdict.number,
+                          f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString()};
         return verdict;
     }
 
@@ -151,13 +168,13 @@ DialScan::Verdict readDial(QByteArrayView message)
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return passOver("no destination");
-    verdict.destination = DialScan::unescape(WireText::decode(*destination));
+    verdict.destination = DialScan::unescape(AmiField::text(*destination));
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return passOver("no caller number: the PBX placed the call");
-    verdict.number = DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdNum)));
+    verdict.number = DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdNum)));
     verdict.caller = {verdict.number,
                       f.callerIdName
-                          ? DialScan::unescape(WireText::decode(trimBlanks(*f.callerIdName)))
+                          ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
                           : QString()};
     return verdict;
 }

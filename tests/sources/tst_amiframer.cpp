@@ -34,6 +34,11 @@ private slots:
         QTest::newRow("blank lines")
             << QByteArrayList{kGreeting, "\r\n\r\n\r\n", "\r\n" + next}
             << QList<QByteArrayList>{{kGreeting}, {"\r\n\r\n"}, {"\r\n\r\n", next}};
+        // Line feeds a byte or two from an empty line's are no end: "\r\nx\n", "x\n\r\n".
+        const QByteArray nearEnds =
+            "Event: Lf\r\nData: a\r\nx\nb x\n\r\nc" + QByteArray(30, 'd') + "\r\n\r\n";
+        QTest::newRow("near ends") << QByteArrayList{kGreeting, nearEnds + next}
+                                   << QList<QByteArrayList>{{kGreeting}, {nearEnds, next}};
         QTest::newRow("greeting and messages across reads")
             << QByteArrayList{"Asterisk Call", " Manager/11.0.0\r\nEvent: A\r",
                               "\n\r\n" + next + "Event: C", "\r\n\r\n"}

@@ -163,11 +163,15 @@ private slots:
         QCOMPARE(m_r->pop.calls.last().second, QStringLiteral("Message: Authentication failed"));
         QCOMPARE(m_r->state(), State::sckConnected);
         QCOMPARE(m_r->count(kLogin), 1);
+        // A burst of many reads from the system comes whole and in order.
+        m_r->write(QByteArray("Event: Newstate\r\nChannel: SIP/200-0\r\n\r\n").repeated(3000) +
+                   dial);
+        QCOMPARE(m_r->pop.calls.size(), 3);
         // Data while the socket is not connected is left unread.
         m_r->wsAst.state = State::sckClosing;
         m_r->write(dial);
         m_r->wsAst.state.reset();
-        QCOMPARE(m_r->pop.calls.size(), 2);
+        QCOMPARE(m_r->pop.calls.size(), 3);
 
         // A keep-alive that cannot be sent shows the mark at once; the next tick reconnects.
         m_r->wsAst.failSends = true;

@@ -85,6 +85,9 @@ private slots:
         row("1.8 name holding a number",
             QByteArray(dial11).replace("Front Desk", "CallerID: 999999"), "101", num,
             "CallerID: 999999");
+        row("1.8 name cut by a lone CR",
+            QByteArray(dial11).replace("Front Desk", "Front\r\rCallerID: 999999"), "101", num,
+            "Front");
     }
 
     void firstCaller()
