@@ -46,11 +46,4 @@ template <typename Action> QString failureOf(Action &&action)
     return {};
 }
 
-// Makes `bytes` the whole of the file at `path`.
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace TestSupport

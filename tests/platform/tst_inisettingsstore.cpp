@@ -24,8 +24,9 @@ private:
     QString path() const { return m_dir->filePath(QStringLiteral("Belvane.ini")); }
     void put(const QByteArray &content, QFile::Permissions others = {})
     {
-        QVERIFY(TestSupport::writeFile(path(), content) &&
-                QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | others));
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+                file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | others));
     }
     // Neither group nor others may read or write it: it holds the Asterisk secret.
     bool ownerOnly() const { return !(QFileInfo(path()).permissions() & 0x77); }

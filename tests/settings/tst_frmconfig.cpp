@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QtTest>
 
 // The Options dialog as a real widget on the offscreen platform, 96 dpi: 15 twips a pixel.
@@ -85,6 +84,9 @@ const QList<Row> &rows()
         {"failed start-up, OK fails late, close box", "", true, "port 10629 is in use", "",
          "AsteriskChannel=PJSIP/101", "Ok Cancel Close",
          "Modem configuration error: YAC listener: ", "closed"},
+        // OK that fails to load a value keeps the dialog, with what the user typed.
+        {"a typed value that does not convert", "", false, "", "", "yacPort=x", "Ok",
+         "Modem configuration error: Settings: \"yacPort\" holds \"x\"", "open"},
         {"failed start-up put right by OK: the start-up page loads", "startupURL=about:start", true,
          "", "", "", "Ok", "", "closed"},
         // The sources restart with the new port; the entry's failure is told apart.
@@ -137,7 +139,6 @@ void tst_frmConfig::buttons()
     auto *scroll = dialog->findChild<QScrollArea *>();
     QCOMPARE(scroll->widget()->size(), QSize(502, 657));
     QTRY_VERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
-    QCOMPARE(scroll->verticalScrollBar()->maximum(), 657 - scroll->viewport()->height());
     // Below the buttons, after them in the tab order.
     const QWidget *context = dialog->control("txtAContext");
     QCOMPARE(QRect(context->mapTo(dialog, QPoint()), context->size()), QRect(136, 616, 177, 19));
@@ -204,7 +205,7 @@ void tst_frmConfig::buttons()
     QCOMPARE(memory.values.size(), wrote ? 18 : keyTexts(row.stored).size());
     for (const auto &[key, text] : keyTexts(wrote ? row.types : QString()))
         QCOMPARE(memory.get(key), text);
-    QCOMPARE(monitor.starts, int(wrote));
+    QCOMPARE(monitor.starts, int(wrote && !row.box.contains("Settings: ")));
     QCOMPARE(boxes.shown.size(), int(!row.box.isEmpty()));
     for (const FakeMessageBox::Shown &shown : boxes.shown)
         QVERIFY2((shown.title + ": " + shown.text).startsWith(row.box), qPrintable(shown.text));
