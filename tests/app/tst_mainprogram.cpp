@@ -15,7 +15,6 @@
 #include "platform/QtSerialPort.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/WebEngineBrowser.h"
-#include "pop/CallerPop.h"
 #include "sources/ModemMonitor.h"
 
 #include <QApplication>
@@ -71,10 +70,13 @@ private slots:
 
 private:
     void set(const QString &key, const QString &value) { m_store.WriteSetting(key, value); }
-    // Port 3 is polled every 20 ms; a lost device is looked for every 50 ms.
-    frmMain &start()
+    // No modem and no YAC listener unless `settings` say otherwise. Port 3 is polled every
+    // 20 ms; a lost device is looked for every 50 ms.
+    frmMain &start(const ISettingsStore::KeyValues &settings = {})
     {
         m_program.reset();
+        m_store.writeSettings(ISettingsStore::KeyValues{{"comPort", ""}, {"yacPort", "0"}} +
+                              settings);
         m_program = std::make_unique<MainProgram>(
             Adapters{m_store, m_browser, new QWidget, m_box, m_Winsock1, m_wsAst, m_serial});
         m_program->modem().setPollInterval(20);
@@ -98,13 +100,10 @@ private:
 // title bar also ends the program, but saves nothing; a failed save does not keep it running.
 void tst_MainProgram::quitStoresNormalGeometry()
 {
-    set("comPort", "");
-    set("yacPort", "0");
     frmMain &window = start();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
     // Laid out again once framed: the row ends 150 twips inside the outer right edge.
-    QTRY_VERIFY(window.frameGeometry().width() > window.width());
-    QTRY_COMPARE(window.cmdQuit()->x() * 15, window.frameGeometry().width() * 15 - 6525);
+    QTRY_VERIFY(window.frameGeometry().width() > window.width() &&
+                window.cmdQuit()->x() * 15 == window.frameGeometry().width() * 15 - 6525);
     window.setGeometry(150, 120, 700, 520);
     QTRY_COMPARE(window.geometry(), QRect(150, 120, 700, 520));
     const QRect frame = window.frameGeometry();
@@ -129,13 +128,12 @@ void tst_MainProgram::quitStoresNormalGeometry()
 
     set("startx", QString::number(frame.x() * 15));
     QTRY_COMPARE(start().frameGeometry(), frame);
-    const QString path = m_store.filePath();
-    QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+    QVERIFY(QFile::remove(m_store.filePath()) && QDir().mkdir(m_store.filePath()));
     QSignalSpy ended(m_program.get(), &MainProgram::quitRequested);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot"));
     m_program->mainWindow().cmdQuit()->click();
     QCOMPARE(ended.size(), 1);
-    QVERIFY(QDir().rmdir(path));
+    QVERIFY(QDir().rmdir(m_store.filePath()));
 }
 
 // The switch stops and starts the modem, "&Dial" only while its port is open, and the Phone
@@ -144,45 +142,38 @@ void tst_MainProgram::modem()
 {
     PtyModem far;
     QVERIFY(far.LinkAs(m_dir.path(), 3));
-    set("comPort", "3");
-    set("yacPort", QString::number(TestSupport::FreeSmallPort()));
-    frmMain &window = start();
+    frmMain &window =
+        start({{"comPort", "3"}, {"yacPort", QString::number(TestSupport::FreeSmallPort())}});
     QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckListening));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_serial.PortOpen());
     m_program->record().yacPort = 0; // as after Options: the next start closes the listener
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
-    QVERIFY(window.cmdDialer()->isEnabled() && m_serial.PortOpen());
-    QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckClosed));
+    QVERIFY(m_serial.PortOpen() && m_Winsock1.State() == ISocketControl::sckClosed);
     // A port that fails to open is shown in a box; monitoring stays off, the program goes on.
     QVERIFY(QFile::link(m_dir.filePath("ttyACM9"), m_dir.filePath("Belvane/com4")));
     m_program->record().comPort = 4;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QCOMPARE(m_box.shown.size(), 1);
-    QCOMPARE(m_box.shown[0].kind + '|' + m_box.shown[0].title, "critical|Ringscout");
-    QVERIFY2(m_box.shown[0].text.startsWith("Serial port 4: cannot open "),
-             qPrintable(m_box.shown[0].text));
+    QCOMPARE(m_box.shown[0].kind + '|' + m_box.shown[0].title + '|' + m_box.shown[0].text.left(13),
+             "critical|Ringscout|Serial port 4");
     QVERIFY(!m_program->monitoring().pollEnabled() && !window.cmdDialer()->isEnabled());
     m_program->record().comPort = 3;
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(m_program->monitoring().pollEnabled() && window.cmdDialer()->isEnabled());
 
-    // "&Dial" hides the main window for the dialer; Enter dials and brings it back.
+    // "&Dial" hides the main window for the dialer, which is made once: it keeps the number.
+    // Its close box returns as Cancel does, dialling nothing. (Enter dials: tst_program.)
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
     frmDialer *dialer = m_program->dialer();
-    QVERIFY(!window.isVisible() && dialer->isVisible());
-    QVERIFY(QTest::qWaitForWindowActive(dialer));
+    QVERIFY(!window.isVisible() && QTest::qWaitForWindowActive(dialer));
     dialer->OKButton()->setFocus();
     QTest::keyClick(dialer, Qt::Key_N, Qt::AltModifier); // "&Number:" keeps its access key
-    QVERIFY(dialer->txtNumber()->hasFocus());
-    QTest::keyClicks(dialer->txtNumber(), " 555-0100");
-    QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
-    QTRY_VERIFY(far.received.endsWith("ATDT  555-0100\r\r"));
-    // Made once: the number is still there; the close box returns as Cancel does.
+    QTest::keyClicks(QApplication::focusWidget(), "555-0100");
+    dialer->close();
     QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
-    QCOMPARE(m_program->dialer(), dialer);
-    QCOMPARE(dialer->txtNumber()->text(), QStringLiteral(" 555-0100"));
+    QVERIFY(m_program->dialer() == dialer && dialer->txtNumber()->text() == "555-0100");
     dialer->close();
     QVERIFY(window.isVisible() && m_program->modem().dialStep().number().isEmpty());
     // The field shows what the modem gets, from a page's link, a paste or the keys; a number the
@@ -220,7 +211,6 @@ void tst_MainProgram::modem()
     // Unplugged, monitoring shows as off, with no box; plugged in again, it is back on.
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
-    QVERIFY(!window.cmdDialer()->isEnabled());
     PtyModem again;
     QVERIFY(again.LinkAs(m_dir.path(), 3));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
@@ -229,7 +219,7 @@ void tst_MainProgram::modem()
 
 // A pop with a target goes to the window of that name, brought up from behind another, and
 // leaves the minimised main window alone; once the user closes it, the next call opens one.
-// Addresses the engine refuses do not end the program.
+// (What the browser makes of an address: tst_urlpolicy.)
 void tst_MainProgram::browser()
 {
     HttpRecorder web;
@@ -249,12 +239,9 @@ void tst_MainProgram::browser()
     for (const char *next : {"cmdHide", "cmdToggle", "cmdSettings", "browser", "cmdDialer"}) {
         const QWidget *want = window.findChild<QWidget *>(next); // the pane: the engine's widget
         // An empty page hands Tab on, though the engine may first spend one on the document.
-        for (int tab = 0; tab < 2 && !holds(want); ++tab) {
-            if (tab > 0 && !holds(engine.pane()))
-                break;
+        for (int tab = 0; tab < 2 && !holds(want) && (tab == 0 || holds(engine.pane())); ++tab) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            if (QTest::qWaitFor([&] { return holds(want); }, 3000))
-                break;
+            (void)QTest::qWaitFor([&] { return holds(want); }, 3000);
         }
         QVERIFY2(holds(want), next);
     }
@@ -322,41 +309,27 @@ void tst_MainProgram::browser()
              qPrintable(pageLines[0]));
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
-    Settings g;
-    g.Target = QStringLiteral("CallerID");
-    g.URL = web.Url(QStringLiteral("/named?phone=*&name=+"));
-    g.newwin = true;
-    CallerPop pop(g, engine, window, CodePage::Utf8);
-    const auto call = [&](QString number, QString name) {
-        pop.ShowCaller(number, name);
-        const QString page = "/named?phone=" + number + "&name=" + name;
+    const QString target = QStringLiteral("CallerID");
+    const auto call = [&](const QString &page) { // a pop as the caller pop makes it
+        engine.navigateNamed(target, web.Url(page));
         return QTest::qWaitFor([&] { return web.Requests().contains(page); }, 20000);
     };
-    QVERIFY(call("5551234567", "JOHN"));
-    QPointer<NamedBrowserWindow> first = engine.namedWindow(g.Target);
-    QVERIFY(first && first->windowTitle() == g.Target);
+    QVERIFY(call("/named?phone=5551234567"));
+    QPointer<NamedBrowserWindow> first = engine.namedWindow(target);
+    QVERIFY(first && first->windowTitle() == target);
 
     QWidget other;
     other.show();
     other.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &other);
-    QVERIFY(call("5559876543", "ANN"));
+    QVERIFY(call("/named?phone=5559876543"));
     QTRY_COMPARE(QApplication::activeWindow(), first.data());
-    QCOMPARE(engine.namedWindow(g.Target), first.data());
+    QCOMPARE(engine.namedWindow(target), first.data());
     QVERIFY(window.isMinimized());
 
     first->close();
-    QTRY_VERIFY(first.isNull() && !engine.namedWindow(g.Target));
-    QVERIFY(call("5551112222", "ANN"));
-    QVERIFY(engine.namedWindow(g.Target));
-
-    for (const QString url : {"https://", "::not a url::", "http://127.0.0.1:1/nothing-here",
-                              "javascript:alert(1)", "", "about:clear"}) {
-        engine.navigate(url);
-        engine.navigateNamed(QStringLiteral("Other"), url);
-    }
-    engine.navigate(web.Url(QStringLiteral("/after")));
-    QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(QStringLiteral("/after")), 20000);
+    QTRY_VERIFY(first.isNull() && !engine.namedWindow(target));
+    QVERIFY(call("/named?phone=5551112222"));
 }
 
 // No modem, a desk phone: "&Dial" follows the manager login, and a page's number, confirmed in
@@ -367,13 +340,10 @@ void tst_MainProgram::pbx()
     ScriptedAmiServer server;
     QVERIFY(server.Listen());
     server.greeting = "Asterisk Call Manager/11.0.0\r\n";
-    m_store.writeSettings({{"comPort", ""},
-                           {"yacPort", "0"},
-                           {"AsteriskServer", "127.0.0.1"},
-                           {"AsteriskPort", QString::number(server.Port())},
-                           {"AsteriskPassword", "secret"},
-                           {"AsteriskChannel", "PJSIP/101"}});
-    frmMain &window = start();
+    frmMain &window = start({{"AsteriskServer", "127.0.0.1"},
+                             {"AsteriskPort", QString::number(server.Port())},
+                             {"AsteriskPassword", "secret"},
+                             {"AsteriskChannel", "PJSIP/101"}});
     QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true"));
     QTest::ignoreMessage(QtInfoMsg, "a newer tel: request takes the place of the waiting \"555\"");
     m_program->answer(QStringLiteral("555"));
@@ -387,9 +357,9 @@ void tst_MainProgram::pbx()
     QTRY_VERIFY(window.cmdDialer()->isEnabled() && dialer->OKButton()->isEnabled());
     QCOMPARE(dialer->windowTitle() + dialer->txtNumber()->text(), "Phone Dialer555-0100");
     dialer->OKButton()->click();
-    QTRY_COMPARE(server.received.size(), 3);
-    QVERIFY2(server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"),
-             server.received[2]);
+    QTRY_COMPARE(server.received.size(), 3); // and the main window is back
+    QVERIFY(window.isVisible() &&
+            server.received[2].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"));
     // The link drops while the dialer is up and the call is unanswered: the user hears that it
     // may have been placed, and OK says there is nothing to dial with instead of keeping the
     // number.

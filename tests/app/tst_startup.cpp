@@ -27,8 +27,7 @@ void tst_Startup::run_data()
     QTest::addColumn<QString>("box"); // the failure shown, empty for none
     QTest::addColumn<bool>("failed"); // the window hidden, the start-up page not shown
     const QString inUse = "YAC listener: port 10629 is already in use";
-    QTest::newRow("success") << ""
-                             << "" << false;
+    QTest::newRow("success") << QString() << QString() << false;
     QTest::newRow("settings fail: no monitor")
         << "bad port"
         << "Settings: \"yacPort\" holds \"\", which is not a whole number" << true;

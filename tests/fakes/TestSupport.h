@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Failure.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -31,6 +33,17 @@ inline quint16 FreeSmallPort()
 {
     QTcpServer probe;
     return ListenOnSmallPort(probe, QHostAddress::Any) ? probe.serverPort() : 0;
+}
+
+// What `action` throws, as the user reads it ("source: description"); empty when it succeeds.
+template <typename Action> QString failureOf(Action &&action)
+{
+    try {
+        action();
+    } catch (const Failure &failure) {
+        return failure.text();
+    }
+    return {};
 }
 
 } // namespace TestSupport

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/Failure.h"
+#include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
 
 #include <QtTest>
@@ -25,8 +25,8 @@ private:
     void put(const QByteArray &content, QFile::Permissions others = {})
     {
         QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | others));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+                file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | others));
     }
     // Neither group nor others may read or write it: it holds the Asterisk secret.
     bool ownerOnly() const { return !(QFileInfo(path()).permissions() & 0x77); }
@@ -141,14 +141,11 @@ void tst_IniSettingsStore::writes()
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit small{100, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
-    QString failure;
-    try {
+    const QString failure = TestSupport::failureOf([&] {
         store.writeSettings({{"startx", "1920"},
                              {"URL", "http://h/?a=*,b"},
                              {"Target", QString::fromUtf8("Caf\xc3\xa9")}});
-    } catch (const Failure &f) {
-        failure = f.text();
-    }
+    });
     setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(failure,
              reason.isEmpty() ? reason : "Settings: cannot " + reason.arg(store.filePath()));

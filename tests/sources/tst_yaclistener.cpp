@@ -205,7 +205,6 @@ private slots:
         };
         QObject context;
         QObject::connect(&control, &ISocketControl::DataArrival, &context, closeNow);
-        QObject::connect(&control, &ISocketControl::peerClosed, &context, closeNow);
         QObject::connect(&control, &ISocketControl::Error, &context, closeNow);
         control.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(eventsAtClose >= 0, 5000);
