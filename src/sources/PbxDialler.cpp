@@ -22,10 +22,7 @@ constexpr qsizetype kMaxCalls = 16;
 // Outside text in a --verbose line is cut here.
 constexpr qsizetype kLogCut = 120;
 
-bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
-{
-    return value && value->compare(expected, Qt::CaseInsensitive) == 0;
-}
+using AmiField::same;
 
 // The PBX's own free text, for a box that says whose words they are: without control,
 // format or separator characters, which could reorder or break the box's lines, and cut.
