@@ -388,6 +388,8 @@ bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
             return dial.destination.startsWith(p.second + u'-', Qt::CaseInsensitive);
         });
         if (placing != m_placing.end()) {
+            // Without a calling channel, the first leg is the desk phone's.
+            m_calls.deskRang(placing->first, dial.legs.value(0));
             m_placing.erase(placing);
             for (const QString &leg : dial.legs)
                 rememberLeg(leg);

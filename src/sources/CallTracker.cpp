@@ -71,6 +71,14 @@ void CallTracker::track(Tracked call)
     m_calls.append(std::move(call));
 }
 
+void CallTracker::deskRang(QByteArrayView actionId, const QString &deskLeg)
+{
+    for (Tracked &call : m_calls) {
+        if (call.actionId == actionId && call.id.isEmpty())
+            call.id = deskLeg;
+    }
+}
+
 std::optional<CallEnd> CallTracker::answered(QByteArrayView actionId, QByteArrayView message)
 {
     const auto call = std::find_if(m_calls.begin(), m_calls.end(),
@@ -87,7 +95,8 @@ std::optional<CallEnd> CallTracker::answered(QByteArrayView actionId, QByteArray
     }
     // "Uniqueid: 1796701183.36", the desk phone's leg; "<unknown>" when there is none.
     const QString leg = text(AmiField::value(message, "Uniqueid"));
-    call->id = leg.startsWith(u'<') ? QString::fromLatin1(actionId) : leg;
+    if (call->id.isEmpty())
+        call->id = leg.isEmpty() || leg.startsWith(u'<') ? QString::fromLatin1(actionId) : leg;
     call->actionId.clear();
     if (!same(response, "Success"))
         return end(index, CallOutcome::Failed,
@@ -111,7 +120,7 @@ std::optional<CallEnd> CallTracker::dialEnded(const QString &id, const QString &
                                               QByteArrayView status)
 {
     const auto call = std::find_if(m_calls.begin(), m_calls.end(), [&](const Tracked &c) {
-        return !id.isEmpty() && c.id == id && c.actionId.isEmpty() && !c.cancelled &&
+        return !id.isEmpty() && c.id == id && !c.cancelled &&
                (c.deskLeg.isEmpty() || deskLeg.isEmpty() || c.deskLeg == deskLeg);
     });
     if (call == m_calls.end())

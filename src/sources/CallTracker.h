@@ -19,6 +19,8 @@ public:
     void popped(QByteArrayView dial);
     // An Originate sent with this ActionID.
     void placing(const QByteArray &actionId);
+    // The PBX rang the desk phone for the Originate with this ActionID: the call's ID.
+    void deskRang(QByteArrayView actionId, const QString &deskLeg);
     // A believed answer to an action; the end of a placed call the PBX could not place.
     std::optional<CallEnd> answered(QByteArrayView actionId, QByteArrayView message);
     // Any message; the end of a call it tells of.

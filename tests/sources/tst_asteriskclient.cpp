@@ -315,40 +315,102 @@ private slots:
     // A click-to-dial of this desk never pops, whatever the extension filter: the desk phone's
     // leg and the far end's share the Originate's Linkedid (a real Asterisk 22 session, with
     // the outcome last, or without the desk phone's leg); an incoming call still pops.
-    void ownCall_data()
+    // What became of each call popped or placed, from real captures written after the login:
+    // once a call, and only for calls this desk popped or placed. A click-to-dial pops only
+    // the call after it, however the PBX's events come (1: its outcome last; 2: without the
+    // desk phone's leg).
+    void calls_data()
     {
-        QTest::addColumn<QString>("extensions");
+        for (const char *column : {"capture", "extensions", "id"})
+            QTest::addColumn<QString>(column);
         QTest::addColumn<int>("shape");
-        QTest::newRow("as recorded, every destination") << "" << 0;
-        QTest::newRow("outcome last, 555 and 101") << "555,101" << 1;
-        QTest::newRow("no desk phone leg") << "" << 2;
+        QTest::addColumn<int>("outcome"); // -1: none
+        using O = CallOutcome;
+        QTest::newRow("answered") << "answered"
+                                  << "101"
+                                  << "1796701136.1" << 0 << int(O::AnsweredHere);
+        QTest::newRow("missed") << "noanswer"
+                                << "101"
+                                << "1796701144.5" << 0 << int(O::NotAnswered);
+        QTest::newRow("given up") << "callercancel"
+                                  << "101"
+                                  << "1796701151.9" << 0 << int(O::CallerGaveUp);
+        QTest::newRow("busy") << "busy"
+                              << "101"
+                              << "1796701162.17" << 0 << int(O::Busy);
+        QTest::newRow("congestion") << "congestion"
+                                    << "101"
+                                    << "1796701181.33" << 0 << int(O::Busy);
+        QTest::newRow("elsewhere") << "answered-elsewhere"
+                                   << "101"
+                                   << "1796701165.21" << 0 << int(O::AnsweredElsewhere);
+        QTest::newRow("not popped") << "answered"
+                                    << "102"
+                                    << "" << 0 << -1;
+        QTest::newRow("placed") << "originate"
+                                << ""
+                                << "1796701183.36" << 0 << int(O::AnsweredHere);
+        QTest::newRow("placed, outcome last") << "originate"
+                                              << "555,101"
+                                              << "1796701183.36" << 1 << int(O::AnsweredHere);
+        QTest::newRow("placed, no desk leg") << "originate"
+                                             << ""
+                                             << "1796701183.36" << 2 << int(O::AnsweredHere);
+        QTest::newRow("no desk phone") << "originate-nodesk"
+                                       << ""
+                                       << "$ID" << 0 << int(O::Failed);
+        QTest::newRow("Asterisk 1.8 to 11")
+            << "Event: Dial\r\nSubEvent: Begin\r\nChannel: SIP/200-1\r\nDestination: SIP/101-2\r\n"
+               "CallerIDNum: 5551234567\r\nUniqueID: 1.1\r\nDestUniqueID: 1.2\r\n\r\nEvent: "
+               "Dial\r\n"
+               "SubEvent: End\r\nChannel: SIP/200-1\r\nUniqueID: 1.1\r\nDialStatus: BUSY\r\n\r\n"
+            << "101"
+            << "1.1" << 0 << int(O::Busy);
     }
 
-    void ownCall()
+    void calls()
     {
+        QFETCH(QString, capture);
         QFETCH(QString, extensions);
+        QFETCH(QString, id);
         QFETCH(int, shape);
+        QFETCH(int, outcome);
         m_r->g.AsteriskExtension = extensions;
         m_r->g.AsteriskChannel = QStringLiteral("Local/101@inner");
         m_r->replayCapture();
         m_r->client.ConnectAsterisk();
         QTRY_COMPARE(m_r->bytesIn, kPingReply);
         m_r->pop.calls.clear();
-        m_r->pbx.dial(QStringLiteral("5550100"));
-        QTRY_COMPARE(m_r->server.received.size(), 3);
-        const QByteArray id = AmiField::value(m_r->server.received[2], "ActionID")->toByteArray();
-        QByteArray stream = kOriginate.sliced(kOriginate.indexOf("Response: Success\r\nActionID"));
-        stream.replace("ringscout-cw-1", id);
-        const qsizetype from =
-            stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
-        const QByteArray cut = stream.sliced(from, stream.indexOf("\r\n\r\n", from) + 4 - from);
-        if (shape > 0)
-            stream.remove(from, cut.size()).append(shape == 1 ? cut : QByteArray());
-        m_r->write(stream +
-                   "Event: DialBegin\r\nChannel: PJSIP/200-1\r\nCallerIDNum: 5551234567\r\n"
-                   "CallerIDName: Front Desk\r\nLinkedid: 9.1\r\nDestChannel: "
-                   "PJSIP/101-2\r\nDestLinkedid: 9.1\r\n\r\n");
-        QCOMPARE(m_r->pop.calls, (QList<QPair<QString, QString>>{{"5551234567", "Front Desk"}}));
+        QSignalSpy ends(&m_r->client, &AsteriskClient::callEnded);
+        QByteArray stream = capture.toLatin1();
+        if (!capture.startsWith("Event")) {
+            stream = TestSupport::Fixture("ami/outcome-" + capture + ".bin");
+            stream.remove(0, stream.indexOf("\r\n\r\n") + 4); // the greeting and the login
+        }
+        if (capture.startsWith("originate")) {
+            m_r->pbx.dial(QStringLiteral("5550100"));
+            QTRY_COMPARE(m_r->server.received.size(), 3);
+            const auto action = AmiField::value(m_r->server.received[2], "ActionID");
+            id.replace("$ID", action->toByteArray());
+            stream = stream.sliced(stream.indexOf("Response: Success\r\nActionID"));
+            stream.replace("ringscout-cw-1", *action).replace("ringscout-cw-2", *action);
+            const qsizetype from =
+                stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
+            const QByteArray cut = stream.sliced(from, stream.indexOf("\r\n\r\n", from) + 4 - from);
+            if (shape > 0)
+                stream.remove(from, cut.size()).append(shape == 1 ? cut : QByteArray());
+            stream += "Event: DialBegin\r\nChannel: PJSIP/200-1\r\nCallerIDNum: 5551234567\r\n"
+                      "CallerIDName: Front Desk\r\nLinkedid: 9.1\r\nDestChannel: "
+                      "PJSIP/101-2\r\nDestLinkedid: 9.1\r\n\r\n";
+        }
+        m_r->write(stream);
+        QCOMPARE(m_r->pop.calls.size(), outcome < 0 ? 0 : 1);
+        QCOMPARE(m_r->pop.calls.value(0).first, outcome < 0 ? "" : "5551234567");
+        QCOMPARE(ends.size(), outcome < 0 ? 0 : 1);
+        if (outcome >= 0) {
+            const auto end = ends[0][0].value<CallEnd>();
+            QCOMPARE(std::pair(int(end.outcome), end.id), std::pair(outcome, id));
+        }
     }
 
     // One box, standing open as a modal box does, for three refusals; the wait doubles up to
