@@ -97,6 +97,23 @@ QString notPlaced(const QString &number, const QString &why)
     return QStringLiteral("The call to %1 could not be placed: %2.").arg(number, why);
 }
 
+// Throws Failure, naming the setting, when Desk Phone or Dial Context cannot be sent.
+void checkDialSettings(const QString &channel, const QString &context)
+{
+    if (channel.isEmpty())
+        throw Failure(QStringLiteral("Asterisk"),
+                      QStringLiteral("no Desk Phone is set in the Options dialog"));
+    for (const auto &[label, value] : {std::pair{"Desk Phone (AsteriskChannel)", channel},
+                                       {"Dial Context (AsteriskContext)", context}})
+        if (AmiField::holdsControl(value))
+            throw Failure(QStringLiteral("Asterisk"),
+                          QStringLiteral("%1 in the Options dialog holds a line break or "
+                                         "another control character, which the PBX would "
+                                         "read as the end of its line; type it again "
+                                         "without one")
+                              .arg(QLatin1String(label)));
+}
+
 } // namespace
 
 PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject *parent)
@@ -190,18 +207,7 @@ void PbxDialler::dial(const QString &confirmedNumber)
         return; // as with the modem: an empty field dials nothing
     const QString channel = m_settings.AsteriskChannel, context = m_settings.AsteriskContext;
     try {
-        if (channel.isEmpty())
-            throw Failure(QStringLiteral("Asterisk"),
-                          QStringLiteral("no Desk Phone is set in the Options dialog"));
-        for (const auto &[label, value] : {std::pair{"Desk Phone (AsteriskChannel)", channel},
-                                           {"Dial Context (AsteriskContext)", context}})
-            if (AmiField::holdsControl(value))
-                throw Failure(QStringLiteral("Asterisk"),
-                              QStringLiteral("%1 in the Options dialog holds a line break or "
-                                             "another control character, which the PBX would "
-                                             "read as the end of its line; type it again "
-                                             "without one")
-                                  .arg(QLatin1String(label)));
+        checkDialSettings(channel, context);
         // Asking again would only be refused again, and the box would come late.
         if (m_originateRefused) {
             qCDebug(lcDial) << "Originate not sent: refused before on this connection";
