@@ -114,6 +114,16 @@ void checkDialSettings(const QString &channel, const QString &context)
                               .arg(QLatin1String(label)));
 }
 
+QString refusedBefore(const QString &number, const QString &manager)
+{
+    return QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
+                          "\"%2\" calls earlier on this connection (the PBX's own words: "
+                          "\"Permission denied\"). In the PBX's manager.conf, the user "
+                          "needs originate in its write = line, e.g. write = originate; "
+                          "Ringscout asks again after its next login.")
+        .arg(number, manager);
+}
+
 } // namespace
 
 PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject *parent)
@@ -211,13 +221,7 @@ void PbxDialler::dial(const QString &confirmedNumber)
         // Asking again would only be refused again, and the box would come late.
         if (m_originateRefused) {
             qCDebug(lcDial) << "Originate not sent: refused before on this connection";
-            emit callFailed(
-                QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
-                               "\"%2\" calls earlier on this connection (the PBX's own words: "
-                               "\"Permission denied\"). In the PBX's manager.conf, the user "
-                               "needs originate in its write = line, e.g. write = originate; "
-                               "Ringscout asks again after its next login.")
-                    .arg(*number, m_settings.AsteriskManager));
+            emit callFailed(refusedBefore(*number, m_settings.AsteriskManager));
             return;
         }
         // No CallerID: Originate's CallerID is the caller ID of the desk phone's line, which
