@@ -31,6 +31,12 @@ inline bool sameName(QByteArrayView a, QByteArrayView b)
     return true;
 }
 
+// Whether a field's value is `expected`, ASCII letters in either case: "success" is "Success".
+inline bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
+{
+    return value && sameName(*value, expected);
+}
+
 // Goes through a message's field lines in order, up to its empty line or its end. A line
 // without ": " after a name of one or more bytes is no field and is passed over; text inside
 // a value is never a field: a caller named "ActionID: x" is a name.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AsteriskClient.h"
 
-#include "base/AmiMessageEnd.h"
 #include "base/Failure.h"
 #include "base/LogText.h"
 #include "base/WireText.h"
@@ -24,23 +23,6 @@ namespace {
 // Every message ends with an empty line; the PBX ignores the case of action names.
 const QString kEventsCallOnly = QStringLiteral("Action: events\r\nEventMask: call\r\n\r\n");
 const QString kKeepAlive = QStringLiteral("Action: Ping\r\n\r\n");
-
-constexpr QByteArrayView kGreeting("Asterisk Call Manager");
-// The login's answer, "Response: Error\r\nMessage: Authentication failed\r\n\r\n", is taken
-// only as a whole line: a caller may well be named "Authentication failed", and events carry
-// caller names, which would otherwise drop the connection and open the box.
-constexpr std::string_view kAccepted("Message: Authentication accepted\r\n");
-constexpr std::string_view kRefused("Message: Authentication failed\r\n");
-
-bool containsLine(QByteArrayView text, std::string_view line)
-{
-    for (qsizetype at = AmiMessageEnd::find(text, line); at >= 0;
-         at = AmiMessageEnd::find(text, line, at + 1)) {
-        if (at == 0 || (at >= 2 && text.sliced(at - 2, 2) == "\r\n"))
-            return true;
-    }
-    return false;
-}
 
 void logDial(const DialScan::Verdict &dial, const QString &extensions)
 {
@@ -79,10 +61,7 @@ constexpr qsizetype kMaxWatched = 16;
 // The channel IDs of the last few calls this desk placed.
 constexpr qsizetype kMaxOwnLegs = 32;
 
-bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
-{
-    return value && value->compare(expected, Qt::CaseInsensitive) == 0;
-}
+using AmiField::same;
 
 } // namespace
 
@@ -153,16 +132,93 @@ void AsteriskClient::wsAst_DataArrival()
         return;
     m_awaitingReply = false;
     m_replyDeadline.stop();
-    // Each test below sees whole messages only, however the PBX's writes were cut.
-    const AmiFramer::Frames &frames = m_framer.feed(bytes);
+    // Each step sees whole messages only, however the PBX's writes were cut.
+    act(judge(m_framer.feed(bytes)));
+}
+
+AsteriskClient::Read AsteriskClient::judge(const AmiFramer::Frames &frames)
+{
+    Read read;
     // Only the connection's first line is the greeting: a caller named "Asterisk Call
     // Manager" must not make us send the secret again.
-    if (frames.greeting.contains(kGreeting) &&
-        (AmiField::holdsControl(m_settings.AsteriskManager) ||
-         AmiField::holdsControl(m_settings.AsteriskPassword))) {
-        const QString setting = AmiField::holdsControl(m_settings.AsteriskManager)
-                                    ? QStringLiteral("Asterisk Manager")
-                                    : QStringLiteral("Password");
+    read.greeted = AmiLogin::greets(frames.greeting);
+    read.greeting = frames.greeting.trimmed().toByteArray();
+    for (const QByteArrayView message : frames.messages) {
+        const AmiLogin::Answer login = AmiLogin::answerOf(message);
+        read.accepted = read.accepted || login == AmiLogin::Answer::Accepted;
+        read.refused = read.refused || login == AmiLogin::Answer::Refused;
+        routeAnswer(message, read);
+        scanEvent(message, read);
+    }
+    return read;
+}
+
+// Answers to our actions, by their ActionID, go to actionAnswered if believed.
+void AsteriskClient::routeAnswer(QByteArrayView message, Read &read)
+{
+    if (m_watched.isEmpty())
+        return;
+    const auto id = AmiField::value(message, "ActionID");
+    if (!id || !believe(*id, message))
+        return;
+    read.answers.append({id->toByteArray(), message.toByteArray()});
+    if (auto end = m_calls.answered(*id, message))
+        read.ends.append(*end);
+}
+
+// The caller to pop, the first of a read, and the ends of the calls popped or placed before.
+void AsteriskClient::scanEvent(QByteArrayView message, Read &read)
+{
+    if (!m_calls.idle()) {
+        if (auto end = m_calls.event(message))
+            read.ends.append(*end);
+    }
+    if (read.caller && !lcAmi().isDebugEnabled() && m_placing.isEmpty())
+        return;
+    if (auto caller = dialCaller(message, read.caller.has_value())) {
+        read.caller = std::move(caller);
+        m_calls.popped(message);
+    }
+}
+
+// The caller this message pops: a dial to one of the extensions, not of a call this desk
+// placed, in a read that popped none yet.
+std::optional<DialScan::Caller> AsteriskClient::dialCaller(QByteArrayView message, bool popped)
+{
+    DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
+    if (dial.isDial && ownCall(dial)) {
+        dial.caller.reset();
+        dial.reason = "a call this desk placed";
+    }
+    if (dial.caller && popped) {
+        dial.caller.reset();
+        dial.reason = "another dial of this read popped";
+    }
+    logDial(dial, m_settings.AsteriskExtension);
+    return std::move(dial.caller);
+}
+
+void AsteriskClient::act(const Read &read)
+{
+    if (!greet(read))
+        return;
+    if (read.accepted)
+        loginAccepted();
+    if (read.refused)
+        refused();
+    for (const auto &[id, message] : read.answers)
+        emit actionAnswered(id, message);
+    if (auto caller = read.caller)
+        m_pop.ShowCaller(caller->number, caller->name);
+    for (const CallEnd &end : read.ends)
+        emit callEnded(end);
+}
+
+// Sends the login if the read had the greeting; false when it cannot be sent.
+bool AsteriskClient::greet(const Read &read)
+{
+    const QString setting = AmiLogin::unsendable(m_settings);
+    if (read.greeted && !setting.isEmpty()) {
         qCDebug(lcAmi) << "not logging in:" << setting
                        << "holds a line break or another control character";
         dropLink();
@@ -171,60 +227,27 @@ void AsteriskClient::wsAst_DataArrival()
             m_loginNotSentSaid = true;
             emit loginNotSent(setting);
         }
-        return;
+        return false;
     }
-    if (frames.greeting.contains(kGreeting)) {
-        qCDebug(lcAmi) << "connected, greeted with" << LogText(frames.greeting.trimmed())
-                       << "- logging in as" << LogText(m_settings.AsteriskManager);
-        send(QStringLiteral("Action: login\r\nUsername: ") + m_settings.AsteriskManager +
-             QStringLiteral("\r\nSecret: ") + m_settings.AsteriskPassword +
-             QStringLiteral("\r\n\r\n"));
-    } else if (!frames.greeting.isEmpty()) {
+    if (read.greeted) {
+        qCDebug(lcAmi) << "connected, greeted with" << LogText(read.greeting) << "- logging in as"
+                       << LogText(m_settings.AsteriskManager);
+        send(AmiLogin::action(m_settings));
+    } else if (!read.greeting.isEmpty()) {
         qCDebug(lcAmi) << "connected, but not to a Manager Interface: no login after"
-                       << LogText(frames.greeting.trimmed());
+                       << LogText(read.greeting);
     }
-    // Judged first and acted on after: acting drops the link and the framer's views with it.
-    bool accepted = false, refusedNow = false;
-    std::optional<DialScan::Caller> caller; // at most one a read pops: the first
-    QList<std::pair<QByteArray, QByteArray>> answers;
-    for (const QByteArrayView message : frames.messages) {
-        accepted = accepted || containsLine(message, kAccepted);
-        refusedNow = refusedNow || containsLine(message, kRefused);
-        // Asterisk spells the key so in every version; the search spares the other messages.
-        if (!m_watched.isEmpty() && AmiMessageEnd::find(message, "ActionID: ") >= 0) {
-            const auto id = AmiField::value(message, "ActionID");
-            if (id && believe(*id, message))
-                answers.append({id->toByteArray(), message.toByteArray()});
-        }
-        if (caller && !lcAmi().isDebugEnabled() && m_placing.isEmpty())
-            continue;
-        DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
-        if (dial.isDial && ownCall(dial)) {
-            dial.caller.reset();
-            dial.reason = "a call this desk placed";
-        }
-        if (dial.caller && caller) {
-            dial.caller.reset();
-            dial.reason = "another dial of this read popped";
-        }
-        logDial(dial, m_settings.AsteriskExtension);
-        if (dial.caller)
-            caller = std::move(dial.caller);
-    }
-    if (accepted) {
-        qCDebug(lcAmi) << "login accepted for" << LogText(m_settings.AsteriskManager)
-                       << "- asking for call events";
-        m_loggedIn = true;
-        ShowNetOk();
-        resetRefusals();
-        send(kEventsCallOnly);
-    }
-    if (refusedNow)
-        refused();
-    for (const auto &[id, message] : std::as_const(answers))
-        emit actionAnswered(id, message);
-    if (caller)
-        m_pop.ShowCaller(caller->number, caller->name);
+    return true;
+}
+
+void AsteriskClient::loginAccepted()
+{
+    qCDebug(lcAmi) << "login accepted for" << LogText(m_settings.AsteriskManager)
+                   << "- asking for call events";
+    m_loggedIn = true;
+    ShowNetOk();
+    resetRefusals();
+    send(kEventsCallOnly);
 }
 
 void AsteriskClient::wsAst_Error(int number, const QString &description)
@@ -311,8 +334,10 @@ QByteArray AsteriskClient::sendAction(const ActionFields &fields)
         throw;
     }
     m_watched.append(watch);
-    if (originate)
+    if (originate) {
         m_placing.append({id, channel});
+        m_calls.placing(id);
+    }
     return id;
 }
 
@@ -363,6 +388,8 @@ bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
             return dial.destination.startsWith(p.second + u'-', Qt::CaseInsensitive);
         });
         if (placing != m_placing.end()) {
+            // Without a calling channel, the first leg is the desk phone's.
+            m_calls.deskRang(placing->first, dial.legs.value(0));
             m_placing.erase(placing);
             for (const QString &leg : dial.legs)
                 rememberLeg(leg);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Call.h"
 #include "sources/AmiFramer.h"
+#include "sources/AmiLogin.h"
+#include "sources/CallTracker.h"
 #include "sources/DialScan.h"
 
 #include <QByteArray>
@@ -19,7 +22,8 @@ class TimerControl;
 class IShowCaller;
 
 // Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
-// each dial to a configured extension, and says when the link goes down or comes up.
+// each dial to a configured extension, says how each call it popped or placed ended, and
+// says when the link goes down or comes up.
 class AsteriskClient : public QObject
 {
     Q_OBJECT
@@ -87,8 +91,32 @@ signals:
     // The login was not sent: the setting named ("Asterisk Manager", "Password") holds a
     // control character. Once after each ConnectAsterisk, however often the tick retries.
     void loginNotSent(const QString &setting);
+    // How a call this client popped or placed ended, once a call. `end.id` is the calling
+    // channel's Uniqueid; for a call placed with an Originate, the desk phone's, or the
+    // ActionID when the PBX never made that channel.
+    void callEnded(const CallEnd &end);
 
 private:
+    // What one read comes to. Judged while the framer's views are valid and acted on after:
+    // acting may drop the link, and the views with it, so this holds copies only.
+    struct Read
+    {
+        bool greeted = false;
+        QByteArray greeting; // the connection's first line, when this read had it
+        bool accepted = false;
+        bool refused = false;
+        QList<std::pair<QByteArray, QByteArray>> answers; // ActionID, whole message
+        std::optional<DialScan::Caller> caller;           // at most one a read pops: the first
+        QList<CallEnd> ends;
+    };
+    Read judge(const AmiFramer::Frames &frames);
+    void routeAnswer(QByteArrayView message, Read &read);
+    void scanEvent(QByteArrayView message, Read &read);
+    std::optional<DialScan::Caller> dialCaller(QByteArrayView message, bool popped);
+    void act(const Read &read);
+    bool greet(const Read &read);
+    void loginAccepted();
+
     // Closes the connection and forgets everything that belonged to it.
     void dropLink();
     void keepAliveUnanswered();
@@ -129,4 +157,5 @@ private:
     QList<std::pair<QByteArray, QString>> m_placing;
     // Uniqueid and Linkedid values of the calls this desk placed, newest last.
     QStringList m_ownLegs;
+    CallTracker m_calls;
 };

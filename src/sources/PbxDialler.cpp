@@ -22,10 +22,7 @@ constexpr qsizetype kMaxCalls = 16;
 // Outside text in a --verbose line is cut here.
 constexpr qsizetype kLogCut = 120;
 
-bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
-{
-    return value && value->compare(expected, Qt::CaseInsensitive) == 0;
-}
+using AmiField::same;
 
 // The PBX's own free text, for a box that says whose words they are: without control,
 // format or separator characters, which could reorder or break the box's lines, and cut.
@@ -98,6 +95,33 @@ QString reasonOf(QByteArrayView message, const QString &number, const QString &c
 QString notPlaced(const QString &number, const QString &why)
 {
     return QStringLiteral("The call to %1 could not be placed: %2.").arg(number, why);
+}
+
+// Throws Failure, naming the setting, when Desk Phone or Dial Context cannot be sent.
+void checkDialSettings(const QString &channel, const QString &context)
+{
+    if (channel.isEmpty())
+        throw Failure(QStringLiteral("Asterisk"),
+                      QStringLiteral("no Desk Phone is set in the Options dialog"));
+    for (const auto &[label, value] : {std::pair{"Desk Phone (AsteriskChannel)", channel},
+                                       {"Dial Context (AsteriskContext)", context}})
+        if (AmiField::holdsControl(value))
+            throw Failure(QStringLiteral("Asterisk"),
+                          QStringLiteral("%1 in the Options dialog holds a line break or "
+                                         "another control character, which the PBX would "
+                                         "read as the end of its line; type it again "
+                                         "without one")
+                              .arg(QLatin1String(label)));
+}
+
+QString refusedBefore(const QString &number, const QString &manager)
+{
+    return QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
+                          "\"%2\" calls earlier on this connection (the PBX's own words: "
+                          "\"Permission denied\"). In the PBX's manager.conf, the user "
+                          "needs originate in its write = line, e.g. write = originate; "
+                          "Ringscout asks again after its next login.")
+        .arg(number, manager);
 }
 
 } // namespace
@@ -193,28 +217,11 @@ void PbxDialler::dial(const QString &confirmedNumber)
         return; // as with the modem: an empty field dials nothing
     const QString channel = m_settings.AsteriskChannel, context = m_settings.AsteriskContext;
     try {
-        if (channel.isEmpty())
-            throw Failure(QStringLiteral("Asterisk"),
-                          QStringLiteral("no Desk Phone is set in the Options dialog"));
-        for (const auto &[label, value] : {std::pair{"Desk Phone (AsteriskChannel)", channel},
-                                           {"Dial Context (AsteriskContext)", context}})
-            if (AmiField::holdsControl(value))
-                throw Failure(QStringLiteral("Asterisk"),
-                              QStringLiteral("%1 in the Options dialog holds a line break or "
-                                             "another control character, which the PBX would "
-                                             "read as the end of its line; type it again "
-                                             "without one")
-                                  .arg(QLatin1String(label)));
+        checkDialSettings(channel, context);
         // Asking again would only be refused again, and the box would come late.
         if (m_originateRefused) {
             qCDebug(lcDial) << "Originate not sent: refused before on this connection";
-            emit callFailed(
-                QStringLiteral("The call to %1 was not sent: the PBX refused the manager user "
-                               "\"%2\" calls earlier on this connection (the PBX's own words: "
-                               "\"Permission denied\"). In the PBX's manager.conf, the user "
-                               "needs originate in its write = line, e.g. write = originate; "
-                               "Ringscout asks again after its next login.")
-                    .arg(*number, m_settings.AsteriskManager));
+            emit callFailed(refusedBefore(*number, m_settings.AsteriskManager));
             return;
         }
         // No CallerID: Originate's CallerID is the caller ID of the desk phone's line, which

@@ -144,9 +144,7 @@ private slots:
         QTRY_COMPARE(m_r->server.received, (QByteArrayList{kLogin, kEvents}));
         QVERIFY(!m_r->window.netFailVisible);
         QCOMPARE(m_r->atimer.Interval(), 45000);
-        // Of the capture's two DialBegin events only the dialplan's Dial() has a caller.
         QTRY_COMPARE(m_r->bytesIn, kPingReply);
-        QCOMPARE(m_r->pop.calls, (QList<QPair<QString, QString>>{{"5551234567", "Front Desk"}}));
         for (const qint64 pongs : {1, 2}) { // an answered keep-alive keeps the link
             emit m_r->atimer.tick();
             QCOMPARE(m_r->state(), State::sckConnected);
@@ -315,40 +313,79 @@ private slots:
     // A click-to-dial of this desk never pops, whatever the extension filter: the desk phone's
     // leg and the far end's share the Originate's Linkedid (a real Asterisk 22 session, with
     // the outcome last, or without the desk phone's leg); an incoming call still pops.
-    void ownCall_data()
+    // What became of each call popped or placed, from real captures written after the login:
+    // once a call, and only for calls this desk popped or placed. A click-to-dial pops only
+    // the call after it, however the PBX's events come (1: its outcome last; 2: without the
+    // desk phone's leg).
+    void calls_data()
     {
-        QTest::addColumn<QString>("extensions");
+        for (const char *column : {"capture", "extensions", "id"})
+            QTest::addColumn<QString>(column);
         QTest::addColumn<int>("shape");
-        QTest::newRow("as recorded, every destination") << "" << 0;
-        QTest::newRow("outcome last, 555 and 101") << "555,101" << 1;
-        QTest::newRow("no desk phone leg") << "" << 2;
+        QTest::addColumn<int>("outcome"); // -1: none
+        using O = CallOutcome;
+        const auto row = [](const char *name, const char *capture, const char *extensions,
+                            const char *id, int shape, std::optional<CallOutcome> outcome) {
+            QTest::newRow(name) << QString(capture) << QString(extensions) << QString(id) << shape
+                                << (outcome ? int(*outcome) : -1);
+        };
+        row("answered", "answered", "101", "1796701136.1", 0, O::AnsweredHere);
+        row("missed", "noanswer", "101", "1796701144.5", 0, O::NotAnswered);
+        row("given up", "callercancel", "101", "1796701151.9", 0, O::CallerGaveUp);
+        row("busy", "busy", "101", "1796701162.17", 0, O::Busy);
+        row("congestion", "congestion", "101", "1796701181.33", 0, O::Busy);
+        row("elsewhere", "answered-elsewhere", "101", "1796701165.21", 0, O::AnsweredElsewhere);
+        row("not popped", "answered", "102", "", 0, std::nullopt);
+        row("placed", "originate", "", "1796701183.36", 0, O::AnsweredHere);
+        row("placed, outcome last", "originate", "555,101", "1796701183.36", 1, O::AnsweredHere);
+        row("placed, no desk leg", "originate", "", "1796701183.36", 2, O::AnsweredHere);
+        row("no desk phone", "originate-nodesk", "", "$ID", 0, O::Failed);
+        row("Asterisk 1.8 to 11",
+            "Event: Dial\r\nSubEvent: Begin\r\nChannel: SIP/200-1\r\nDestination: SIP/101-2\r\n"
+            "CallerIDNum: 5551234567\r\nUniqueID: 1.1\r\nDestUniqueID: 1.2\r\n\r\nEvent: Dial\r\n"
+            "SubEvent: End\r\nChannel: SIP/200-1\r\nUniqueID: 1.1\r\nDialStatus: BUSY\r\n\r\n",
+            "101", "1.1", 0, O::Busy);
     }
 
-    void ownCall()
+    void calls()
     {
+        QFETCH(QString, capture);
         QFETCH(QString, extensions);
+        QFETCH(QString, id);
         QFETCH(int, shape);
+        QFETCH(int, outcome);
         m_r->g.AsteriskExtension = extensions;
         m_r->g.AsteriskChannel = QStringLiteral("Local/101@inner");
         m_r->replayCapture();
         m_r->client.ConnectAsterisk();
         QTRY_COMPARE(m_r->bytesIn, kPingReply);
         m_r->pop.calls.clear();
-        m_r->pbx.dial(QStringLiteral("5550100"));
-        QTRY_COMPARE(m_r->server.received.size(), 3);
-        const QByteArray id = AmiField::value(m_r->server.received[2], "ActionID")->toByteArray();
-        QByteArray stream = kOriginate.sliced(kOriginate.indexOf("Response: Success\r\nActionID"));
-        stream.replace("ringscout-cw-1", id);
-        const qsizetype from =
-            stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
-        const QByteArray cut = stream.sliced(from, stream.indexOf("\r\n\r\n", from) + 4 - from);
-        if (shape > 0)
-            stream.remove(from, cut.size()).append(shape == 1 ? cut : QByteArray());
-        m_r->write(stream +
-                   "Event: DialBegin\r\nChannel: PJSIP/200-1\r\nCallerIDNum: 5551234567\r\n"
-                   "CallerIDName: Front Desk\r\nLinkedid: 9.1\r\nDestChannel: "
-                   "PJSIP/101-2\r\nDestLinkedid: 9.1\r\n\r\n");
-        QCOMPARE(m_r->pop.calls, (QList<QPair<QString, QString>>{{"5551234567", "Front Desk"}}));
+        QSignalSpy ends(&m_r->client, &AsteriskClient::callEnded);
+        QByteArray stream = capture.toLatin1();
+        if (!capture.startsWith("Event")) {
+            stream = TestSupport::Fixture("ami/outcome-" + capture + ".bin");
+            stream.remove(0, stream.indexOf("\r\n\r\n") + 4); // the greeting and the login
+        }
+        if (capture.startsWith("originate")) {
+            m_r->pbx.dial(QStringLiteral("5550100"));
+            QTRY_COMPARE(m_r->server.received.size(), 3);
+            const auto action = AmiField::value(m_r->server.received[2], "ActionID");
+            id.replace("$ID", action->toByteArray());
+            stream = stream.sliced(stream.indexOf("Response: Success\r\nActionID"));
+            stream.replace("ringscout-cw-1", *action).replace("ringscout-cw-2", *action);
+            const qsizetype from =
+                stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
+            const QByteArray cut = stream.sliced(from, stream.indexOf("\r\n\r\n", from) + 4 - from);
+            if (shape > 0)
+                stream.remove(from, cut.size()).append(shape == 1 ? cut : QByteArray());
+            stream += "Event: DialBegin\r\nChannel: PJSIP/200-1\r\nCallerIDNum: 5551234567\r\n"
+                      "CallerIDName: Front Desk\r\nLinkedid: 9.1\r\nDestChannel: "
+                      "PJSIP/101-2\r\nDestLinkedid: 9.1\r\n\r\n";
+        }
+        m_r->write(stream);
+        const auto end = ends.value(0).value(0).value<CallEnd>();
+        QCOMPARE(std::pair(ends.size() ? int(end.outcome) : -1, end.id), std::pair(outcome, id));
+        QCOMPARE(QList({m_r->pop.calls.size(), ends.size()}), QList<qsizetype>(2, outcome >= 0));
     }
 
     // One box, standing open as a modal box does, for three refusals; the wait doubles up to
