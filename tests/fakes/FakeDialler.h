@@ -7,15 +7,14 @@
 
 #include <utility>
 
-// A dialler the test makes able or waiting, and that keeps the numbers it is given.
+// A dialler the test makes able or waiting; it keeps the numbers it is given.
 class FakeDialler : public IDialler
 {
 public:
     bool canDial() const override { return m_canDial; }
     QString settling() const override { return m_settling; }
     void dial(const QString &confirmedNumber) override { dialled.append(confirmedNumber); }
-
-    // Says so, as a real dialler does, only where something changed.
+    // Says what changed, as a real dialler does.
     void set(bool canDial, const QString &settling = {})
     {
         if (std::exchange(m_settling, settling) != settling)
