@@ -10,8 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray text = fuzzBytes(data, size).toByteArray();
-    for (const QUrl &url : {QUrl::fromEncoded("tel:" + text), QUrl(QString::fromUtf8(text))}) {
-        const std::optional<QString> number = TelLink::dialNumber(url);
+    // A page's link, and an address typed on the command line.
+    for (const std::optional<QString> &number :
+         {TelLink::dialNumber(QUrl::fromEncoded("tel:" + text)),
+          TelLink::dialNumber(QUrl(QString::fromUtf8(text))),
+          std::optional(TelLink::addressNumber(QString::fromUtf8(text)))}) {
         if (!number)
             continue;
         FUZZ_CHECK(TelLink::visibleText(*number) == *number);

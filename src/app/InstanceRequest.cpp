@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstanceRequest.h"
+#include "base/TelLink.h"
 
 #include <algorithm>
 
@@ -7,11 +8,7 @@ bool InstanceRequest::isRequest(const QString &text)
 {
     if (text.isEmpty())
         return true;
-    if (text.size() > kMaxRequest)
-        return false;
-    const QString scheme = text.section(QLatin1Char(':'), 0, 0).toLower();
-    return text.contains(QLatin1Char(':')) &&
-           (scheme == QLatin1String("tel") || scheme == QLatin1String("callto"));
+    return text.size() <= kMaxRequest && TelLink::isAddress(text);
 }
 
 bool InstanceRequest::isToken(const QString &text)

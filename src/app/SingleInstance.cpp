@@ -190,11 +190,6 @@ bool SingleInstance::handOver(const QString &request, const QString &activationT
     return false;
 }
 
-bool SingleInstance::isRequest(const QString &text)
-{
-    return InstanceRequest::isRequest(text);
-}
-
 void SingleInstance::take(QLocalSocket &socket)
 {
     using State = InstanceRequest::Read::State;

@@ -50,9 +50,6 @@ public:
     // Where the lock and the socket are; "" while unguarded.
     QString folder() const { return m_folder; }
 
-    // What a start may ask: "" or a "tel:"/"callto:" address of sane length.
-    static bool isRequest(const QString &text);
-
 signals:
     // Another start asked for this; "" only to be brought to the front. With its activation
     // token, a Wayland compositor lets the window that answers take the focus.

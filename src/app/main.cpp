@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "app/MainProgram.h"
 #include "app/SingleInstance.h"
 #include "base/TelLink.h"
@@ -13,78 +14,22 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QUrl>
 #include <QWebEngineView>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <optional>
 
 namespace {
 
-// A usage error ends the program with this code, as it ends ringscout-sim.
-constexpr int kUsageError = 2;
-// Arguments after this one are the browser engine's own ("--webEngineArgs
-// --remote-debugging-port=9222").
-const QString kEngineArguments = QStringLiteral("--webEngineArgs");
-
-const QCommandLineOption &verboseOption()
+int showInformation(int argc, char *argv[], CommandLine::Request::Information information)
 {
-    static const QCommandLineOption option(
-        QStringLiteral("verbose"),
-        QStringLiteral("Log every decision of the call sources on standard error "
-                       "(the same as QT_LOGGING_RULES=\"ringscout.*=true\")."));
-    return option;
-}
-
-// The options and arguments that --help lists and that a start takes.
-void describe(QCommandLineParser &parser)
-{
-    parser.setApplicationDescription(
-        QStringLiteral("Shows your search page for the caller while the telephone rings. "
-                       "Settings: $XDG_CONFIG_HOME/%1.ini (usually ~/.config/%1.ini). "
-                       "To check the call sources without a real call, see ringscout-sim --help. "
-                       "A second start brings the running one to the front and hands it the "
-                       "address. Rendering is without OpenGL where the computer has no graphics "
-                       "processor (no /dev/dri/renderD*); RINGSCOUT_RENDERING=software or "
-                       "opengl chooses. Options of the browser engine follow %2.")
-            .arg(QLatin1String(Version::SettingsApplication), kEngineArguments));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption(verboseOption());
-    parser.addPositionalArgument(
-        QStringLiteral("address"),
-        QStringLiteral("A tel: or callto: address to dial (tel:+1-555-0100): "
-                       "the Phone Dialer opens with its number."),
-        QStringLiteral("[address]"));
-}
-
-// --help and --version answer without a display; every other argument is left to Qt and
-// the browser engine, which take options of their own ("--remote-debugging-port=9222").
-bool asksForInformation(int argc, char *argv[])
-{
-    for (int i = 1; i < argc && kEngineArguments != QLatin1String(argv[i]); ++i) {
-        for (const char *option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
-    }
-    return false;
-}
-
-int showInformation(int argc, char *argv[])
-{
+    using Information = CommandLine::Request::Information;
     // Qt lists the options of its windows and widgets only for an application that has them;
     // offscreen, it needs no display to say them.
     std::unique_ptr<QCoreApplication> app;
-    if (std::any_of(argv + 1, argv + argc, [](const char *argument) {
-            return std::strcmp(argument, "--help-all") == 0;
-        })) {
+    if (information == Information::HelpAll) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);
     } else {
@@ -93,27 +38,32 @@ int showInformation(int argc, char *argv[])
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(Version::Text));
     QCommandLineParser parser;
-    describe(parser);
-    parser.parse(QCoreApplication::arguments());
+    CommandLine::describe(parser);
     // Qt's texts, with the licence under the version and where to report problems after the help.
-    if (parser.isSet(QStringLiteral("version")))
+    if (information == Information::Version)
         std::printf("%s %s\n%s\n", Version::Title, Version::Text, Version::Notice);
-    else if (parser.isSet(QStringLiteral("help-all")))
+    else if (information == Information::HelpAll)
         parser.process(*app); // with the options of Qt, and ends the program
     else
         std::fputs(qPrintable(parser.helpText() + QLatin1String(Version::HelpEnding)), stdout);
     return 0;
 }
 
-// Without a graphics processor, OpenGL is drawn in software at a high cost in memory and
-// start-up time: there Qt's own software rendering is lighter.
+// Reports a usage error, with a display or without one; true when there was one.
+bool refused(const CommandLine::Request &request)
+{
+    if (request.error.isEmpty())
+        return false;
+    std::fprintf(stderr, "ringscout: %s\nTry ringscout --help.\n", qPrintable(request.error));
+    return true;
+}
+
 void chooseRendering()
 {
-    const QByteArray choice = qgetenv("RINGSCOUT_RENDERING").toLower();
     const bool gpu = !QDir(QStringLiteral("/dev/dri"))
                           .entryList({QStringLiteral("renderD*")}, QDir::System)
                           .isEmpty();
-    if (choice == "opengl" || (choice != "software" && gpu))
+    if (!CommandLine::softwareRendering(qgetenv("RINGSCOUT_RENDERING"), gpu))
         return;
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
@@ -124,93 +74,29 @@ void chooseRendering()
 bool g_verbose = false;
 QtMessageHandler g_nextHandler = nullptr;
 
-// Software rendering is chosen on purpose: Qt's notes that OpenGL is missing are no fault.
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    if (!g_verbose && (text.contains(QLatin1String("Cannot create platform OpenGL context")) ||
-                       text.startsWith(QLatin1String("No suitable graphics backend found"))))
-        return;
-    g_nextHandler(type, context, text);
-}
-
-// Our own options, once Qt has taken its own: the address asked for, or nothing on a usage
-// error, which it reports.
-std::optional<QString> requestOf(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    describe(parser);
-    const QString error =
-        !parser.parse(arguments.mid(0, arguments.indexOf(kEngineArguments))) ? parser.errorText()
-        : parser.positionalArguments().size() > 1 ? QStringLiteral("give one address at most")
-        : !SingleInstance::isRequest(parser.positionalArguments().value(0))
-            ? QStringLiteral("\"%1\" is not a tel: or callto: address")
-                  .arg(parser.positionalArguments().value(0))
-            : QString();
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "ringscout: %s\nTry ringscout --help.\n", qPrintable(error));
-        return std::nullopt;
-    }
-    return parser.positionalArguments().value(0);
-}
-
-// The arguments Qt does not take for its windows and widgets (--help-all lists Qt's): what our
-// parser sees once Qt has started, known before Qt needs a display to start.
-QStringList ownArguments(int argc, char *argv[])
-{
-    // Qt's options whose value is the next argument ("-style fusion"), and those without one;
-    // any may also be written "--style" or "-style=fusion".
-    static const QStringList kWithValue =
-        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry geometry "
-                       "qwindowtitle title qwindowicon icon session display name visual style "
-                       "stylesheet qmljsdebugger")
-            .split(QLatin1Char(' '));
-    static const QStringList kAlone =
-        QStringLiteral("reverse testability widgetcount nograb dograb").split(QLatin1Char(' '));
-    QStringList own;
-    for (int i = 0; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-        const QString option = name.section(QLatin1Char('='), 0, 0);
-        const bool withValue = kWithValue.contains(option);
-        if (argument == kEngineArguments)
-            break;
-        if (i == 0 || !argument.startsWith(QLatin1Char('-')) ||
-            !(withValue || kAlone.contains(option)))
-            own.append(argument);
-        else if (withValue && option == name)
-            ++i;
-    }
-    return own;
-}
-
-// The number a tel: or callto: address calls, through the guard a page's tel: link passes.
-QString numberOf(const QString &address)
-{
-    QUrl url(address);
-    if (url.scheme().compare(QLatin1String("callto"), Qt::CaseInsensitive) == 0)
-        url = QUrl(
-            QStringLiteral("tel:") +
-            address.section(QLatin1Char(':'), 1).remove(QRegularExpression(QStringLiteral("^//"))));
-    return TelLink::dialNumber(url).value_or(QString());
+    if (!CommandLine::quietMessage(text, g_verbose))
+        g_nextHandler(type, context, text);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (asksForInformation(argc, argv))
-        return showInformation(argc, argv);
-    // A usage error is told alike with a display or without one, where Qt would end the start.
-    if (!requestOf(ownArguments(argc, argv)))
-        return kUsageError;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine::Request given = CommandLine::parse(arguments);
+    if (given.information != CommandLine::Request::Information::None)
+        return showInformation(argc, argv, given.information);
+    // Told before Qt starts, which without a display would end the start in its own words.
+    if (refused(given))
+        return CommandLine::kUsageError;
 
-    // The engine's context dump and the pages' console messages only when asked for; known
-    // before Qt starts, which prints some of them.
-    for (int i = 1; i < argc && kEngineArguments != QLatin1String(argv[i]); ++i)
-        g_verbose = g_verbose || std::strcmp(argv[i], "--verbose") == 0;
-    QLoggingCategory::setFilterRules(g_verbose ? QStringLiteral("ringscout.*=true")
-                                               : QStringLiteral("qt.webenginecontext.info=false\n"
-                                                                "js=false"));
+    // Known before Qt starts, which prints some of the messages the rules hold back.
+    g_verbose = given.verbose;
+    QLoggingCategory::setFilterRules(CommandLine::loggingRules(g_verbose));
     g_nextHandler = qInstallMessageHandler(quietHandler);
     chooseRendering();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -219,9 +105,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QString::fromUtf8(Version::Title));
     // Wayland compositors find the window's icon and name through it.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(Version::DesktopId));
-    const std::optional<QString> request = requestOf(QCoreApplication::arguments());
-    if (!request)
-        return kUsageError;
+    const CommandLine::Request started = CommandLine::parse(QCoreApplication::arguments(), true);
+    if (refused(started))
+        return CommandLine::kUsageError;
+    const QString request = started.address;
 
     // Decided before anything reads the settings, which a second start must never write.
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
@@ -229,7 +116,7 @@ int main(int argc, char *argv[])
     // Unguarded, it says why under --verbose and runs: a program that must run all day is
     // better twice than not at all.
     if (instance.claim() == SingleInstance::Claim::Another) {
-        if (instance.handOver(*request, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
+        if (instance.handOver(request, qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
             return 0;
         std::fprintf(stderr, "ringscout: %s.\n", qPrintable(instance.problem()));
         return 1;
@@ -251,13 +138,13 @@ int main(int argc, char *argv[])
                      [&program](const QString &address, const QString &token) {
                          if (!token.isEmpty())
                              qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
-                         program.answer(numberOf(address));
+                         program.answer(TelLink::addressNumber(address));
                          qunsetenv("XDG_ACTIVATION_TOKEN");
                      });
     program.start();
     // A start for a tel: address dials once the program runs.
-    if (!request->isEmpty())
-        QTimer::singleShot(0, &program,
-                           [&program, &request] { program.answer(numberOf(*request)); });
+    if (!request.isEmpty())
+        QTimer::singleShot(
+            0, &program, [&program, &request] { program.answer(TelLink::addressNumber(request)); });
     return app.exec();
 }

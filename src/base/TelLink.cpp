@@ -19,6 +19,24 @@ std::optional<QString> TelLink::dialNumber(const QUrl &url)
     return visibleText(number).trimmed();
 }
 
+bool TelLink::isAddress(const QString &text)
+{
+    const QString scheme = text.section(QLatin1Char(':'), 0, 0).toLower();
+    return text.contains(QLatin1Char(':')) &&
+           (scheme == QLatin1String("tel") || scheme == QLatin1String("callto"));
+}
+
+QString TelLink::addressNumber(const QString &address)
+{
+    QUrl url(address);
+    if (url.scheme().compare(QLatin1String("callto"), Qt::CaseInsensitive) == 0) {
+        const QString rest = address.section(QLatin1Char(':'), 1);
+        url = QUrl(QStringLiteral("tel:") +
+                   (rest.startsWith(QLatin1String("//")) ? rest.mid(2) : rest));
+    }
+    return dialNumber(url).value_or(QString());
+}
+
 QString TelLink::visibleText(const QString &text)
 {
     // By code point: the tag characters of the other planes are format characters too.
