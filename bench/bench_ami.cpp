@@ -13,9 +13,9 @@
 // RINGSCOUT_AMI_CHUNKS override the default paths. bench/README.md has the figures.
 
 #include "base/AmiMessageEnd.h"
-#include "fakes/RecordingShowCaller.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
+#include "pop/CallSinks.h"
 #include "settings/Settings.h"
 #include "sources/AmiFramer.h"
 #include "sources/AsteriskClient.h"
@@ -67,7 +67,7 @@ Stream g_stream;
 
 using Clock = std::chrono::steady_clock;
 
-QByteArray popDigest(const QList<DialScan::Caller> &pops)
+QByteArray popDigest(const QList<Call> &pops)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const auto &pop : pops)
@@ -80,7 +80,7 @@ QByteArray popDigest(const QList<DialScan::Caller> &pops)
 void referenceCount(Stream &s)
 {
     const std::string_view all(s.bytes.constData(), size_t(s.bytes.size()));
-    QList<DialScan::Caller> pops;
+    QList<Call> pops;
     for (size_t at = size_t(s.greetingSize + s.loginSize); at < all.size();) {
         const qsizetype end = AmiMessageEnd::after(s.bytes, qsizetype(at));
         if (end < 0)
@@ -110,7 +110,7 @@ void referenceCount(Stream &s)
             name.clear();
         if (number == QLatin1String("<unknown>") || number.size() < 6 || destination.isEmpty())
             continue;
-        pops.append({number, name});
+        pops.append(Call::of(number, name));
     }
     s.expectedPops = int(pops.size());
     s.expectedDigest = popDigest(pops);
@@ -201,7 +201,7 @@ void BM_ClientReads(benchmark::State &state)
 // judged; the pops must match the reference exactly.
 void BM_EveryMessage(benchmark::State &state)
 {
-    QList<DialScan::Caller> pops;
+    QList<Call> pops;
     qsizetype peakTail = 0;
     const double faults = minorFaults();
     for (auto _ : state) {
@@ -362,7 +362,7 @@ void BM_FrameCount(benchmark::State &state)
 // server's first event byte to the last message handled.
 void loopbackReader(benchmark::State &state, bool judge)
 {
-    QList<DialScan::Caller> pops;
+    QList<Call> pops;
     qsizetype messages = 0;
     const double faults = minorFaults();
     for (auto _ : state) {
@@ -498,8 +498,8 @@ void BM_LoopbackClient(benchmark::State &state)
         g.AsteriskPassword = QStringLiteral("bench");
         TcpSocketControl wsAst;
         TimerControl atimer;
-        RecordingShowCaller pop;
-        AsteriskClient client(g, wsAst, atimer, pop);
+        CallSinks none;
+        AsteriskClient client(g, wsAst, atimer, none);
         qint64 received = 0;
         QEventLoop loop;
         QObject::connect(&wsAst, &ISocketControl::DataArrival, &loop, [&](qint64 bytes) {

@@ -7,7 +7,7 @@
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
-#include "pop/IShowCaller.h"
+#include "pop/ICallSink.h"
 #include "settings/Settings.h"
 #include "sources/AmiField.h"
 #include "sources/DialScan.h"
@@ -87,8 +87,8 @@ bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
-                               TimerControl &atimer, IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
+                               TimerControl &atimer, ICallSink &calls, QObject *parent)
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_calls(calls)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -185,7 +185,7 @@ void AsteriskClient::wsAst_DataArrival()
     }
     // Judged first and acted on after: acting drops the link and the framer's views with it.
     bool accepted = false, refusedNow = false;
-    std::optional<DialScan::Caller> caller; // at most one a read pops: the first
+    std::optional<Call> caller; // at most one a read pops: the first
     QList<std::pair<QByteArray, QByteArray>> answers;
     for (const QByteArrayView message : frames.messages) {
         accepted = accepted || containsLine(message, kAccepted);
@@ -209,7 +209,7 @@ void AsteriskClient::wsAst_DataArrival()
         }
         logDial(dial, m_settings.AsteriskExtension);
         if (dial.caller)
-            caller = std::move(dial.caller);
+            caller = callOf(dial);
     }
     if (accepted) {
         qCDebug(lcAmi) << "login accepted for" << LogText(m_settings.AsteriskManager)
@@ -224,7 +224,7 @@ void AsteriskClient::wsAst_DataArrival()
     for (const auto &[id, message] : std::as_const(answers))
         emit actionAnswered(id, message);
     if (caller)
-        m_pop.ShowCaller(caller->number, caller->name);
+        m_calls.callRecognised(*caller);
 }
 
 void AsteriskClient::wsAst_Error(int number, const QString &description)
@@ -371,6 +371,20 @@ bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
     }
     return std::any_of(dial.legs.begin(), dial.legs.end(),
                        [this](const QString &leg) { return m_ownLegs.contains(leg); });
+}
+
+Call AsteriskClient::callOf(const DialScan::Verdict &dial) const
+{
+    Call call = *dial.caller;
+    call.channel = dial.channel;
+    call.destination = dial.destination;
+    call.uniqueid = call.id = dial.uniqueid;
+    call.linkedid = dial.linkedid;
+    // "pbx.example:5038", "[2001:db8::5]:5038"
+    const QString host = m_wsAst.RemoteHost();
+    call.recognisedBy(Call::Source::Asterisk, (host.contains(u':') ? u'[' + host + u']' : host) +
+                                                  u':' + QString::number(m_wsAst.RemotePort()));
+    return call;
 }
 
 void AsteriskClient::rememberLeg(const QString &id)

@@ -16,7 +16,7 @@
 struct Settings;
 class ISocketControl;
 class TimerControl;
-class IShowCaller;
+class ICallSink;
 
 // Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
 // each dial to a configured extension, and says when the link goes down or comes up.
@@ -41,7 +41,7 @@ public:
     };
 
     AsteriskClient(const Settings &settings, ISocketControl &wsAst, TimerControl &atimer,
-                   IShowCaller &pop, QObject *parent = nullptr);
+                   ICallSink &calls, QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -97,12 +97,14 @@ private:
     void send(const QString &message);
     bool believe(QByteArrayView actionId, QByteArrayView message);
     bool ownCall(const DialScan::Verdict &dial);
+    // The call of a dial that pops, as the sink gets it.
+    Call callOf(const DialScan::Verdict &dial) const;
     void rememberLeg(const QString &id);
 
     const Settings &m_settings;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
-    IShowCaller &m_pop;
+    ICallSink &m_calls;
 
     Intervals m_intervals;
     AmiFramer m_framer;
