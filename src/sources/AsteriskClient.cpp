@@ -87,8 +87,8 @@ bool same(std::optional<QByteArrayView> value, QByteArrayView expected)
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
-                               TimerControl &atimer, ICallSink &calls, QObject *parent)
-    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_calls(calls)
+                               TimerControl &atimer, ICallSink &sink, QObject *parent)
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_sink(sink)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -224,7 +224,7 @@ void AsteriskClient::wsAst_DataArrival()
     for (const auto &[id, message] : std::as_const(answers))
         emit actionAnswered(id, message);
     if (caller)
-        m_calls.callRecognised(*caller);
+        m_sink.callRecognised(*caller);
 }
 
 void AsteriskClient::wsAst_Error(int number, const QString &description)

@@ -41,7 +41,7 @@ public:
     };
 
     AsteriskClient(const Settings &settings, ISocketControl &wsAst, TimerControl &atimer,
-                   ICallSink &calls, QObject *parent = nullptr);
+                   ICallSink &sink, QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -104,7 +104,7 @@ private:
     const Settings &m_settings;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
-    ICallSink &m_calls;
+    ICallSink &m_sink;
 
     Intervals m_intervals;
     AmiFramer m_framer;

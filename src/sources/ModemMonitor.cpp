@@ -17,8 +17,8 @@ Q_LOGGING_CATEGORY(lcModem, "ringscout.modem", QtWarningMsg)
 } // namespace
 
 ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
-                           ICallSink &calls, QObject *parent)
-    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_calls(calls)
+                           ICallSink &sink, QObject *parent)
+    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_sink(sink)
 {
     m_reopen.setInterval(kReopenIntervalMs);
     connect(&m_timer, &TimerControl::tick, this, &ModemMonitor::timer_Tick);
@@ -114,7 +114,7 @@ void ModemMonitor::timer_Tick()
                              << LogText(step.caller->name);
             step.caller->recognisedBy(Call::Source::Modem,
                                       QStringLiteral("Serial port %1").arg(m_settings.comPort));
-            m_calls.callRecognised(*step.caller);
+            m_sink.callRecognised(*step.caller);
         }
     } catch (const Failure &failure) {
         qCDebug(lcModem) << "poll tick:" << failure.what();

@@ -27,8 +27,8 @@ public:
 
     // `settings` is read at each use. The receive buffer and the dial step outlive a stop and
     // a restart of monitoring.
-    ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
-                 ICallSink &calls, QObject *parent = nullptr);
+    ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer, ICallSink &sink,
+                 QObject *parent = nullptr);
 
     // Closes the port, then with comPort > 0 opens and initialises the modem and runs the
     // poll. Throws Failure, e.g. "Serial port 3: cannot open /dev/ttyACM0: Permission
@@ -75,7 +75,7 @@ private:
     const Settings &m_settings;
     ISerialPort &m_modem;
     TimerControl &m_timer;
-    ICallSink &m_calls;
+    ICallSink &m_sink;
     QTimer m_reopen;
     int m_pollInterval = kPollIntervalMs;
     ModemBuffer m_buffer;

@@ -17,9 +17,9 @@ Q_LOGGING_CATEGORY(lcYac, "ringscout.yac", QtWarningMsg)
 
 } // namespace
 
-YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &calls,
+YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &sink,
                          QObject *parent)
-    : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_calls(calls)
+    : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_sink(sink)
 {
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kConnectionTimeoutMs);
@@ -129,7 +129,7 @@ void YacListener::finishConnection()
     qCDebug(lcYac) << "call: name" << LogText(verdict.call->name) << "number"
                    << LogText(verdict.call->number);
     verdict.call->recognisedBy(Call::Source::Yac, m_server);
-    m_calls.callRecognised(*verdict.call);
+    m_sink.callRecognised(*verdict.call);
 }
 
 // A server still sending when its time is up (one byte every 50 ms, say) would pop a

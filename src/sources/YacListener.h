@@ -26,7 +26,7 @@ public:
     // A message is well under 100 bytes; what comes past this is not read.
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
 
-    YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &calls,
+    YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &sink,
                 QObject *parent = nullptr);
 
     // Also drops the connection being served and the servers waiting.
@@ -50,7 +50,7 @@ private:
 
     const Settings &m_settings;
     ISocketControl &m_Winsock1;
-    ICallSink &m_calls;
+    ICallSink &m_sink;
     QTimer m_deadline;
     QTimer m_quiet;
     QByteArray m_received;
