@@ -26,11 +26,12 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
 {
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
-    m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, *m_pop);
-    m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, *m_pop);
+    m_calls.add(*m_pop);
+    m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, m_calls);
+    m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, m_calls);
     m_pbx = std::make_unique<PbxDialler>(m_settings, *m_asterisk);
     new AsteriskNotices(*m_asterisk, *m_pbx, window, adapters.box, this);
-    m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, *m_pop);
+    m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, m_calls);
     // The desk phone is the better line: the PBX dials whenever it can.
     m_dialler = std::make_unique<DiallerChoice>(*m_pbx, *m_modem);
     m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/TimerControl.h"
+#include "pop/CallSinks.h"
 #include "settings/Settings.h"
 #include "settings/StartupStatus.h"
 
@@ -80,6 +81,8 @@ private:
     TimerControl m_timer;
     TimerControl m_atimer;
     std::unique_ptr<CallerPop> m_pop;
+    // Where the sources hand their calls: the pop.
+    CallSinks m_calls;
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;
     std::unique_ptr<ModemMonitor> m_modem;

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QUuid>
 
 // One call as a source recognised it: the caller's number and name exactly as the source cut
 // them, and what the source knows besides. Made once by the source, then only read.
@@ -28,6 +29,26 @@ struct Call
     QString destination;
     QString uniqueid;
     QString linkedid;
+
+    // A call of this number and name as the source cut them; the source fills in the rest.
+    static Call of(QString number, QString name)
+    {
+        Call call;
+        call.number = std::move(number);
+        call.name = std::move(name);
+        return call;
+    }
+
+    // What each source adds to the number and name it cut, at the moment it hands the call
+    // on: a fresh id where it set none of its own, never the same twice.
+    void recognisedBy(Source by, const QString &where)
+    {
+        if (id.isEmpty())
+            id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        source = by;
+        origin = where;
+        recognised = QDateTime::currentDateTimeUtc();
+    }
 };
 
 // What became of a call after it was recognised or placed; only the Asterisk client knows.

@@ -54,6 +54,9 @@ public:
     virtual void SetRemoteHost(const QString &host) = 0;
     virtual int RemotePort() const = 0;
     virtual void SetRemotePort(int port) = 0;
+    // The address of the connection's peer ("192.0.2.7"), accepted or connected; "" without
+    // a connection.
+    virtual QString peerAddress() const = 0;
     // Starts a connection attempt without blocking: success shows as State() sckConnected
     // and incoming data, failure as an Error event.
     virtual void Connect() = 0;

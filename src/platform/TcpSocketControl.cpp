@@ -14,6 +14,17 @@ QString source()
     return QStringLiteral("TCP socket");
 }
 
+// A client that hangs up while it waits its turn forgets its address: it is noted on arrival.
+constexpr char kPeer[] = "ringscoutPeer";
+
+QString addressOf(const QTcpSocket &socket)
+{
+    // The listener takes IPv4 and IPv6 alike, so an IPv4 peer shows as "::ffff:192.0.2.7".
+    bool isIpv4 = false;
+    const quint32 ipv4 = socket.peerAddress().toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4).toString() : socket.peerAddress().toString();
+}
+
 } // namespace
 
 TcpSocketControl::TcpSocketControl(QObject *parent) : ISocketControl(parent)
@@ -114,6 +125,10 @@ void TcpSocketControl::Listen()
 // others wait in the server's queue, which stops taking from the system when it is full.
 void TcpSocketControl::announce()
 {
+    for (QTcpSocket *client : m_server.findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly)) {
+        if (!client->property(kPeer).isValid())
+            client->setProperty(kPeer, addressOf(*client));
+    }
     while (!m_socket && m_server.isListening() && m_server.hasPendingConnections()) {
         QTcpSocket *client = m_server.nextPendingConnection();
         m_pending = client;
@@ -223,6 +238,14 @@ void TcpSocketControl::failLater(const QString &description, bool enterErrorStat
 
 // Read into one buffer that is kept: once the caller has let go of the last read's bytes, the
 // next read reuses its memory instead of a fresh allocation (and fresh pages) for each.
+QString TcpSocketControl::peerAddress() const
+{
+    if (!m_socket)
+        return {};
+    const QVariant noted = m_socket->property(kPeer);
+    return noted.isValid() ? noted.toString() : addressOf(*m_socket);
+}
+
 QByteArray TcpSocketControl::GetData()
 {
     if (!m_socket)

@@ -38,6 +38,7 @@ public:
     void SetRemoteHost(const QString &host) override { m_remoteHost = host; }
     int RemotePort() const override { return m_remotePort; }
     void SetRemotePort(int port) override { m_remotePort = port; }
+    QString peerAddress() const override;
     // Never throws: a control that is not closed, or a missing host or port, also shows as
     // an Error event, raised from the event loop like every other. The local port is
     // whichever the system picks.

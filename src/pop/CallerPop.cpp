@@ -20,7 +20,7 @@ CallerPop::CallerPop(const Settings &settings, IBrowser &browser, IMainWindow &w
     : m_settings(settings), m_browser(browser), m_window(window), m_codePage(codePage)
 {}
 
-void CallerPop::ShowCaller(QString &number, QString &name)
+void CallerPop::ShowCaller(QString number, QString name)
 {
     const QString given = number;
     number = DigitsOnly(trimSpaces(number));

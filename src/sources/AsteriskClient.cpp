@@ -6,7 +6,7 @@
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
 #include "platform/TimerControl.h"
-#include "pop/IShowCaller.h"
+#include "pop/ICallSink.h"
 #include "settings/Settings.h"
 #include "sources/AmiField.h"
 #include "sources/DialScan.h"
@@ -66,8 +66,8 @@ using AmiField::same;
 } // namespace
 
 AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
-                               TimerControl &atimer, IShowCaller &pop, QObject *parent)
-    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_pop(pop)
+                               TimerControl &atimer, ICallSink &sink, QObject *parent)
+    : QObject(parent), m_settings(settings), m_wsAst(wsAst), m_atimer(atimer), m_sink(sink)
 {
     m_atimer.SetInterval(m_intervals.start);
     m_atimer.SetEnabled(true);
@@ -183,7 +183,7 @@ void AsteriskClient::scanEvent(QByteArrayView message, Read &read)
 
 // The caller this message pops: a dial to one of the extensions, not of a call this desk
 // placed, in a read that popped none yet.
-std::optional<DialScan::Caller> AsteriskClient::dialCaller(QByteArrayView message, bool popped)
+std::optional<Call> AsteriskClient::dialCaller(QByteArrayView message, bool popped)
 {
     DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
     if (dial.isDial && ownCall(dial)) {
@@ -195,7 +195,7 @@ std::optional<DialScan::Caller> AsteriskClient::dialCaller(QByteArrayView messag
         dial.reason = "another dial of this read popped";
     }
     logDial(dial, m_settings.AsteriskExtension);
-    return std::move(dial.caller);
+    return dial.caller ? std::optional(callOf(dial)) : std::nullopt;
 }
 
 void AsteriskClient::act(const Read &read)
@@ -208,10 +208,12 @@ void AsteriskClient::act(const Read &read)
         refused();
     for (const auto &[id, message] : read.answers)
         emit actionAnswered(id, message);
-    if (auto caller = read.caller)
-        m_pop.ShowCaller(caller->number, caller->name);
-    for (const CallEnd &end : read.ends)
+    if (read.caller)
+        m_sink.callRecognised(*read.caller);
+    for (const CallEnd &end : read.ends) {
+        m_sink.callEnded(end);
         emit callEnded(end);
+    }
 }
 
 // Sends the login if the read had the greeting; false when it cannot be sent.
@@ -398,6 +400,20 @@ bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
     }
     return std::any_of(dial.legs.begin(), dial.legs.end(),
                        [this](const QString &leg) { return m_ownLegs.contains(leg); });
+}
+
+Call AsteriskClient::callOf(const DialScan::Verdict &dial) const
+{
+    Call call = *dial.caller;
+    call.channel = dial.channel;
+    call.destination = dial.destination;
+    call.uniqueid = call.id = dial.uniqueid;
+    call.linkedid = dial.linkedid;
+    // "pbx.example:5038", "[2001:db8::5]:5038"
+    const QString host = m_wsAst.RemoteHost();
+    call.recognisedBy(Call::Source::Asterisk, (host.contains(u':') ? u'[' + host + u']' : host) +
+                                                  u':' + QString::number(m_wsAst.RemotePort()));
+    return call;
 }
 
 void AsteriskClient::rememberLeg(const QString &id)

@@ -19,7 +19,7 @@
 struct Settings;
 class ISocketControl;
 class TimerControl;
-class IShowCaller;
+class ICallSink;
 
 // Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
 // each dial to a configured extension, says how each call it popped or placed ended, and
@@ -45,7 +45,7 @@ public:
     };
 
     AsteriskClient(const Settings &settings, ISocketControl &wsAst, TimerControl &atimer,
-                   IShowCaller &pop, QObject *parent = nullptr);
+                   ICallSink &sink, QObject *parent = nullptr);
 
     // The start interval applies at once while the timer still runs at it; the others at
     // their next use.
@@ -106,13 +106,13 @@ private:
         bool accepted = false;
         bool refused = false;
         QList<std::pair<QByteArray, QByteArray>> answers; // ActionID, whole message
-        std::optional<DialScan::Caller> caller;           // at most one a read pops: the first
+        std::optional<Call> caller;                       // at most one a read pops: the first
         QList<CallEnd> ends;
     };
     Read judge(const AmiFramer::Frames &frames);
     void routeAnswer(QByteArrayView message, Read &read);
     void scanEvent(QByteArrayView message, Read &read);
-    std::optional<DialScan::Caller> dialCaller(QByteArrayView message, bool popped);
+    std::optional<Call> dialCaller(QByteArrayView message, bool popped);
     void act(const Read &read);
     bool greet(const Read &read);
     void loginAccepted();
@@ -125,12 +125,14 @@ private:
     void send(const QString &message);
     bool believe(QByteArrayView actionId, QByteArrayView message);
     bool ownCall(const DialScan::Verdict &dial);
+    // The call of a dial that pops, as the sink gets it.
+    Call callOf(const DialScan::Verdict &dial) const;
     void rememberLeg(const QString &id);
 
     const Settings &m_settings;
     ISocketControl &m_wsAst;
     TimerControl &m_atimer;
-    IShowCaller &m_pop;
+    ICallSink &m_sink;
 
     Intervals m_intervals;
     AmiFramer m_framer;

@@ -140,6 +140,12 @@ DialScan::Verdict readDial(QByteArrayView message)
         if (id && !id->isEmpty())
             verdict.legs.append(AmiField::text(*id));
     }
+    if (f.channel)
+        verdict.channel = DialScan::unescape(AmiField::text(*f.channel));
+    if (f.uniqueid)
+        verdict.uniqueid = AmiField::text(*f.uniqueid);
+    if (f.linkedid)
+        verdict.linkedid = AmiField::text(*f.linkedid);
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
         return verdict;
@@ -152,8 +158,9 @@ DialScan::Verdict readDial(QByteArrayView message)
             return passOver("no destination");
         if (f.callerId->isEmpty())
             return passOver("no caller number");
-        verdict.caller = {verdict.number,
-                          f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString()};
+        verdict.caller =
+            Call::of(verdict.number,
+                     f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString());
         return verdict;
     }
 
@@ -172,10 +179,10 @@ DialScan::Verdict readDial(QByteArrayView message)
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return passOver("no caller number: the PBX placed the call");
     verdict.number = DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdNum)));
-    verdict.caller = {verdict.number,
-                      f.callerIdName
-                          ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
-                          : QString()};
+    verdict.caller =
+        Call::of(verdict.number,
+                 f.callerIdName ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
+                                : QString());
     return verdict;
 }
 
@@ -183,7 +190,7 @@ DialScan::Verdict readDial(QByteArrayView message)
 
 namespace DialScan {
 
-std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions)
+std::optional<Call> callerOf(QByteArrayView message, const QString &extensions)
 {
     return judge(message, extensions).caller;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Call.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -11,29 +13,29 @@
 // number whose destination matches the extension filter.
 namespace DialScan {
 
-struct Caller
-{
-    QString number;
-    QString name;
-};
-
 // `message` is one whole message as received (see AmiFramer), with or without its empty line;
 // `extensions` is the AsteriskExtension setting: "" for any destination, else a list such as
 // "101,102" matched as substrings of the destination channel, letter case ignored.
-std::optional<Caller> callerOf(QByteArrayView message, const QString &extensions);
+std::optional<Call> callerOf(QByteArrayView message, const QString &extensions);
 
 // What one message comes to, for the log as well: no dial at all, a caller to pop, or a dial
 // passed over and why.
 struct Verdict
 {
     bool isDial = false;
-    std::optional<Caller> caller;
+    // Number and name only; the fields below say the rest.
+    std::optional<Call> caller;
     // Why a dial pops nothing ("destination not among the extensions"); null otherwise.
     const char *reason = nullptr;
     // As the event gives them, as far as it was read: "DialBegin", "PJSIP/101-00000001".
     QString event;
     QString destination;
     QString number;
+    // The calling channel and its IDs: "PJSIP/trunk-00000002", "1796701183.37",
+    // "1796701183.36"; empty where the event has none.
+    QString channel;
+    QString uniqueid;
+    QString linkedid;
     // The start of a dial without a calling channel: the PBX itself rings the destination, as it
     // rings the desk phone for an Originate.
     bool placed = false;

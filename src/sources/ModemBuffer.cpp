@@ -106,7 +106,7 @@ ModemBuffer::Step ModemBuffer::readStep(const QString &numberKey, const QString 
         ++m_ticks;
     }
 
-    Caller caller;
+    Call caller;
     if (nameKey.size() > 1) {
         const qsizetype at = m_text.indexOf(nameKey);
         if (at >= 0 && m_ticks > 2)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Call.h"
 #include "base/WireTextDecoder.h"
 
 #include <QString>
@@ -18,12 +19,6 @@
 class ModemBuffer
 {
 public:
-    struct Caller
-    {
-        QString number;
-        QString name;
-    };
-
     // The buffer keeps at most this many characters; past it only its newest part stays.
     static constexpr qsizetype kMaxBuffer = 32767;
     // Text without the number key is dropped once the buffer has held text this many ticks.
@@ -36,8 +31,8 @@ public:
     struct Step
     {
         // A number of at least two characters, with the name when its line came in by the
-        // same tick.
-        std::optional<Caller> caller;
+        // same tick; the rest is the monitor's to fill.
+        std::optional<Call> caller;
         // Why the tick threw text away ("number shorter than two characters"), and
         // what; null when it kept everything or dropped only line ends.
         const char *dropped = nullptr;

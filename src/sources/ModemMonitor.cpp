@@ -5,7 +5,7 @@
 #include "base/LogText.h"
 #include "platform/ISerialPort.h"
 #include "platform/TimerControl.h"
-#include "pop/IShowCaller.h"
+#include "pop/ICallSink.h"
 #include "settings/Settings.h"
 
 #include <QLoggingCategory>
@@ -17,8 +17,8 @@ Q_LOGGING_CATEGORY(lcModem, "ringscout.modem", QtWarningMsg)
 } // namespace
 
 ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
-                           IShowCaller &pop, QObject *parent)
-    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_pop(pop)
+                           ICallSink &sink, QObject *parent)
+    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_sink(sink)
 {
     m_reopen.setInterval(kReopenIntervalMs);
     connect(&m_timer, &TimerControl::tick, this, &ModemMonitor::timer_Tick);
@@ -112,7 +112,9 @@ void ModemMonitor::timer_Tick()
         if (step.caller) {
             qCDebug(lcModem) << "report taken: number" << LogText(step.caller->number) << "name"
                              << LogText(step.caller->name);
-            m_pop.ShowCaller(step.caller->number, step.caller->name);
+            step.caller->recognisedBy(Call::Source::Modem,
+                                      QStringLiteral("Serial port %1").arg(m_settings.comPort));
+            m_sink.callRecognised(*step.caller);
         }
     } catch (const Failure &failure) {
         qCDebug(lcModem) << "poll tick:" << failure.what();

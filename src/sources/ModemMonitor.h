@@ -9,11 +9,11 @@
 
 struct Settings;
 class ISerialPort;
-class IShowCaller;
+class ICallSink;
 class TimerControl;
 
 // Opens and initialises the caller-ID modem, polls it once a second (the dial step, then the
-// caller-ID read), hands each caller to ShowCaller, and brings the port back when its device
+// caller-ID read), hands each caller to the call sink, and brings the port back when its device
 // goes away and returns. It dials while its port is open. Talks to the window only through
 // its signals.
 class ModemMonitor : public IDialler
@@ -27,8 +27,8 @@ public:
 
     // `settings` is read at each use. The receive buffer and the dial step outlive a stop and
     // a restart of monitoring.
-    ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
-                 IShowCaller &pop, QObject *parent = nullptr);
+    ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer, ICallSink &sink,
+                 QObject *parent = nullptr);
 
     // Closes the port, then with comPort > 0 opens and initialises the modem and runs the
     // poll. Throws Failure, e.g. "Serial port 3: cannot open /dev/ttyACM0: Permission
@@ -75,7 +75,7 @@ private:
     const Settings &m_settings;
     ISerialPort &m_modem;
     TimerControl &m_timer;
-    IShowCaller &m_pop;
+    ICallSink &m_sink;
     QTimer m_reopen;
     int m_pollInterval = kPollIntervalMs;
     ModemBuffer m_buffer;

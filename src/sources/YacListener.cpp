@@ -5,7 +5,7 @@
 #include "base/LogText.h"
 #include "base/WireText.h"
 #include "platform/ISocketControl.h"
-#include "pop/IShowCaller.h"
+#include "pop/ICallSink.h"
 #include "settings/Settings.h"
 #include "sources/YacMessage.h"
 
@@ -17,9 +17,9 @@ Q_LOGGING_CATEGORY(lcYac, "ringscout.yac", QtWarningMsg)
 
 } // namespace
 
-YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, IShowCaller &pop,
+YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &sink,
                          QObject *parent)
-    : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_pop(pop)
+    : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_sink(sink)
 {
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kConnectionTimeoutMs);
@@ -70,7 +70,8 @@ void YacListener::Winsock1_ConnectionRequest(qintptr requestId)
         qCDebug(lcYac) << "cannot take a connection:" << failure.text();
         return;
     }
-    qCDebug(lcYac) << "a server connected";
+    m_server = m_Winsock1.peerAddress();
+    qCDebug(lcYac) << "a server connected from" << m_server;
     m_received.clear();
     m_serving = true;
     m_deadline.start();
@@ -127,7 +128,8 @@ void YacListener::finishConnection()
     // Cut short: a hostile server may send up to the read limit.
     qCDebug(lcYac) << "call: name" << LogText(verdict.call->name) << "number"
                    << LogText(verdict.call->number);
-    m_pop.ShowCaller(verdict.call->number, verdict.call->name);
+    verdict.call->recognisedBy(Call::Source::Yac, m_server);
+    m_sink.callRecognised(*verdict.call);
 }
 
 // A server still sending when its time is up (one byte every 50 ms, say) would pop a

@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QTimer>
 
-class IShowCaller;
+class ICallSink;
 class ISocketControl;
 struct Settings;
 
 // Waits for YAC servers on yacPort and serves them one connection at a time, in the order
-// they came, handing each call message to ShowCaller.
+// they came, handing the call of each message to the call sink.
 class YacListener : public QObject
 {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
     // A message is well under 100 bytes; what comes past this is not read.
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
 
-    YacListener(const Settings &settings, ISocketControl &Winsock1, IShowCaller &pop,
+    YacListener(const Settings &settings, ISocketControl &Winsock1, ICallSink &sink,
                 QObject *parent = nullptr);
 
     // Also drops the connection being served and the servers waiting.
@@ -50,9 +50,11 @@ private:
 
     const Settings &m_settings;
     ISocketControl &m_Winsock1;
-    IShowCaller &m_pop;
+    ICallSink &m_sink;
     QTimer m_deadline;
     QTimer m_quiet;
     QByteArray m_received;
+    // The address of the server being served, taken while the connection is open.
+    QString m_server;
     bool m_serving = false;
 };

@@ -27,7 +27,7 @@ Verdict judge(const QString &text)
     const qsizetype separator = text.indexOf(QLatin1Char('~'), tag().size());
     if (separator < 0)
         return {std::nullopt, "no \"~\" after @CALL"};
-    return {Call{text.mid(separator + 1), text.mid(tag().size(), separator - tag().size())}};
+    return {Call::of(text.mid(separator + 1), text.mid(tag().size(), separator - tag().size()))};
 }
 
 QString firstMessage(const QString &text)

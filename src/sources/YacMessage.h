@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Call.h"
+
 #include <QString>
 
 #include <optional>
@@ -8,18 +10,13 @@
 // The one text message a YAC server sends for a call: "@CALL", the name, "~", the number.
 namespace YacMessage {
 
-struct Call
-{
-    QString number;
-    QString name;
-};
-
 // "@CALLJOHN DOE~5551234567" gives name "JOHN DOE" and number "5551234567". The tag is
 // case-exact; the first "~" after it separates, so a later "~" and any line end stay on the
 // number. Anything else is not a call.
 std::optional<Call> parse(const QString &text);
 
-// What a connection's text comes to: the call in it, or why there is none.
+// What a connection's text comes to: the call in it (number and name only), or why there is
+// none.
 struct Verdict
 {
     std::optional<Call> call;

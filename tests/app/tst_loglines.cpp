@@ -2,7 +2,7 @@
 #include "app/SingleInstance.h"
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMainWindow.h"
-#include "fakes/RecordingShowCaller.h"
+#include "fakes/RecordingCallSink.h"
 #include "fakes/ScriptedAmiServer.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
@@ -73,7 +73,7 @@ private slots:
                    g.AsteriskManager = g.AsteriskPassword = g.AsteriskExtension = "101";
                    TcpSocketControl wsAst;
                    TimerControl atimer;
-                   RecordingShowCaller pop;
+                   RecordingCallSink pop;
                    AsteriskClient client(g, wsAst, atimer, pop);
                    client.ConnectAsterisk();
                    QTRY_COMPARE(pop.calls.size(), 1);

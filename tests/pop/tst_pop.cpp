@@ -21,15 +21,15 @@ private slots:
         FakeBrowser browser;
         FakeMainWindow window;
         CallerPop pop(g, browser, window, CodePage::Utf8);
-        QString number = QString::fromUtf8("<unknown> \xd9\xa1"), name = "  \tJOHN SMITH  ";
-        pop.ShowCaller(number, name);
-        number = QString::fromUtf8("(555) 123-4567\r\n\xd9\xa1\xd9\xa2");
-        pop.ShowCaller(number, name);
+        Call call = Call::of(QString::fromUtf8("<unknown> \xd9\xa1"), "  \tJOHN SMITH  ");
+        pop.callRecognised(call);
+        call.number = QString::fromUtf8("(555) 123-4567\r\n\xd9\xa1\xd9\xa2");
+        pop.callRecognised(call);
         QCOMPARE(window.log + browser.log,
                  (QStringList{"normal", "show", "pane about:clear",
                               "pane http://h/s?p=5551234567&n=%09JOHN+SMITH"}));
-        name.clear();
-        pop.ShowCaller(number, name);
+        call.name.clear();
+        pop.callRecognised(call);
         QCOMPARE(browser.log.last(), "pane http://h/s?p=5551234567&n=");
     }
 };

@@ -6,7 +6,7 @@
 #include "base/TelLink.h"
 #include "fakes/FakeMainWindow.h"
 #include "fakes/FakeMessageBox.h"
-#include "fakes/RecordingShowCaller.h"
+#include "fakes/RecordingCallSink.h"
 #include "fakes/ScriptedAmiServer.h"
 #include "fakes/TestSupport.h"
 #include "platform/TcpSocketControl.h"
@@ -95,7 +95,7 @@ struct Rig
     TimerControl atimer;
     FakeMainWindow window;
     FakeMessageBox box;
-    RecordingShowCaller pop;
+    RecordingCallSink pop;
     AsteriskClient client{g, wsAst, atimer, pop};
     PbxDialler pbx{g, client};
     AsteriskNotices notices{client, pbx, window, box};
@@ -145,6 +145,15 @@ private slots:
         QVERIFY(!m_r->window.netFailVisible);
         QCOMPARE(m_r->atimer.Interval(), 45000);
         QTRY_COMPARE(m_r->bytesIn, kPingReply);
+        QCOMPARE(m_r->pop.calls.size(), 1);
+        const Call &call = m_r->pop.calls[0];
+        QCOMPARE(
+            QStringList({call.number, call.name, call.channel, call.destination, call.id,
+                         call.uniqueid, call.linkedid, call.origin}),
+            QStringList({"5551234567", "Front Desk", "Local/100@test-00000000;2",
+                         "Local/101@inner-00000001;1", "1796581957.1", "1796581957.1",
+                         "1796581957.0", "127.0.0.1:" + QString::number(m_r->g.AsteriskPort)}));
+        QVERIFY(call.source == Call::Source::Asterisk);
         for (const qint64 pongs : {1, 2}) { // an answered keep-alive keeps the link
             emit m_r->atimer.tick();
             QCOMPARE(m_r->state(), State::sckConnected);
@@ -158,7 +167,7 @@ private slots:
                                 "Call Manager/22.0.0\r\nDestChannel: SIP/101\r\n\r\n";
         m_r->write(dial.first(40));
         m_r->write(dial.sliced(40));
-        QCOMPARE(m_r->pop.calls.last().second, QStringLiteral("Message: Authentication failed"));
+        QCOMPARE(m_r->pop.calls.last().name, QStringLiteral("Message: Authentication failed"));
         QCOMPARE(m_r->state(), State::sckConnected);
         QCOMPARE(m_r->count(kLogin), 1);
         // A burst of many reads from the system comes whole and in order.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Failure.h"
 #include "fakes/PtyModem.h"
-#include "fakes/RecordingShowCaller.h"
+#include "fakes/RecordingCallSink.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TimerControl.h"
 #include "settings/Settings.h"
@@ -20,7 +20,7 @@ class tst_ModemMonitor : public QObject
     Settings m_settings;
     QtSerialPort m_serial{m_dir.path()};
     TimerControl m_timer;
-    RecordingShowCaller m_pop;
+    RecordingCallSink m_pop;
     std::unique_ptr<PtyModem> m_far;
     std::unique_ptr<ModemMonitor> m_monitor;
     QStringList m_events; // the monitor's signals and failures, in order
@@ -29,8 +29,8 @@ class tst_ModemMonitor : public QObject
     QString snapshot() const
     {
         QString calls;
-        for (const auto &[number, name] : m_pop.calls)
-            calls += number + '/' + name + ';';
+        for (const Call &call : m_pop.calls)
+            calls += call.number + '/' + call.name + " from " + call.origin + ';';
         return QString::fromLatin1(m_far->received) + '|' + m_monitor->buffer().text() + '|' +
                calls + '|' + m_events.join(',') + (m_serial.PortOpen() ? "|open" : "|closed") +
                (m_timer.Enabled() ? "|polled" : "|idle");
@@ -102,14 +102,14 @@ private slots:
         };
         const QString init = "ATS0=0M0+VCID=1\r", half = "send RING\r\nNMBR = 5550001";
         row("report popped", "open|send RING\r\nDATE = 1015\r\nNMBR = 8475550001\r\nNAME = X\r\n",
-            init + "||8475550001/X;|+dial|open|polled");
+            init + "||8475550001/X from Serial port 3;|+dial|open|polled");
         row("dial tick", "open|dial  555-0100", init + "ATDT  555-0100\r\r|||+dial|open|polled");
         row("no modem", "port 0|open", "||||closed|idle");
         row("port that fails to open", "port 4|open",
             "|||stopped,Serial port 4: cannot open <dir>/ttyACM9: No such file or directory. No "
             "modem? Set Com Port to 0.|closed|idle");
         row("half report outlives close and open", "open|" + half + "|close|open|send 2\r",
-            init + init + "||55500012/;|+dial,-dial,+dial|open|polled");
+            init + init + "||55500012/ from Serial port 3;|+dial,-dial,+dial|open|polled");
         row("device lost", "open|" + half + "|unplug", init + "|||+dial,-dial,stopped|closed|idle");
         row("device back", "open|" + half + "|unplug|plug",
             init + "|||+dial,-dial,stopped,+dial,resumed|open|polled");

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Failure.h"
-#include "fakes/RecordingShowCaller.h"
+#include "fakes/RecordingCallSink.h"
 #include "platform/TcpSocketControl.h"
 #include "settings/Settings.h"
 #include "sources/YacListener.h"
@@ -11,21 +11,22 @@
 #include <QTcpSocket>
 #include <QTest>
 
-using Call = QPair<QString, QString>; // number, name, as ShowCaller receives them
-using Calls = QList<Call>;
+using Shown = QPair<QString, QString>; // number, name, as the server sent them
+using Calls = QList<Shown>;
 using Pieces = QList<QByteArray>;
 
 namespace {
 
-// Records each call, and that the listener had let its server go and waited for the next
-// one before the pop began.
-struct PopAfterRelease : RecordingShowCaller
+// Records each call, with the server's address, and that the listener had let its server go
+// and waited for the next one before the pop began.
+struct PopAfterRelease : RecordingCallSink
 {
     ISocketControl *socket = nullptr;
-    void ShowCaller(QString &number, QString &name) override
+    void callRecognised(const Call &call) override
     {
         QCOMPARE(socket->State(), ISocketControl::sckListening);
-        RecordingShowCaller::ShowCaller(number, name);
+        QVERIFY(call.source == Call::Source::Yac && call.origin == "127.0.0.1");
+        RecordingCallSink::callRecognised(call);
     }
 };
 
@@ -66,9 +67,9 @@ class tst_YacListener : public QObject
     // Whatever came before, the listener listens and the next call pops.
     void nextCallPops()
     {
-        const Calls before = m_pop.calls;
+        const Calls before = m_pop.shown();
         serve({"@CALLNEXT~5550000000"});
-        QCOMPARE(m_pop.calls, before + Calls{Call("5550000000", "NEXT")});
+        QCOMPARE(m_pop.shown(), before + Calls{Shown("5550000000", "NEXT")});
     }
 
 private slots:
@@ -129,7 +130,7 @@ private slots:
         if (end == "timeout")
             m_yac->setConnectionTimeout(500);
         serve(pieces, end == "close");
-        QTEST(m_pop.calls, "calls");
+        QTEST(m_pop.shown(), "calls");
         nextCallPops();
     }
 
@@ -142,13 +143,13 @@ private slots:
         QTcpSocket servers[12];
         Calls expected;
         for (int i = 0; i < 12; ++i) {
-            expected << Call(QString::number(5550000000LL + i), "S");
+            expected << Shown(QString::number(5550000000LL + i), "S");
             servers[i].connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
             QVERIFY(servers[i].waitForConnected(5000));
             servers[i].write("@CALLS~" + expected[i].first.toLatin1());
             servers[i].disconnectFromHost();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(m_pop.calls, expected, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_pop.shown(), expected, 10000);
     }
 
     // Another handler takes the connection request first, so the listener's Accept fails.
