@@ -12,12 +12,12 @@
 // The stream comes from bench/gen-ami-stream.js (target ami_stream); RINGSCOUT_AMI_STREAM and
 // RINGSCOUT_AMI_CHUNKS override the default paths. bench/README.md has the figures.
 
-#include "base/AmiMessageEnd.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/ICallSink.h"
 #include "settings/Settings.h"
 #include "sources/AmiFramer.h"
+#include "sources/AmiMessageEnd.h"
 #include "sources/AsteriskClient.h"
 #include "sources/DialScan.h"
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A tel: address, whatever it holds: the number the Phone Dialer shows is the one a dialler
+// A tel: address, whatever it holds: the number the Phone Dialer shows is the one a dialer
 // gets (nothing the field would take out), it holds no control, format or separator
 // character, and no ";" is left in it; what the modem may be given is one dial command, ended
 // by its only CR.
 #include "FuzzCheck.h"
 #include "base/TelLink.h"
-#include "dialer/DialStep.h"
+#include "sources/DialStep.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

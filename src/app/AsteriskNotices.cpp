@@ -5,9 +5,9 @@
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "sources/AsteriskClient.h"
-#include "sources/PbxDialler.h"
+#include "sources/PbxDialer.h"
 
-AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IMainWindow &window,
+AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialer &dialer, IMainWindow &window,
                                  IMessageBox &box, QObject *parent)
     : QObject(parent), m_box(box)
 {
@@ -17,7 +17,7 @@ AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IM
     // own data handler.
     connect(&client, &AsteriskClient::loginRefused, this, &AsteriskNotices::showRefusal,
             Qt::QueuedConnection);
-    connect(&dialler, &PbxDialler::callFailed, this, &AsteriskNotices::show, Qt::QueuedConnection);
+    connect(&dialer, &PbxDialer::callFailed, this, &AsteriskNotices::show, Qt::QueuedConnection);
     connect(
         &client, &AsteriskClient::loginNotSent, this,
         [this](const QString &setting) {

@@ -6,7 +6,7 @@
 class AsteriskClient;
 class IMainWindow;
 class IMessageBox;
-class PbxDialler;
+class PbxDialer;
 
 // Shows what the Asterisk client reports on the main window: the network mark while the
 // link is down, a box for a refused login, one at a time, one for a login that cannot be sent,
@@ -16,7 +16,7 @@ class AsteriskNotices : public QObject
     Q_OBJECT
 
 public:
-    AsteriskNotices(AsteriskClient &client, PbxDialler &dialler, IMainWindow &window,
+    AsteriskNotices(AsteriskClient &client, PbxDialer &dialer, IMainWindow &window,
                     IMessageBox &box, QObject *parent = nullptr);
 
 private:

@@ -7,8 +7,8 @@
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
+#include "dialer/DialerChoice.h"
 #include "dialer/DialerOpener.h"
-#include "dialer/DiallerChoice.h"
 #include "dialer/frmDialer.h"
 #include "platform/IBrowser.h"
 #include "platform/IMessageBox.h"
@@ -16,7 +16,7 @@
 #include "settings/ConfigOpener.h"
 #include "sources/AsteriskClient.h"
 #include "sources/ModemMonitor.h"
-#include "sources/PbxDialler.h"
+#include "sources/PbxDialer.h"
 #include "sources/YacListener.h"
 
 #include <QPushButton>
@@ -29,11 +29,11 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_calls.add(*m_pop);
     m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, m_calls);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, m_calls);
-    m_pbx = std::make_unique<PbxDialler>(m_settings, *m_asterisk);
+    m_pbx = std::make_unique<PbxDialer>(m_settings, *m_asterisk);
     new AsteriskNotices(*m_asterisk, *m_pbx, window, adapters.box, this);
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, m_calls);
     // The desk phone is the better line: the PBX dials whenever it can.
-    m_dialler = std::make_unique<DiallerChoice>(*m_pbx, *m_modem);
+    m_dialerChoice = std::make_unique<DialerChoice>(*m_pbx, *m_modem);
     m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,
                                           CallSources{*m_modem, *m_asterisk, *m_yac}, m_timer,
                                           window, adapters.box);
@@ -52,8 +52,9 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             [this] { m_monitor->cmdToggle_Click(); });
 
     // "&Dial" only while there is something to dial with, also before the first start.
-    window.setDialerEnabled(m_dialler->canDial());
-    connect(m_dialler.get(), &IDialler::availabilityChanged, &window, &frmMain::setDialerEnabled);
+    window.setDialerEnabled(m_dialerChoice->canDial());
+    connect(m_dialerChoice.get(), &IDialer::availabilityChanged, &window,
+            &frmMain::setDialerEnabled);
     connect(m_modem.get(), &ModemMonitor::monitoringStopped, &window,
             [&window] { window.showMonitoring(false); });
     connect(m_modem.get(), &ModemMonitor::monitoringResumed, &window,
@@ -65,7 +66,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             box.message(QString::fromUtf8(Version::Title), why);
         },
         Qt::QueuedConnection);
-    m_dialer = std::make_unique<DialerOpener>(window, *m_dialler, adapters.box);
+    m_dialer = std::make_unique<DialerOpener>(window, *m_dialerChoice, adapters.box);
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),

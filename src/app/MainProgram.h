@@ -25,8 +25,8 @@ class QWidget;
 class Startup;
 class YacListener;
 class DialerOpener;
-class DiallerChoice;
-class PbxDialler;
+class DialerChoice;
+class PbxDialer;
 class frmDialer;
 class frmMain;
 
@@ -86,8 +86,8 @@ private:
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;
     std::unique_ptr<ModemMonitor> m_modem;
-    std::unique_ptr<PbxDialler> m_pbx;
-    std::unique_ptr<DiallerChoice> m_dialler;
+    std::unique_ptr<PbxDialer> m_pbx;
+    std::unique_ptr<DialerChoice> m_dialerChoice;
     std::unique_ptr<DialerOpener> m_dialer;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<Startup> m_startup;

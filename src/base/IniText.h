@@ -30,7 +30,7 @@ struct Update
     qsizetype refusedLine = 0;
 };
 
-// Every key of `[section]` with its text, as Value() gives it.
+// Every key of `[section]` with its text, as value() gives it.
 QHash<QString, QString> values(QByteArrayView file, const QString &section);
 
 // `file` with each key's value replaced where the key stands in `[section]`, otherwise added
@@ -38,7 +38,7 @@ QHash<QString, QString> values(QByteArrayView file, const QString &section);
 // reads back as it did and each written key exactly as written, or nothing is written.
 Update withValues(QByteArrayView file, const QString &section, const KeyValues &values);
 
-// A value as QSettings writes a string, so that QSettings and Value() both read back exactly
+// A value as QSettings writes a string, so that QSettings and value() both read back exactly
 // `text`: "NMBR = " becomes "\"NMBR = \"", "101,102" becomes "\"101,102\"".
 QByteArray escaped(const QString &text);
 

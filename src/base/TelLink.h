@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The number a "tel:" or "callto:" address calls, as the Phone Dialer shows it and a dialler
+// The number a "tel:" or "callto:" address calls, as the Phone Dialer shows it and a dialer
 // is given it.
 namespace TelLink {
 

@@ -2,7 +2,7 @@
 #include "dialer/DialerOpener.h"
 
 #include "Version.h"
-#include "dialer/IDialler.h"
+#include "dialer/IDialer.h"
 #include "dialer/frmDialer.h"
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
@@ -19,15 +19,14 @@ constexpr qsizetype kShownNumber = 64;
 
 } // namespace
 
-DialerOpener::DialerOpener(IMainWindow &window, IDialler &dialler, IMessageBox &box,
-                           QObject *parent)
-    : QObject(parent), m_window(window), m_dialler(dialler), m_box(box)
+DialerOpener::DialerOpener(IMainWindow &window, IDialer &dialer, IMessageBox &box, QObject *parent)
+    : QObject(parent), m_window(window), m_dialer(dialer), m_box(box)
 {
     m_wait.setSingleShot(true);
     m_wait.setInterval(kWaitMs);
     connect(&m_wait, &QTimer::timeout, this, [this] { settle(true); });
-    connect(&m_dialler, &IDialler::availabilityChanged, this, [this] { settle(false); });
-    connect(&m_dialler, &IDialler::settlingChanged, this, [this] { settle(false); });
+    connect(&m_dialer, &IDialer::availabilityChanged, this, [this] { settle(false); });
+    connect(&m_dialer, &IDialer::settlingChanged, this, [this] { settle(false); });
 }
 
 DialerOpener::~DialerOpener() = default;
@@ -40,8 +39,8 @@ void DialerOpener::cmdDialer_Click()
                 [this](const QString &number) {
                     // The way to dial may have gone while the dialer was up: say so rather
                     // than keep the number for a line that may never come.
-                    if (m_dialler.canDial())
-                        m_dialler.dial(number);
+                    if (m_dialer.canDial())
+                        m_dialer.dial(number);
                     else
                         tellNothingToDialWith(number);
                     m_window.showAndActivate();
@@ -65,8 +64,8 @@ void DialerOpener::dialFromPage(const QString &number)
                            << m_frmDialer->txtNumber()->text().left(kShownNumber);
     }
     // As "&Dial" would: the user confirms the number, or there is nothing to dial with.
-    const QString awaited = m_dialler.settling();
-    if (!m_dialler.canDial() && awaited.isEmpty()) {
+    const QString awaited = m_dialer.settling();
+    if (!m_dialer.canDial() && awaited.isEmpty()) {
         if (waited)
             putAway();
         tellNothingToDialWith(number);
@@ -87,13 +86,13 @@ void DialerOpener::settle(bool waitOver)
 {
     if (!waitOver && !m_wait.isActive())
         return;
-    const QString awaited = m_dialler.settling();
+    const QString awaited = m_dialer.settling();
     if (!waitOver && !awaited.isEmpty()) {
         m_frmDialer->setWaiting(awaited);
         return;
     }
     m_wait.stop();
-    if (m_dialler.canDial()) {
+    if (m_dialer.canDial()) {
         m_frmDialer->setWaiting({});
         return;
     }

@@ -6,14 +6,14 @@
 
 #include <memory>
 
-class IDialler;
+class IDialer;
 class IMainWindow;
 class IMessageBox;
 class frmDialer;
 
 // Keeps the one Phone Dialer: made on first use, then only hidden and shown. The main window
 // goes while the dialer is up and comes back when it is left; a confirmed number goes to the
-// dialler. A page's tel: link opens it the same way, and one that comes while the way to dial
+// dialer. A page's tel: link opens it the same way, and one that comes while the way to dial
 // is still being made waits for it.
 class DialerOpener : public QObject
 {
@@ -23,8 +23,7 @@ public:
     // How long a tel: link waits for the PBX's login or the modem's port.
     static constexpr int kWaitMs = 10000;
 
-    DialerOpener(IMainWindow &window, IDialler &dialler, IMessageBox &box,
-                 QObject *parent = nullptr);
+    DialerOpener(IMainWindow &window, IDialer &dialer, IMessageBox &box, QObject *parent = nullptr);
     ~DialerOpener() override;
 
     void setWaitTime(int milliseconds) { m_wait.setInterval(milliseconds); }
@@ -32,21 +31,21 @@ public:
     // "&Dial": hides the main window and shows the dialer with the focus in its number field.
     void cmdDialer_Click();
     // A tel: link: the dialer with the number, for the user to confirm, or a message when
-    // there is nothing to dial with. While the dialler is settling, the dialer shows the
+    // there is nothing to dial with. While the dialer is settling, the dialer shows the
     // number with OK held back until it can dial; one number waits at a time, the newest.
     void dialFromPage(const QString &number);
 
     frmDialer *dialer() const { return m_frmDialer.get(); }
 
 private:
-    // The waiting number's turn: the dialler can dial, cannot, or the wait is over.
+    // The waiting number's turn: the dialer can dial, cannot, or the wait is over.
     void settle(bool waitOver);
     // Hides the dialer and brings the main window back.
     void putAway();
     void tellNothingToDialWith(const QString &number, const QString &why = {});
 
     IMainWindow &m_window;
-    IDialler &m_dialler;
+    IDialer &m_dialer;
     IMessageBox &m_box;
     std::unique_ptr<frmDialer> m_frmDialer;
     // Runs while a number waits.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/PbxSimulator.h"
 
-#include "base/AmiMessageEnd.h"
 #include "base/WireText.h"
 #include "sim/Console.h"
+#include "sources/AmiMessageEnd.h"
 #include "sources/DialScan.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AmiFramer.h"
 
-#include "base/AmiMessageEnd.h"
+#include "sources/AmiMessageEnd.h"
 
 #include <cstring>
 

@@ -30,8 +30,8 @@ public:
         // Every message whose empty line has now arrived, each with its empty line, in order.
         QList<QByteArrayView> messages;
     };
-    // The views point into `read` and the framer's buffers: they hold until the next Feed or
-    // Reset, and while `read` lives.
+    // The views point into `read` and the framer's buffers: they hold until the next feed() or
+    // reset(), and while `read` lives.
     const Frames &feed(QByteArrayView read);
 
     // A new connection: forget the kept bytes and expect the greeting again.

@@ -18,7 +18,7 @@ Q_LOGGING_CATEGORY(lcModem, "ringscout.modem", QtWarningMsg)
 
 ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerControl &timer,
                            ICallSink &sink, QObject *parent)
-    : IDialler(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_sink(sink)
+    : IDialer(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_sink(sink)
 {
     m_reopen.setInterval(kReopenIntervalMs);
     connect(&m_timer, &TimerControl::tick, this, &ModemMonitor::timer_Tick);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "dialer/DialStep.h"
-#include "dialer/IDialler.h"
+#include "dialer/IDialer.h"
+#include "sources/DialStep.h"
 #include "sources/ModemBuffer.h"
 
 #include <QTimer>
@@ -16,7 +16,7 @@ class TimerControl;
 // caller-ID read), hands each caller to the call sink, and brings the port back when its device
 // goes away and returns. It dials while its port is open. Talks to the window only through
 // its signals.
-class ModemMonitor : public IDialler
+class ModemMonitor : public IDialer
 {
     Q_OBJECT
 

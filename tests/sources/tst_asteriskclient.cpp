@@ -13,7 +13,7 @@
 #include "platform/TimerControl.h"
 #include "settings/Settings.h"
 #include "sources/AmiField.h"
-#include "sources/PbxDialler.h"
+#include "sources/PbxDialer.h"
 
 #include <QLoggingCategory>
 #include <QRegularExpression>
@@ -97,7 +97,7 @@ struct Rig
     FakeMessageBox box;
     RecordingCallSink pop;
     AsteriskClient client{g, wsAst, atimer, pop};
-    PbxDialler pbx{g, client};
+    PbxDialer pbx{g, client};
     AsteriskNotices notices{client, pbx, window, box};
     qint64 bytesIn = 0;
 };
@@ -287,7 +287,7 @@ private slots:
             id = AmiField::value(message, "ActionID").value_or("").toByteArray();
             client.write(answers.replace("$ID", id));
         };
-        QSignalSpy failed(&m_r->pbx, &PbxDialler::callFailed);
+        QSignalSpy failed(&m_r->pbx, &PbxDialer::callFailed);
         // --verbose: each Originate sent, and each box.
         if (!exten.isEmpty())
             QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Originate sent: \"ringscout-"));

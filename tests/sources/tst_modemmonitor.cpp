@@ -79,7 +79,7 @@ private slots:
         m_monitor->setPollInterval(20);
         m_monitor->setReopenInterval(50);
         const auto log = [this](const char *event) { return [this, event] { m_events << event; }; };
-        connect(m_monitor.get(), &IDialler::availabilityChanged, this,
+        connect(m_monitor.get(), &IDialer::availabilityChanged, this,
                 [this](bool can) { m_events << (can ? "+dial" : "-dial"); });
         connect(m_monitor.get(), &ModemMonitor::monitoringStopped, this, log("stopped"));
         connect(m_monitor.get(), &ModemMonitor::monitoringResumed, this, log("resumed"));

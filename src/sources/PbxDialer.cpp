@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sources/PbxDialler.h"
+#include "sources/PbxDialer.h"
 
 #include "base/Failure.h"
 #include "base/WireText.h"
@@ -84,7 +84,7 @@ QString reasonOf(QByteArrayView message, const QString &number, const QString &c
         return QStringLiteral("the desk phone %1 turned the call down").arg(channel);
     if (reason == "3")
         return QStringLiteral("the desk phone %1 was not picked up within %2 seconds")
-            .arg(channel, QString::number(PbxDialler::kRingTimeoutMs / 1000));
+            .arg(channel, QString::number(PbxDialer::kRingTimeoutMs / 1000));
     if (reason == "5")
         return QStringLiteral("the desk phone %1 is busy").arg(channel);
     if (reason == "8")
@@ -126,13 +126,13 @@ QString refusedBefore(const QString &number, const QString &manager)
 
 } // namespace
 
-PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject *parent)
-    : IDialler(parent), m_settings(settings), m_client(client)
+PbxDialer::PbxDialer(const Settings &settings, AsteriskClient &client, QObject *parent)
+    : IDialer(parent), m_settings(settings), m_client(client)
 {
     m_due.setSingleShot(true);
-    connect(&m_due, &QTimer::timeout, this, &PbxDialler::overdue);
-    connect(&m_client, &AsteriskClient::linkDown, this, &PbxDialler::refresh);
-    connect(&m_client, &AsteriskClient::actionAnswered, this, &PbxDialler::answered);
+    connect(&m_due, &QTimer::timeout, this, &PbxDialer::overdue);
+    connect(&m_client, &AsteriskClient::linkDown, this, &PbxDialer::refresh);
+    connect(&m_client, &AsteriskClient::actionAnswered, this, &PbxDialer::answered);
     connect(&m_client, &AsteriskClient::linkDown, this, [this](bool down) {
         m_connecting = down;
         emit settlingChanged();
@@ -144,19 +144,19 @@ PbxDialler::PbxDialler(const Settings &settings, AsteriskClient &client, QObject
     });
 }
 
-bool PbxDialler::canDial() const
+bool PbxDialer::canDial() const
 {
     return !m_settings.AsteriskChannel.isEmpty() && m_client.loggedIn();
 }
 
-QString PbxDialler::settling() const
+QString PbxDialer::settling() const
 {
     return !canDial() && m_connecting && !m_settings.AsteriskChannel.isEmpty()
                ? QStringLiteral("connecting to the PBX")
                : QString();
 }
 
-void PbxDialler::refresh()
+void PbxDialer::refresh()
 {
     if (!m_client.loggedIn()) {
         // Their answers went with the connection: a call the PBX had queued may ring the desk
@@ -186,7 +186,7 @@ void PbxDialler::refresh()
     m_canDial = !m_canDial;
     emit availabilityChanged(m_canDial);
 }
-std::optional<QString> PbxDialler::dialable(const QString &typed)
+std::optional<QString> PbxDialer::dialable(const QString &typed)
 {
     QString number = typed;
     number.removeIf(
@@ -202,7 +202,7 @@ std::optional<QString> PbxDialler::dialable(const QString &typed)
     return number;
 }
 
-void PbxDialler::dial(const QString &confirmedNumber)
+void PbxDialer::dial(const QString &confirmedNumber)
 {
     const std::optional<QString> number = dialable(confirmedNumber);
     // The text itself stays out of the box: it may be a page's, worded to mislead.
@@ -254,7 +254,7 @@ void PbxDialler::dial(const QString &confirmedNumber)
 
 // "Response: Success" only says the call is queued; the OriginateResponse event ends it.
 // Success shows nothing: the desk phone ringing is the answer.
-void PbxDialler::answered(const QByteArray &actionId, const QByteArray &message)
+void PbxDialer::answered(const QByteArray &actionId, const QByteArray &message)
 {
     const auto call = std::find_if(m_calls.begin(), m_calls.end(),
                                    [&](const Call &c) { return c.actionId == actionId; });
@@ -299,7 +299,7 @@ void PbxDialler::answered(const QByteArray &actionId, const QByteArray &message)
 
 // A call whose answer is overdue may be ringing the desk phone yet: the PBX was silent, not
 // refusing.
-void PbxDialler::overdue()
+void PbxDialer::overdue()
 {
     const QList<Call> calls = m_calls;
     for (const Call &call : calls) {
@@ -323,7 +323,7 @@ void PbxDialler::overdue()
     rearm();
 }
 
-void PbxDialler::rearm()
+void PbxDialer::rearm()
 {
     if (m_calls.isEmpty()) {
         m_due.stop();

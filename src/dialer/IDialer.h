@@ -6,7 +6,7 @@
 
 // What dials a number for the Phone Dialer and a page's tel: link: it says whether it can
 // dial now, and takes a number the user has confirmed.
-class IDialler : public QObject
+class IDialer : public QObject
 {
     Q_OBJECT
 
@@ -17,7 +17,7 @@ public:
     // What it is waiting for before it can dial, when it may be able to soon ("connecting to
     // the PBX"); "" when it can dial now or has no way to dial in sight.
     virtual QString settling() const = 0;
-    // The number exactly as the user confirmed it; dialled as soon as the dialler can.
+    // The number exactly as the user confirmed it; dialled as soon as the dialer can.
     virtual void dial(const QString &confirmedNumber) = 0;
 
 signals:

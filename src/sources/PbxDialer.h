@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "dialer/IDialler.h"
+#include "dialer/IDialer.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -21,7 +21,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcDial)
 // Dials through the PBX on the manager connection ("click-to-dial"): the desk phone of
 // AsteriskChannel rings, and once it is picked up the PBX dials the number in
 // AsteriskContext. Says in words a user understands why a call could not be placed.
-class PbxDialler : public IDialler
+class PbxDialer : public IDialer
 {
     Q_OBJECT
 
@@ -30,7 +30,7 @@ public:
     static constexpr int kRingTimeoutMs = 30000;
 
     // `settings` is read at each use.
-    PbxDialler(const Settings &settings, AsteriskClient &client, QObject *parent = nullptr);
+    PbxDialer(const Settings &settings, AsteriskClient &client, QObject *parent = nullptr);
 
     // A desk phone is set and the manager connection is logged in.
     bool canDial() const override;

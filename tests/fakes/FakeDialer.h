@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "dialer/IDialler.h"
+#include "dialer/IDialer.h"
 
 #include <QStringList>
 
 #include <utility>
 
-// A dialler the test makes able or waiting; it keeps the numbers it is given.
-class FakeDialler : public IDialler
+// A dialer the test makes able or waiting; it keeps the numbers it is given.
+class FakeDialer : public IDialer
 {
 public:
     bool canDial() const override { return m_canDial; }
     QString settling() const override { return m_settling; }
     void dial(const QString &confirmedNumber) override { dialled.append(confirmedNumber); }
-    // Says what changed, as a real dialler does.
+    // Says what changed, as a real dialer does.
     void set(bool canDial, const QString &settling = {})
     {
         if (std::exchange(m_settling, settling) != settling)

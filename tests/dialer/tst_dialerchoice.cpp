@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dialer/DiallerChoice.h"
-#include "fakes/FakeDialler.h"
+#include "dialer/DialerChoice.h"
+#include "fakes/FakeDialer.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 // Two ways to dial as one: the PBX first, the modem otherwise.
-class tst_DiallerChoice : public QObject
+class tst_DialerChoice : public QObject
 {
     Q_OBJECT
 
@@ -25,17 +25,17 @@ private slots:
                  {false, "", false, "opening the modem",
                   "modem keeps it, waiting for opening the modem"},
                  {false, "", false, "", "modem keeps it"}}) {
-            FakeDialler first, second;
-            DiallerChoice dialler(first, second);
-            QSignalSpy available(&dialler, &IDialler::availabilityChanged);
-            QSignalSpy settling(&dialler, &IDialler::settlingChanged);
+            FakeDialer first, second;
+            DialerChoice dialer(first, second);
+            QSignalSpy available(&dialer, &IDialer::availabilityChanged);
+            QSignalSpy settling(&dialer, &IDialer::settlingChanged);
             first.set(pbx, pbxWaits);
             second.set(modem, modemWaits);
-            dialler.dial("+1-555-0100");
-            const QString waits = dialler.settling();
+            dialer.dial("+1-555-0100");
+            const QString waits = dialer.settling();
             QString said = QString(first.dialled.isEmpty() ? "" : "pbx") +
                            (second.dialled.isEmpty() ? "" : "modem") +
-                           (dialler.canDial() ? " dials" : " keeps it") +
+                           (dialer.canDial() ? " dials" : " keeps it") +
                            (waits.isEmpty() ? "" : ", waiting for " + waits);
             QCOMPARE(settling.size(), int(!pbxWaits.isEmpty()) + int(!modemWaits.isEmpty()));
             first.set(false);
@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DiallerChoice)
-#include "tst_diallerchoice.moc"
+QTEST_GUILESS_MAIN(tst_DialerChoice)
+#include "tst_dialerchoice.moc"

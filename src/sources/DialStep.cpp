@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dialer/DialStep.h"
+#include "sources/DialStep.h"
 
 #include "base/TelLink.h"
 

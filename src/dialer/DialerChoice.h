@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "dialer/IDialler.h"
+#include "dialer/IDialer.h"
 
-// The program's dialler when there are two ways to dial: the first that can dial now takes
+// The program's dialer when there are two ways to dial: the first that can dial now takes
 // the number. Given the PBX first, the desk phone is used whenever it can be, the modem
 // otherwise.
-class DiallerChoice : public IDialler
+class DialerChoice : public IDialer
 {
     Q_OBJECT
 
 public:
-    DiallerChoice(IDialler &first, IDialler &second, QObject *parent = nullptr);
+    DialerChoice(IDialer &first, IDialer &second, QObject *parent = nullptr);
 
     bool canDial() const override { return m_first.canDial() || m_second.canDial(); }
     // The first's wait, else the second's.
@@ -23,7 +23,7 @@ public:
 private:
     void refresh();
 
-    IDialler &m_first;
-    IDialler &m_second;
+    IDialer &m_first;
+    IDialer &m_second;
     bool m_canDial;
 };
