@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs clang-tidy over src/ with .clang-tidy's checks, every finding an error.
+# Runs clang-tidy over src/ with .clang-tidy's checks, every finding an error, and its naming
+# rule over tests/ (fakes and helpers included), so that one rule names all of the code.
 #   tools/check-tidy.sh [build dir]     (a configured build: it reads compile_commands.json)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,4 +13,10 @@ runner=$(command -v run-clang-tidy || command -v run-clang-tidy-14)
     echo "clang-tidy found the above in src/ (log: $build/clang-tidy.log)" >&2
     exit 1
 }
-echo "clang-tidy: src/ is clean"
+"$runner" -p "$build" -j "$(nproc)" -quiet -checks='-*,readability-identifier-naming' \
+    -header-filter="$(pwd)/tests/.*" "$(pwd)/tests/" > "$build/clang-tidy-tests.log" 2>&1 || {
+    grep -E '(error|warning):' "$build/clang-tidy-tests.log" | sort -u >&2
+    echo "clang-tidy's naming rule found the above in tests/ (log: $build/clang-tidy-tests.log)" >&2
+    exit 1
+}
+echo "clang-tidy: src/ is clean, and tests/ follows the naming rule"

@@ -69,7 +69,7 @@ private slots:
                        kLong.toLatin1() + "\r\nDestChannel: SIP/101\r\n\r\n";
                    Settings g;
                    g.AsteriskServer = QStringLiteral("127.0.0.1");
-                   g.AsteriskPort = qint16(server.Port());
+                   g.AsteriskPort = qint16(server.port());
                    g.AsteriskManager = g.AsteriskPassword = g.AsteriskExtension = "101";
                    TcpSocketControl wsAst;
                    TimerControl atimer;

@@ -141,9 +141,9 @@ void tst_MainProgram::quitStoresNormalGeometry()
 void tst_MainProgram::modem()
 {
     PtyModem far;
-    QVERIFY(far.LinkAs(m_dir.path(), 3));
+    QVERIFY(far.linkAs(m_dir.path(), 3));
     frmMain &window =
-        start({{"comPort", "3"}, {"yacPort", QString::number(TestSupport::FreeSmallPort())}});
+        start({{"comPort", "3"}, {"yacPort", QString::number(TestSupport::freeSmallPort())}});
     QCOMPARE(m_Winsock1.State(), int(ISocketControl::sckListening));
     QTest::mouseClick(window.cmdToggle(), Qt::LeftButton);
     QVERIFY(!window.cmdDialer()->isEnabled() && !m_serial.PortOpen());
@@ -212,7 +212,7 @@ void tst_MainProgram::modem()
     far.Close();
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("&Enable Monitor"));
     PtyModem again;
-    QVERIFY(again.LinkAs(m_dir.path(), 3));
+    QVERIFY(again.linkAs(m_dir.path(), 3));
     QTRY_COMPARE(window.cmdToggle()->text(), QStringLiteral("Disable &Monitor"));
     QCOMPARE(m_box.shown.size(), 3);
 }
@@ -223,14 +223,14 @@ void tst_MainProgram::modem()
 void tst_MainProgram::browser()
 {
     HttpRecorder web;
-    QVERIFY(web.Start());
+    QVERIFY(web.start());
     WebEngineBrowser engine;
     frmMain window(engine.pane());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     // Tab order with the engine's own focus widget, made once a page shows.
-    engine.navigate(web.Url(QStringLiteral("/tabs")));
-    QTRY_VERIFY(web.Requests().contains(QStringLiteral("/tabs")) && engine.pane()->focusProxy());
+    engine.navigate(web.url(QStringLiteral("/tabs")));
+    QTRY_VERIFY(web.requests().contains(QStringLiteral("/tabs")) && engine.pane()->focusProxy());
     window.setDialerEnabled(true);
     window.cmdQuit()->setFocus();
     const auto holds = [](const QWidget *widget) {
@@ -263,10 +263,10 @@ void tst_MainProgram::browser()
                     .arg(links[i].first)
                     .arg(i * 25);
     QSignalSpy loaded(engine.pane(), &QWebEngineView::loadFinished);
-    engine.pane()->setHtml(page, web.Url("/"));
+    engine.pane()->setHtml(page, web.url("/"));
     QVERIFY(loaded.wait(20000));
     for (int i = 0; i < links.size(); ++i) {
-        const auto &[link, answer] = links[i];
+        const QString &link = links[i].first, &answer = links[i].second;
         // A page takes clicks a moment after it has loaded; the first may still meet the page
         // before, with its tel: link.
         QMessageBox *box = nullptr;
@@ -311,8 +311,8 @@ void tst_MainProgram::browser()
     QTRY_VERIFY(window.isMinimized());
     const QString target = QStringLiteral("CallerID");
     const auto call = [&](const QString &page) { // a pop as the caller pop makes it
-        engine.navigateNamed(target, web.Url(page));
-        return QTest::qWaitFor([&] { return web.Requests().contains(page); }, 20000);
+        engine.navigateNamed(target, web.url(page));
+        return QTest::qWaitFor([&] { return web.requests().contains(page); }, 20000);
     };
     QVERIFY(call("/named?phone=5551234567"));
     QPointer<NamedBrowserWindow> first = engine.namedWindow(target);
@@ -341,7 +341,7 @@ void tst_MainProgram::pbx()
     QVERIFY(server.Listen());
     server.greeting = "Asterisk Call Manager/11.0.0\r\n";
     frmMain &window = start({{"AsteriskServer", "127.0.0.1"},
-                             {"AsteriskPort", QString::number(server.Port())},
+                             {"AsteriskPort", QString::number(server.port())},
                              {"AsteriskPassword", "secret"},
                              {"AsteriskChannel", "PJSIP/101"}});
     QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true"));
@@ -353,7 +353,7 @@ void tst_MainProgram::pbx()
     QCOMPARE(dialer->windowTitle(), "Phone Dialer - connecting to the PBX…");
     QTRY_COMPARE(server.received.size(), 1); // the login, answered only now
     QVERIFY(!window.cmdDialer()->isEnabled());
-    server.Client()->write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
+    server.client()->write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
     QTRY_VERIFY(window.cmdDialer()->isEnabled() && dialer->OKButton()->isEnabled());
     QCOMPARE(dialer->windowTitle() + dialer->txtNumber()->text(), "Phone Dialer555-0100");
     dialer->OKButton()->click();
@@ -365,7 +365,7 @@ void tst_MainProgram::pbx()
     // number.
     m_program->answer(QStringLiteral("555-0101"));
     const qsizetype boxes = m_box.shown.size() + 1;
-    server.Client()->disconnectFromHost();
+    server.client()->disconnectFromHost();
     QTRY_VERIFY(!window.cmdDialer()->isEnabled());
     QTRY_COMPARE(m_box.shown.size(), boxes);
     QVERIFY2(m_box.shown.last().text.startsWith("The call to 5550100 may or may not have been"),

@@ -13,12 +13,12 @@ class HttpRecorder : public QTcpServer
     Q_OBJECT
 
 public:
-    bool Start() { return listen(QHostAddress::LocalHost, 0); }
-    QString Url(const QString &path) const
+    bool start() { return listen(QHostAddress::LocalHost, 0); }
+    QString url(const QString &path) const
     {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
-    const QStringList &Requests() const { return m_requests; }
+    const QStringList &requests() const { return m_requests; }
 
 signals:
     void requested(const QString &target);

@@ -11,18 +11,18 @@
 class ProgramRunner
 {
 public:
-    ~ProgramRunner() { Stop(); }
+    ~ProgramRunner() { stop(); }
 
-    QString ConfigDir() const { return m_home.path() + QStringLiteral("/config"); }
+    QString configDir() const { return m_home.path() + QStringLiteral("/config"); }
     // Writes a setting the way the program itself stores it.
-    void Set(const QString &key, const QString &value)
+    void set(const QString &key, const QString &value)
     {
-        IniSettingsStore(QStringLiteral("Belvane"), QStringLiteral("settings"), ConfigDir())
+        IniSettingsStore(QStringLiteral("Belvane"), QStringLiteral("settings"), configDir())
             .WriteSetting(key, value);
     }
 
     // Starts `program` (the first instance, or a second start with `arguments`) with --verbose.
-    bool Start(QProcess &program, const QStringList &arguments = {})
+    bool start(QProcess &program, const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString folder : {"config", "data", "cache"})
@@ -36,9 +36,9 @@ public:
         program.start(QStringLiteral(RINGSCOUT_EXE), QStringList{"--verbose"} + arguments);
         return program.waitForStarted(10000);
     }
-    bool Start() { return Start(process); }
+    bool start() { return start(process); }
     // Ends the program this runner started, by its PID, and waits for it.
-    void Stop()
+    void stop()
     {
         process.terminate();
         if (!process.waitForFinished(10000)) {

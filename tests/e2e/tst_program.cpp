@@ -100,16 +100,16 @@ void tst_Program::pops()
     QFETCH(QStringList, drop);
     QFETCH(QStringList, says);
     const bool yac = checker[0] == "yac", modem = checker[0] == "modem";
-    const QString port = QString::number(TestSupport::FreeSmallPort());
+    const QString port = QString::number(TestSupport::freeSmallPort());
     HttpRecorder web;
-    QVERIFY(web.Start());
+    QVERIFY(web.start());
     ProgramRunner program;
-    program.Set("comPort", modem ? "3" : "");
-    program.Set("yacPort", yac ? "" : "0"); // not a number: start-up fails
-    program.Set("startupURL", web.Url('/' + checker[0]));
+    program.set("comPort", modem ? "3" : "");
+    program.set("yacPort", yac ? "" : "0"); // not a number: start-up fails
+    program.set("startupURL", web.url('/' + checker[0]));
     // Typed as in an address bar, without the scheme.
-    program.Set("URL", web.Url(page.section('?', 0, 0) + "?phone=*&name=+").mid(7));
-    qputenv("XDG_CONFIG_HOME", program.ConfigDir().toLocal8Bit()); // where sim links the modem
+    program.set("URL", web.url(page.section('?', 0, 0) + "?phone=*&name=+").mid(7));
+    qputenv("XDG_CONFIG_HOME", program.configDir().toLocal8Bit()); // where sim links the modem
     QProcess sim;
     QByteArray out;
     const auto said = [&](const char *text) {
@@ -125,9 +125,9 @@ void tst_Program::pops()
     };
     if (yac) {
         // A stored size of 143 million pixels: the window must fit the screen instead.
-        program.Set("startw", "2147483647");
-        program.Set("starth", "2147483647");
-        QVERIFY(program.Start());
+        program.set("startw", "2147483647");
+        program.set("starth", "2147483647");
+        QVERIFY(program.start());
         QVERIFY2(typeInto("Modem Initialization Failure", {"Return"}), soFar());
         // The focus starts on the API port; the YAC port is five fields on. Then OK.
         QVERIFY2(typeInto("Options - Ringscout v1.2.17",
@@ -144,21 +144,21 @@ void tst_Program::pops()
     } else if (modem) {
         sim.start(RINGSCOUT_SIM_EXE, checker);
         QTRY_VERIFY_WITH_TIMEOUT(said("Type NUMBER NAME"), 5000);
-        QVERIFY(program.Start());
+        QVERIFY(program.start());
         if (handOver) { // killed: its lock and socket stay behind, and must not block a start
             QTRY_VERIFY_WITH_TIMEOUT(said("< AT"), 30000);
             program.process.kill();
             QVERIFY(program.process.waitForFinished(10000));
             out.clear();
-            QVERIFY(program.Start());
+            QVERIFY(program.start());
         }
         QTRY_VERIFY_WITH_TIMEOUT(said("< AT"), 30000); // the modem is open
     } else {
         for (const QString &row :
              QStringList{"Server=127.0.0.1", "Port=" + port, "Manager=ringscout",
                          "Password=test123", "Extension=101", "Channel=PJSIP/101"})
-            program.Set("Asterisk" + row.section('=', 0, 0), row.section('=', 1));
-        QVERIFY(program.Start(program.process, {"tel:+1-555-0100"}));
+            program.set("Asterisk" + row.section('=', 0, 0), row.section('=', 1));
+        QVERIFY(program.start(program.process, {"tel:+1-555-0100"}));
         // The PBX is not up yet: the program says why it cannot connect, and tries again; the
         // tel: address waits in the dialer for the login.
         QTRY_VERIFY_WITH_TIMEOUT(logged("connection error: \"Connection refused\""), 30000);
@@ -173,20 +173,20 @@ void tst_Program::pops()
         out.clear();
     }
     if (!yac) { // the start-up page first, then the call
-        QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains('/' + checker[0]), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(web.requests().contains('/' + checker[0]), 30000);
         sim.write(drop[0].toLatin1() + '\n');
         QTRY_VERIFY_WITH_TIMEOUT(logged(says[0]), 30000);
         sim.write(modem ? "8475550001 U.S.ROBOTICS\n" : "5551234567 Front Desk 101\n");
     }
-    QTRY_VERIFY_WITH_TIMEOUT(web.Requests().contains(page), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(web.requests().contains(page), 30000);
     // One line for each call, and the page that popped.
     QVERIFY2(logged(says[0]) && logged(says[1]) &&
-                 logged("shown in the main window: \"" + web.Url(page.section('&', 0, 0)).mid(7)),
+                 logged("shown in the main window: \"" + web.url(page.section('&', 0, 0)).mid(7)),
              log.constData());
     const QString answer = yac ? "Ringscout" : "Phone Dialer";
     if (handOver) {
         QProcess second;
-        QVERIFY(program.Start(second, {"tel:+1-555-0100"}));
+        QVERIFY(program.start(second, {"tel:+1-555-0100"}));
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
     }

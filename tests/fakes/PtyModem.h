@@ -30,7 +30,7 @@ public:
     ~PtyModem() { Close(); }
 
     // Makes `<configDir>/Belvane/com<port>` point here, replacing any link of that name.
-    bool LinkAs(const QString &configDir, int port) const
+    bool linkAs(const QString &configDir, int port) const
     {
         const QString link = configDir + QStringLiteral("/Belvane/com%1").arg(port);
         QDir().mkpath(configDir + QStringLiteral("/Belvane"));
@@ -38,9 +38,9 @@ public:
         return m_master >= 0 && QFile::link(QString::fromLocal8Bit(ptsname(m_master)), link);
     }
     // The program's end: "/dev/pts/3".
-    QString Path() const { return QString::fromLocal8Bit(m_master >= 0 ? ptsname(m_master) : ""); }
+    QString path() const { return QString::fromLocal8Bit(m_master >= 0 ? ptsname(m_master) : ""); }
     // Short writes only: a pseudo-terminal takes a few kilobytes at once.
-    bool Write(const QByteArray &bytes)
+    bool write(const QByteArray &bytes)
     {
         return m_master >= 0 &&
                ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();

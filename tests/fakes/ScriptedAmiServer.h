@@ -16,9 +16,9 @@
 class ScriptedAmiServer : public QTcpServer
 {
 public:
-    bool Listen() { return TestSupport::ListenOnSmallPort(*this); } // AsteriskPort is 16-bit
-    quint16 Port() const { return serverPort(); }
-    QTcpSocket *Client() const { return m_client; } // the latest, while connected
+    bool Listen() { return TestSupport::listenOnSmallPort(*this); } // AsteriskPort is 16-bit
+    quint16 port() const { return serverPort(); }
+    QTcpSocket *client() const { return m_client; } // the latest, while connected
 
     QByteArray greeting;
     std::function<void(QTcpSocket &client, const QByteArray &message)> onMessage =

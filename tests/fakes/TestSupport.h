@@ -10,7 +10,7 @@
 namespace TestSupport {
 
 // The bytes of a file under tests/fixtures, e.g. "ami/login-ok-call.bin". Empty when missing.
-inline QByteArray Fixture(const QString &relativePath)
+inline QByteArray fixture(const QString &relativePath)
 {
     QFile file(QStringLiteral(RINGSCOUT_FIXTURES_DIR "/") + relativePath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -18,7 +18,7 @@ inline QByteArray Fixture(const QString &relativePath)
 
 // Port settings are 16-bit signed numbers, so servers the program is pointed at must listen
 // below 32768, where the system's ephemeral ports (32768 and up on Linux) do not reach.
-inline bool ListenOnSmallPort(QTcpServer &server,
+inline bool listenOnSmallPort(QTcpServer &server,
                               const QHostAddress &address = QHostAddress::LocalHost)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -29,10 +29,10 @@ inline bool ListenOnSmallPort(QTcpServer &server,
 }
 
 // A port below 32768 that was free on every interface a moment ago.
-inline quint16 FreeSmallPort()
+inline quint16 freeSmallPort()
 {
     QTcpServer probe;
-    return ListenOnSmallPort(probe, QHostAddress::Any) ? probe.serverPort() : 0;
+    return listenOnSmallPort(probe, QHostAddress::Any) ? probe.serverPort() : 0;
 }
 
 // What `action` throws, as the user reads it ("source: description"); empty when it succeeds.

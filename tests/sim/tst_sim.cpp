@@ -75,7 +75,7 @@ void tst_Sim::ends()
     QFETCH(QString, complaint);
     PtyModem killed;
     if (linkBefore == "killed") {
-        linkBefore = killed.Path();
+        linkBefore = killed.path();
         killed.Close();
     }
     Sim sim(arguments.split(' '), linkBefore);
@@ -119,7 +119,7 @@ void tst_Sim::pbxAnswers()
     QFETCH(QByteArray, answer);
     QFETCH(bool, hangsUp);
     QFETCH(QString, option);
-    const quint16 port = TestSupport::FreeSmallPort();
+    const quint16 port = TestSupport::freeSmallPort();
     Sim sim(QStringList{"pbx", "--listen", "127.0.0.1:" + QString::number(port), "--user",
                         "ringscout", "--secret", "test123"} +
             (option.isEmpty() ? QStringList() : QStringList{option}));

@@ -26,8 +26,8 @@ using State = ISocketControl::StateCode;
 const QByteArray kLogin = "Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n";
 const QByteArray kEvents = "Action: events\r\nEventMask: call\r\n\r\n";
 const QByteArray kPing = "Action: Ping\r\n\r\n";
-const QByteArray kOk = TestSupport::Fixture(QStringLiteral("ami/login-ok-call.bin"));
-const QByteArray kFailed = TestSupport::Fixture(QStringLiteral("ami/login-failed.bin"));
+const QByteArray kOk = TestSupport::fixture(QStringLiteral("ami/login-ok-call.bin"));
+const QByteArray kFailed = TestSupport::fixture(QStringLiteral("ami/login-failed.bin"));
 // Where in login-ok-call.bin Asterisk's answers to Login, Events and Ping start and end.
 constexpr qsizetype kLoginReply = 30, kEventsReply = 178, kPingReply = 10773, kPongEnd = 10836;
 
@@ -55,7 +55,7 @@ struct Rig
         g.AsteriskManager = QStringLiteral("ringscout");
         g.AsteriskPassword = QStringLiteral("test123");
         g.AsteriskExtension = QStringLiteral("101");
-        g.AsteriskPort = qint16(server.Listen() ? server.Port() : 0);
+        g.AsteriskPort = qint16(server.Listen() ? server.port() : 0);
     }
     int count(const QByteArray &message) const { return int(server.received.count(message)); }
     State state() const { return wsAst.State(); }
@@ -85,7 +85,7 @@ struct Rig
     void write(const QByteArray &bytes)
     {
         const qint64 before = bytesIn;
-        server.Client()->write(bytes);
+        server.client()->write(bytes);
         QTRY_COMPARE(bytesIn, before + bytes.size());
     }
 
@@ -115,7 +115,7 @@ QByteArray ended(const char *response, const char *reason, const char *event = "
 }
 const QByteArray kQueued = answer("Response: Success\r\nMessage: Originate successfully queued");
 enum Then { Nothing, HangUp, DialAgain };
-const QByteArray kOriginate = TestSupport::Fixture(QStringLiteral("ami/outcome-originate.bin"));
+const QByteArray kOriginate = TestSupport::fixture(QStringLiteral("ami/outcome-originate.bin"));
 } // namespace
 
 using Spoil = std::function<void(Settings &)>;
@@ -188,7 +188,7 @@ private slots:
         QTRY_COMPARE(m_r->count(kEvents), 2);
         // The PBX hangs up: the mark at once, and at the next tick a new session.
         m_r->window.log.clear();
-        m_r->server.Client()->disconnectFromHost();
+        m_r->server.client()->disconnectFromHost();
         QTRY_COMPARE(m_r->window.log, QStringList{QStringLiteral("netfail shown")});
         QTRY_COMPARE(m_r->count(kEvents), 3);
         QVERIFY(!m_r->window.netFailVisible);
@@ -298,7 +298,7 @@ private slots:
         QTRY_COMPARE(m_r->count(kPing), 1);
         QTRY_COMPARE(m_r->bytesIn, before + answers.size());
         if (then == HangUp)
-            m_r->server.Client()->disconnectFromHost();
+            m_r->server.client()->disconnectFromHost();
         if (then == DialAgain) {
             QTRY_COMPARE(m_r->box.shown.size(), 1);
             m_r->pbx.dial(typed);
@@ -311,8 +311,8 @@ private slots:
             "\r\nPriority: 1\r\nTimeout: 30000\r\nAsync: true\r\nActionID: " + id + "\r\n\r\n";
         QCOMPARE(m_r->server.received.mid(2),
                  (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
-        if (m_r->server.Client())
-            m_r->server.Client()->disconnectFromHost();
+        if (m_r->server.client())
+            m_r->server.client()->disconnectFromHost();
         QTRY_VERIFY(!m_r->pbx.canDial());
         QCoreApplication::processEvents(); // a box for a call still open would come now
         for (const FakeMessageBox::Shown &shown : m_r->box.shown)
@@ -372,7 +372,7 @@ private slots:
         QSignalSpy ends(&m_r->client, &AsteriskClient::callEnded);
         QByteArray stream = capture.toLatin1();
         if (!capture.startsWith("Event")) {
-            stream = TestSupport::Fixture("ami/outcome-" + capture + ".bin");
+            stream = TestSupport::fixture("ami/outcome-" + capture + ".bin");
             stream.remove(0, stream.indexOf("\r\n\r\n") + 4); // the greeting and the login
         }
         if (capture.startsWith("originate")) {
@@ -470,7 +470,7 @@ private slots:
         m_r->client.ConnectAsterisk();
         QVERIFY(!m_r->window.netFailVisible);
         QCOMPARE(m_r->state(), State::sckConnected);
-        m_r->server.Client()->disconnectFromHost();
+        m_r->server.client()->disconnectFromHost();
         QTRY_COMPARE(m_r->state(), State::sckClosed);
         emit m_r->atimer.tick();
         QCOMPARE(m_r->state(), State::sckClosed);

@@ -52,8 +52,8 @@ class tst_ModemMonitor : public QObject
             else if (verb == "unplug")
                 m_far->Close();
             else if (verb == "plug")
-                QVERIFY((m_far = std::make_unique<PtyModem>())->LinkAs(m_dir.path(), 3));
-            else if (verb == "send" && m_far->Write(text.toLatin1()))
+                QVERIFY((m_far = std::make_unique<PtyModem>())->linkAs(m_dir.path(), 3));
+            else if (verb == "send" && m_far->write(text.toLatin1()))
                 QTRY_VERIFY(m_monitor->buffer().text().endsWith(text) || !m_pop.calls.isEmpty());
             else
                 QFAIL(qPrintable("cannot " + step));
