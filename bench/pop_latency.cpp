@@ -49,7 +49,7 @@ void pause(int ms)
 bool requested(HttpRecorder &web, const QString &target, int timeoutMs)
 {
     return waitFor(
-        &web, &HttpRecorder::requested, [&] { return web.Requests().contains(target); }, timeoutMs);
+        &web, &HttpRecorder::requested, [&] { return web.requests().contains(target); }, timeoutMs);
 }
 
 struct Summary
@@ -82,7 +82,7 @@ double elapsedMs(const QElapsedTimer &clock)
 // `number` as the caller.
 QByteArray dialBeginFrom(const QString &number)
 {
-    const QByteArray capture = TestSupport::Fixture(QStringLiteral("ami/login-ok-call.bin"));
+    const QByteArray capture = TestSupport::fixture(QStringLiteral("ami/login-ok-call.bin"));
     for (qsizetype from = 0; (from = capture.indexOf("Event: DialBegin", from)) >= 0;) {
         const qsizetype end = capture.indexOf("\r\n\r\n", from) + 4;
         QByteArray block = capture.mid(from, end - from);
@@ -105,7 +105,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
 
     HttpRecorder web;
-    if (!web.Start())
+    if (!web.start())
         return 1;
 
     // The first start creates the browser profile (a first run); later ones find it, as
@@ -114,19 +114,19 @@ int main(int argc, char *argv[])
     double firstStartMs = 0;
     {
         ProgramRunner program;
-        program.Set("comPort", "");
-        program.Set("yacPort", "0");
+        program.set("comPort", "");
+        program.set("yacPort", "0");
         for (int run = 0; run <= starts; ++run) {
             const QString page = QStringLiteral("/start%1").arg(run);
-            program.Set("startupURL", web.Url(page));
+            program.set("startupURL", web.url(page));
             QElapsedTimer clock;
             clock.start();
-            if (!program.Start() || !requested(web, page, 30000)) {
+            if (!program.start() || !requested(web, page, 30000)) {
                 out << "start " << run << ": no page request within 30 s\n";
                 return 1;
             }
             (run == 0 ? firstStartMs : warmStarts.ms.emplace_back()) = elapsedMs(clock);
-            program.Stop();
+            program.stop();
             pause(gapMs);
         }
     }
@@ -143,20 +143,20 @@ int main(int argc, char *argv[])
         return 1;
 
     ProgramRunner program;
-    const quint16 yacPort = TestSupport::FreeSmallPort();
+    const quint16 yacPort = TestSupport::freeSmallPort();
     PtyModem modem;
-    if (!modem.LinkAs(program.ConfigDir(), 3))
+    if (!modem.linkAs(program.configDir(), 3))
         return 1;
-    program.Set("comPort", "3");
-    program.Set("yacPort", QString::number(yacPort));
-    program.Set("startupURL", web.Url(QStringLiteral("/ready")));
-    program.Set("URL", web.Url(QStringLiteral("/search?phone=*&name=+")));
-    program.Set("AsteriskServer", "127.0.0.1");
-    program.Set("AsteriskPort", QString::number(ami.Port()));
-    program.Set("AsteriskManager", "bench");
-    program.Set("AsteriskPassword", "bench");
-    program.Set("AsteriskExtension", "101");
-    if (!program.Start() || !requested(web, QStringLiteral("/ready"), 30000))
+    program.set("comPort", "3");
+    program.set("yacPort", QString::number(yacPort));
+    program.set("startupURL", web.url(QStringLiteral("/ready")));
+    program.set("URL", web.url(QStringLiteral("/search?phone=*&name=+")));
+    program.set("AsteriskServer", "127.0.0.1");
+    program.set("AsteriskPort", QString::number(ami.port()));
+    program.set("AsteriskManager", "bench");
+    program.set("AsteriskPassword", "bench");
+    program.set("AsteriskExtension", "101");
+    if (!program.start() || !requested(web, QStringLiteral("/ready"), 30000))
         return 1;
 
     Summary yacCalls;
@@ -186,14 +186,14 @@ int main(int argc, char *argv[])
     for (int i = 0; i < calls; ++i) {
         pause(gapMs);
         const QString number = QStringLiteral("444%1").arg(1000000 + i);
-        if (!ami.Client()) {
+        if (!ami.client()) {
             out << "Asterisk call " << i << ": the program is not connected\n";
             return 1;
         }
         QElapsedTimer clock;
         clock.start();
-        ami.Client()->write(dialBeginFrom(number));
-        ami.Client()->flush();
+        ami.client()->write(dialBeginFrom(number));
+        ami.client()->flush();
         if (!requested(web, QStringLiteral("/search?phone=%1&name=Front+Desk").arg(number),
                        10000)) {
             out << "Asterisk call " << i << ": no search request within 10 s\n";
@@ -210,7 +210,7 @@ int main(int argc, char *argv[])
         const QString number = QStringLiteral("847%1").arg(5550000 + i);
         QElapsedTimer clock;
         clock.start();
-        modem.Write(QStringLiteral("RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = %1\r\n"
+        modem.write(QStringLiteral("RING\r\n\r\nDATE = 1015\r\nTIME = 2038\r\nNMBR = %1\r\n"
                                    "NAME = U.S.ROBOTICS\r\n")
                         .arg(number)
                         .toLatin1());
