@@ -382,11 +382,13 @@ private slots:
             id.replace("$ID", action->toByteArray());
             stream = stream.sliced(stream.indexOf("Response: Success\r\nActionID"));
             stream.replace("ringscout-cw-1", *action).replace("ringscout-cw-2", *action);
-            const qsizetype from =
-                stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
-            const QByteArray cut = stream.sliced(from, stream.indexOf("\r\n\r\n", from) + 4 - from);
-            if (shape > 0)
+            if (shape > 0) { // the outcome last, or the desk's leg left out
+                const qsizetype from =
+                    stream.indexOf(shape == 1 ? "Event: OriginateResponse" : "Event: Dial");
+                const qsizetype to = stream.indexOf("\r\n\r\n", from) + 4;
+                const QByteArray cut = stream.sliced(from, to - from);
                 stream.remove(from, cut.size()).append(shape == 1 ? cut : QByteArray());
+            }
             stream += "Event: DialBegin\r\nChannel: PJSIP/200-1\r\nCallerIDNum: 5551234567\r\n"
                       "CallerIDName: Front Desk\r\nLinkedid: 9.1\r\nDestChannel: "
                       "PJSIP/101-2\r\nDestLinkedid: 9.1\r\n\r\n";
