@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-serialport-dev qt6-webengine-dev libgl-dev
+          qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev qt6-webengine-dev libgl-dev openssl
           libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
           xvfb xauth xdotool openbox x11-utils socat netcat-openbsd fonts-dejavu-core
           librsvg2-bin dpkg-dev file appstream desktop-file-utils

@@ -29,6 +29,9 @@ struct Call
     QString destination;
     QString uniqueid;
     QString linkedid;
+    // False for a call the source recognised but does not pop (the other dials of one read
+    // from the PBX): it is still recorded.
+    bool pops = true;
 
     // A call of this number and name as the source cut them; the source fills in the rest.
     static Call of(QString number, QString name)

@@ -33,4 +33,18 @@ struct Settings
     QString AsteriskChannel;
     QString AsteriskContext;
     bool StartWithSession = false; // an autostart entry starts the program at log-in
+    // The link to the PBX: TLS, the trusted certificate's SHA-256 fingerprint (hex, colons
+    // allowed) and whether the plain login may follow a refused MD5 challenge.
+    bool AsteriskTLS = false;
+    QString AsteriskCertSha256;
+    bool AsteriskPlainLogin = false;
+    // The addresses and networks allowed to send YAC calls ("" anyone) and the one address
+    // the listener binds to ("" every interface).
+    QString yacAllow;
+    QString yacBind;
+    // The call list: kept or not, at most this many calls, none older than this many days.
+    bool CallList = false;
+    qint32 CallListMax = 0;
+    qint32 CallListDays = 0;
+    bool Notifications = false; // desktop notifications of missed and unseen calls
 };

@@ -46,7 +46,7 @@ constexpr SettingsTable::Row row(const char *key, const char *defaultText)
 }
 
 // In the order LoadSettings reads them.
-const std::array<SettingsTable::Row, 22> kRows{
+const std::array<SettingsTable::Row, 31> kRows{
     row<&Settings::cidKey, asText>("cidKey", "NMBR = "),
     row<&Settings::cidnameKey, asText>("cidnameKey", "NAME = "),
     row<&Settings::comPort, comPortNumber>("comPort", "2"),
@@ -69,13 +69,22 @@ const std::array<SettingsTable::Row, 22> kRows{
     row<&Settings::AsteriskChannel, asText>("AsteriskChannel", ""),
     row<&Settings::AsteriskContext, asText>("AsteriskContext", "from-internal"),
     row<&Settings::StartWithSession, toBoolean>("StartWithSession", "0"),
+    row<&Settings::AsteriskTLS, toBoolean>("AsteriskTLS", "0"),
+    row<&Settings::AsteriskCertSha256, asText>("AsteriskCertSha256", ""),
+    row<&Settings::AsteriskPlainLogin, toBoolean>("AsteriskPlainLogin", "1"),
+    row<&Settings::yacAllow, asText>("yacAllow", ""),
+    row<&Settings::yacBind, asText>("yacBind", ""),
+    row<&Settings::CallList, toBoolean>("CallList", "1"),
+    row<&Settings::CallListMax, toInt32>("CallListMax", "10000"),
+    row<&Settings::CallListDays, toInt32>("CallListDays", "365"),
+    row<&Settings::Notifications, toBoolean>("Notifications", "1"),
 };
 
 } // namespace
 
 namespace SettingsTable {
 
-const std::array<Row, 22> &rows()
+const std::array<Row, 31> &rows()
 {
     return kRows;
 }

@@ -24,7 +24,7 @@ struct Row
     QString (*text)(const Settings &settings);
 };
 
-const std::array<Row, 22> &rows();
+const std::array<Row, 31> &rows();
 // The row of `key`; nullptr when there is none.
 const Row *find(const QString &key);
 

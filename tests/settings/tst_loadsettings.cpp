@@ -42,7 +42,8 @@ void tst_LoadSettings::loads_data()
            "startupURL=https://|AsteriskServer=|AsteriskPort=5038|AsteriskManager=Manager|"
            "AsteriskPassword=|AsteriskExtension=|startx=0|starty=0|startw=0|starth=0|"
            "AsteriskChannel=|AsteriskContext=from-internal|"
-           "StartWithSession=0";
+           "StartWithSession=0|AsteriskTLS=0|AsteriskCertSha256=|AsteriskPlainLogin=1|"
+           "yacAllow=|yacBind=|CallList=1|CallListMax=10000|CallListDays=365|Notifications=1";
 }
 
 void tst_LoadSettings::loads()
