@@ -165,6 +165,34 @@ QString decodeTyped(QByteArrayView bytes)
     return text;
 }
 
+// Appends what the escape at raw[i] (just after its backslash) stands for, and moves past it.
+void unescapeOne(QByteArrayView raw, qsizetype &i, QByteArray &bytes)
+{
+    auto appendCode = [&](uint code) { bytes += QString(QChar(char16_t(code))).toUtf8(); };
+    const char e = raw[i++];
+    static constexpr std::pair<char, char> simple[] = {
+        {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
+        {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+    const auto hit = std::find_if(std::begin(simple), std::end(simple),
+                                  [e](const auto &pair) { return pair.first == e; });
+    if (hit != std::end(simple)) {
+        bytes += hit->second;
+    } else if (e == 'x' && i < raw.size() && hexDigit(raw[i]) >= 0) {
+        uint code = 0;
+        while (i < raw.size() && hexDigit(raw[i]) >= 0)
+            code = ((code << 4) + uint(hexDigit(raw[i++]))) & 0xFFFF;
+        appendCode(code);
+    } else if (e >= '0' && e <= '7') {
+        uint code = uint(e - '0');
+        while (i < raw.size() && raw[i] >= '0' && raw[i] <= '7')
+            code = ((code << 3) + uint(raw[i++] - '0')) & 0xFFFF;
+        appendCode(code);
+    } else if ((e == '\n' || e == '\r') && i < raw.size() && (raw[i] == '\n' || raw[i] == '\r') &&
+               raw[i] != e) {
+        ++i;
+    }
+}
+
 // The value text as QSettings takes it apart: quotes, backslash escapes, blanks trimmed
 // outside quotes. Returns false when an unquoted comma makes it a list.
 bool unescape(QByteArrayView raw, QString &text)
@@ -178,11 +206,6 @@ bool unescape(QByteArrayView raw, QString &text)
         while (i < raw.size() && isBlank(raw[i]))
             ++i;
     };
-    auto chopBlanks = [&] {
-        while (bytes.size() > keepFrom && isBlank(bytes.back()))
-            bytes.chop(1);
-    };
-    auto appendCode = [&](uint code) { bytes += QString(QChar(char16_t(code))).toUtf8(); };
 
     skipBlanks();
     while (i < raw.size()) {
@@ -191,28 +214,7 @@ bool unescape(QByteArrayView raw, QString &text)
             ++i;
             if (i >= raw.size())
                 break;
-            const char e = raw[i++];
-            static constexpr std::pair<char, char> simple[] = {
-                {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
-                {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
-            const auto hit = std::find_if(std::begin(simple), std::end(simple),
-                                          [e](const auto &pair) { return pair.first == e; });
-            if (hit != std::end(simple)) {
-                bytes += hit->second;
-            } else if (e == 'x' && i < raw.size() && hexDigit(raw[i]) >= 0) {
-                uint code = 0;
-                while (i < raw.size() && hexDigit(raw[i]) >= 0)
-                    code = ((code << 4) + uint(hexDigit(raw[i++]))) & 0xFFFF;
-                appendCode(code);
-            } else if (e >= '0' && e <= '7') {
-                uint code = uint(e - '0');
-                while (i < raw.size() && raw[i] >= '0' && raw[i] <= '7')
-                    code = ((code << 3) + uint(raw[i++] - '0')) & 0xFFFF;
-                appendCode(code);
-            } else if ((e == '\n' || e == '\r') && i < raw.size() &&
-                       (raw[i] == '\n' || raw[i] == '\r') && raw[i] != e) {
-                ++i;
-            }
+            unescapeOne(raw, i, bytes);
             keepFrom = bytes.size();
         } else if (ch == '"') {
             ++i;
@@ -229,8 +231,8 @@ bool unescape(QByteArrayView raw, QString &text)
             ++i;
         }
     }
-    if (!anyQuotes)
-        chopBlanks();
+    while (!anyQuotes && bytes.size() > keepFrom && isBlank(bytes.back()))
+        bytes.chop(1);
     text = decodeTyped(bytes);
     return true;
 }
@@ -298,16 +300,38 @@ struct Edit
     QByteArray text;
 };
 
+// The file's own line end. In a file of lone CRs an added LF would join a CR into a CR LF,
+// which a final "\\" takes into its line with the key after it.
+QByteArray lineEndOf(QByteArrayView file)
+{
+    const qsizetype firstLf = file.indexOf('\n');
+    return firstLf > 0 && file[firstLf - 1] == '\r' ? "\r\n"
+           : firstLf < 0 && file.contains('\r')     ? "\r"
+                                                    : "\n";
+}
+
+// `file` with the edits made.
+QByteArray applied(QByteArrayView file, QList<Edit> edits)
+{
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit &a, const Edit &b) { return a.from < b.from; });
+    QByteArray result;
+    result.reserve(file.size() + 256);
+    qsizetype at = 0;
+    for (const Edit &edit : edits) {
+        result += file.sliced(at, edit.from - at);
+        result += edit.text;
+        at = edit.to;
+    }
+    result += file.sliced(at);
+    return result;
+}
+
 // `file` with the values written; `extraEnds` more line ends before the added keys.
 QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
                   const IniText::KeyValues &values, int extraEnds)
 {
-    // The file's own line end. In a file of lone CRs an added LF would join a CR into a CR LF,
-    // which a final "\\" takes into its line with the key after it.
-    const qsizetype firstLf = file.indexOf('\n');
-    const QByteArray eol = firstLf > 0 && file[firstLf - 1] == '\r' ? "\r\n"
-                           : firstLf < 0 && file.contains('\r')     ? "\r"
-                                                                    : "\n";
+    const QByteArray eol = lineEndOf(file);
     QList<Edit> edits;
     QList<bool> found(values.size(), false);
     qsizetype sectionEnd = -1; // where a missing key goes: after the section's last line
@@ -355,19 +379,7 @@ QByteArray edited(QByteArrayView file, const QByteArray &sectionBytes,
             edits.append({file.size(), file.size(), tail});
         }
     }
-    std::sort(edits.begin(), edits.end(),
-              [](const Edit &a, const Edit &b) { return a.from < b.from; });
-
-    QByteArray result;
-    result.reserve(file.size() + added.size() + 64);
-    qsizetype at = 0;
-    for (const Edit &edit : edits) {
-        result += file.sliced(at, edit.from - at);
-        result += edit.text;
-        at = edit.to;
-    }
-    result += file.sliced(at);
-    return result;
+    return applied(file, std::move(edits));
 }
 
 } // namespace

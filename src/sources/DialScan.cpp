@@ -126,16 +126,10 @@ private:
 // The newer forms pop only the start of a dial, never "DialEnd", "DialState" or
 // "SubEvent: End"; a dial without a calling channel (an originated call) has no
 // "CallerIDNum" of its own and so no caller.
-DialScan::Verdict readDial(QByteArrayView message)
+// The calling channel and the channels' IDs, by which the client knows the legs of a call it
+// placed itself.
+void readIds(const Fields &f, DialScan::Verdict &verdict)
 {
-    DialScan::Verdict verdict;
-    const Fields f(message);
-    if (!f.event || !Fields::isDial(*f.event))
-        return verdict;
-    verdict.isDial = true;
-    const QByteArrayView event = trimBlanks(*f.event);
-    verdict.event = AmiField::text(event);
-    // The channels' IDs, by which the client knows the legs of a call it placed itself.
     for (const auto &id : {f.uniqueid, f.linkedid, f.destUniqueid, f.destLinkedid}) {
         if (id && !id->isEmpty())
             verdict.legs.append(AmiField::text(*id));
@@ -146,6 +140,18 @@ DialScan::Verdict readDial(QByteArrayView message)
         verdict.uniqueid = AmiField::text(*f.uniqueid);
     if (f.linkedid)
         verdict.linkedid = AmiField::text(*f.linkedid);
+}
+
+DialScan::Verdict readDial(QByteArrayView message)
+{
+    DialScan::Verdict verdict;
+    const Fields f(message);
+    if (!f.event || !Fields::isDial(*f.event))
+        return verdict;
+    verdict.isDial = true;
+    const QByteArrayView event = trimBlanks(*f.event);
+    verdict.event = AmiField::text(event);
+    readIds(f, verdict);
     const auto passOver = [&verdict](const char *reason) {
         verdict.reason = reason;
         return verdict;

@@ -20,10 +20,16 @@ ModemMonitor::ModemMonitor(const Settings &settings, ISerialPort &modem, TimerCo
                            ICallSink &sink, QObject *parent)
     : IDialer(parent), m_settings(settings), m_modem(modem), m_timer(timer), m_sink(sink)
 {
-    m_reopen.setInterval(kReopenIntervalMs);
+    m_reopen.setInterval(Intervals{}.reopen);
     connect(&m_timer, &TimerControl::tick, this, &ModemMonitor::timer_Tick);
     connect(&m_modem, &ISerialPort::deviceLost, this, &ModemMonitor::modem_DeviceLost);
     connect(&m_reopen, &QTimer::timeout, this, &ModemMonitor::reopen);
+}
+
+void ModemMonitor::setIntervals(const Intervals &intervals)
+{
+    m_pollInterval = intervals.poll;
+    m_reopen.setInterval(intervals.reopen);
 }
 
 void ModemMonitor::OpenModem()

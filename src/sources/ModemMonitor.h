@@ -21,9 +21,12 @@ class ModemMonitor : public IDialer
     Q_OBJECT
 
 public:
-    static constexpr int kPollIntervalMs = 1000;
-    // How often a port whose device went away is tried again.
-    static constexpr int kReopenIntervalMs = 3000;
+    // Timer intervals in milliseconds; tests shorten them.
+    struct Intervals
+    {
+        int poll = 1000;
+        int reopen = 3000; // how often a port whose device went away is tried again
+    };
 
     // `settings` is read at each use. The receive buffer and the dial step outlive a stop and
     // a restart of monitoring.
@@ -50,8 +53,8 @@ public:
     const ModemBuffer &buffer() const { return m_buffer; }
     const DialStep &dialStep() const { return m_dialStep; }
 
-    void setPollInterval(int milliseconds) { m_pollInterval = milliseconds; }
-    void setReopenInterval(int milliseconds) { m_reopen.setInterval(milliseconds); }
+    // The poll interval applies at the next OpenModem.
+    void setIntervals(const Intervals &intervals);
 
     // Handler of the poll timer's Tick.
     void timer_Tick();
@@ -77,7 +80,7 @@ private:
     TimerControl &m_timer;
     ICallSink &m_sink;
     QTimer m_reopen;
-    int m_pollInterval = kPollIntervalMs;
+    int m_pollInterval = Intervals{}.poll;
     ModemBuffer m_buffer;
     DialStep m_dialStep;
     bool m_canDial = false;

@@ -22,9 +22,8 @@ YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ICa
     : QObject(parent), m_settings(settings), m_Winsock1(Winsock1), m_sink(sink)
 {
     m_deadline.setSingleShot(true);
-    m_deadline.setInterval(kConnectionTimeoutMs);
     m_quiet.setSingleShot(true);
-    m_quiet.setInterval(kQuietGapMs);
+    setIntervals({});
 
     connect(&m_Winsock1, &ISocketControl::ConnectionRequest, this,
             &YacListener::Winsock1_ConnectionRequest);
@@ -32,6 +31,12 @@ YacListener::YacListener(const Settings &settings, ISocketControl &Winsock1, ICa
     connect(&m_Winsock1, &ISocketControl::peerClosed, this, &YacListener::Winsock1_PeerClosed);
     connect(&m_deadline, &QTimer::timeout, this, &YacListener::deadlinePassed);
     connect(&m_quiet, &QTimer::timeout, this, &YacListener::finishConnection);
+}
+
+void YacListener::setIntervals(const Intervals &intervals)
+{
+    m_deadline.setInterval(intervals.connectionTimeout);
+    m_quiet.setInterval(intervals.quietGap);
 }
 
 void YacListener::CloseYac()

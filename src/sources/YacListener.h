@@ -16,13 +16,17 @@ class YacListener : public QObject
     Q_OBJECT
 
 public:
-    // A YAC server sends its message as soon as it connects, and others wait while one is
-    // served, so none is kept longer than this. A message still coming in then is cut, and
-    // dropped rather than popped with a shortened number.
-    static constexpr int kConnectionTimeoutMs = 3000;
-    // A message may arrive in pieces: it is complete when the server closes or stays quiet
-    // this long.
-    static constexpr int kQuietGapMs = 300;
+    // Waits in milliseconds; tests shorten them.
+    struct Intervals
+    {
+        // A YAC server sends its message as soon as it connects, and others wait while one is
+        // served, so none is kept longer than this. A message still coming in then is cut,
+        // and dropped rather than popped with a shortened number.
+        int connectionTimeout = 3000;
+        // A message may arrive in pieces: it is complete when the server closes or stays
+        // quiet this long.
+        int quietGap = 300;
+    };
     // A message is well under 100 bytes; what comes past this is not read.
     static constexpr qsizetype kMaxMessageBytes = qsizetype(64) * 1024;
 
@@ -35,8 +39,7 @@ public:
     // e.g. "YAC listener: port 10629 is already in use".
     void ListenYac();
 
-    void setConnectionTimeout(int milliseconds) { m_deadline.setInterval(milliseconds); }
-    void setQuietGap(int milliseconds) { m_quiet.setInterval(milliseconds); }
+    void setIntervals(const Intervals &intervals);
 
 private:
     void Winsock1_ConnectionRequest(qintptr requestId);

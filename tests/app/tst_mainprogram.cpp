@@ -79,8 +79,7 @@ private:
                               settings);
         m_program = std::make_unique<MainProgram>(
             Adapters{m_store, m_browser, new QWidget, m_box, m_Winsock1, m_wsAst, m_serial});
-        m_program->modem().setPollInterval(20);
-        m_program->modem().setReopenInterval(50);
+        m_program->modem().setIntervals({.poll = 20, .reopen = 50});
         m_program->start();
         return m_program->mainWindow();
     }

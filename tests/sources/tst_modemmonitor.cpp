@@ -76,8 +76,7 @@ private slots:
     {
         m_settings.comPort = 3;
         m_monitor = std::make_unique<ModemMonitor>(m_settings, m_serial, m_timer, m_pop);
-        m_monitor->setPollInterval(20);
-        m_monitor->setReopenInterval(50);
+        m_monitor->setIntervals({.poll = 20, .reopen = 50});
         const auto log = [this](const char *event) { return [this, event] { m_events << event; }; };
         connect(m_monitor.get(), &IDialer::availabilityChanged, this,
                 [this](bool can) { m_events << (can ? "+dial" : "-dial"); });

@@ -93,8 +93,7 @@ private slots:
         });
         m_yac = std::make_unique<YacListener>(m_settings, *m_Winsock1, m_pop);
         // Long, so that a slow machine never ends a message between two of its pieces.
-        m_yac->setQuietGap(3000);
-        m_yac->setConnectionTimeout(10000);
+        m_yac->setIntervals({.connectionTimeout = 10000, .quietGap = 3000});
         m_yac->ListenYac();
     }
 
@@ -126,9 +125,9 @@ private slots:
         QFETCH(Pieces, pieces);
         QFETCH(QString, end);
         if (end == "quiet")
-            m_yac->setQuietGap(200);
+            m_yac->setIntervals({.connectionTimeout = 10000, .quietGap = 200});
         if (end == "timeout")
-            m_yac->setConnectionTimeout(500);
+            m_yac->setIntervals({.connectionTimeout = 500, .quietGap = 3000});
         serve(pieces, end == "close");
         QTEST(m_pop.shown(), "calls");
         nextCallPops();
@@ -138,7 +137,7 @@ private slots:
     // last to arrive is left on screen; none is dropped unseen.
     void serversThatConnectTogether()
     {
-        m_yac->setQuietGap(100);
+        m_yac->setIntervals({.connectionTimeout = 10000, .quietGap = 100});
         // Nothing runs the listener meanwhile, so all wait in the system.
         QTcpSocket servers[12];
         Calls expected;
