@@ -90,11 +90,6 @@ void MainProgram::start()
         m_options->open();
 }
 
-void MainProgram::setDialWait(int milliseconds)
-{
-    m_dialer->setWaitTime(milliseconds);
-}
-
 void MainProgram::answer(const QString &number)
 {
     if (!number.isEmpty()) {

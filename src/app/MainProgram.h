@@ -66,8 +66,6 @@ public:
     // Another start of the program asked for this: `number` "" brings the window the user
     // works in to the front, a number opens the Phone Dialer with it as a tel: link does.
     void answer(const QString &number);
-    // How long a tel: request waits for the way to dial.
-    void setDialWait(int milliseconds);
 
 signals:
     void dialRequested(const QString &number);

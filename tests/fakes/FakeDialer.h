@@ -14,12 +14,14 @@ public:
     bool canDial() const override { return m_canDial; }
     QString settling() const override { return m_settling; }
     void dial(const QString &confirmedNumber) override { dialled.append(confirmedNumber); }
-    // Says what changed, as a real dialer does.
+    // Says what changed, as a real dialer does: both hold their new values when it says so.
     void set(bool canDial, const QString &settling = {})
     {
-        if (std::exchange(m_settling, settling) != settling)
+        const bool settlingChanges = std::exchange(m_settling, settling) != settling;
+        const bool availabilityChanges = std::exchange(m_canDial, canDial) != canDial;
+        if (settlingChanges)
             emit settlingChanged();
-        if (std::exchange(m_canDial, canDial) != canDial)
+        if (availabilityChanges)
             emit availabilityChanged(canDial);
     }
 
