@@ -46,7 +46,7 @@ public:
     virtual int LocalPort() const = 0;
     virtual void SetLocalPort(int port) = 0;
     // The address Listen binds ("192.0.2.7", "::1"); "" for every interface, IPv4 and IPv6.
-    virtual void SetLocalAddress(const QString &address) = 0;
+    virtual void setLocalAddress(const QString &address) = 0;
     // Listens on the local address and port without blocking. Throws Failure.
     virtual void Listen() = 0;
     // Takes the client of a ConnectionRequest on this control, closed or still listening (it
@@ -70,7 +70,7 @@ public:
     // verify against the system's authorities and RemoteHost (an address matches its IP SAN),
     // or have the SHA-256 fingerprint `trustedSha256` (hex, colons allowed, any case). The
     // connection shows as sckConnected, and takes SendData, only once the handshake is done.
-    virtual void SetTls(bool on, const QString &trustedSha256) = 0;
+    virtual void setTls(bool on, const QString &trustedSha256) = 0;
 
     // All bytes received and not yet read.
     virtual QByteArray GetData() = 0;

@@ -242,7 +242,7 @@ void TcpSocketControl::Connect()
     socket->connectToHost(m_remoteHost, quint16(m_remotePort));
 }
 
-void TcpSocketControl::SetTls(bool on, const QString &trustedSha256)
+void TcpSocketControl::setTls(bool on, const QString &trustedSha256)
 {
     m_tls = on;
     m_trustedSha256 = trustedSha256;

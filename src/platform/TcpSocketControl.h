@@ -33,7 +33,7 @@ public:
 
     int LocalPort() const override;
     void SetLocalPort(int port) override;
-    void SetLocalAddress(const QString &address) override { m_localAddress = address; }
+    void setLocalAddress(const QString &address) override { m_localAddress = address; }
     // Throws Failure naming the port and the reason, e.g. "port 10629 is already in use".
     void Listen() override;
     // Throws Failure when the control holds a connection or no such request is waiting.
@@ -48,7 +48,7 @@ public:
     // an Error event, raised from the event loop like every other. The local port is
     // whichever the system picks.
     void Connect() override;
-    void SetTls(bool on, const QString &trustedSha256) override;
+    void setTls(bool on, const QString &trustedSha256) override;
     // "AB:CD:…": the SHA-256 fingerprint as the user compares it with the PBX's.
     static QString fingerprintOf(const QSslCertificate &certificate);
 

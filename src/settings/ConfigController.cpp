@@ -152,7 +152,7 @@ QString ConfigController::untrustedFingerprint(const Texts &texts)
     probe.Close();
     probe.SetRemoteHost(texts.value(QStringLiteral("AsteriskServer")));
     probe.SetRemotePort(texts.value(QStringLiteral("AsteriskPort")).toInt());
-    probe.SetTls(true, m_context.settings.AsteriskCertSha256);
+    probe.setTls(true, m_context.settings.AsteriskCertSha256);
     QEventLoop loop;
     QString refused;
     QObject::connect(&probe, &ISocketControl::DataArrival, &loop, &QEventLoop::quit);

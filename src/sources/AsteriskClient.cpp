@@ -116,7 +116,7 @@ void AsteriskClient::connectNow()
 {
     m_login = Login::Waiting;
     m_loginDeadline.start(m_intervals.login);
-    m_wsAst.SetTls(m_settings.AsteriskTLS, m_settings.AsteriskCertSha256);
+    m_wsAst.setTls(m_settings.AsteriskTLS, m_settings.AsteriskCertSha256);
     m_wsAst.Connect();
 }
 

@@ -54,7 +54,7 @@ void YacListener::ListenYac()
         return;
     }
     m_Winsock1.SetLocalPort(m_settings.yacPort);
-    m_Winsock1.SetLocalAddress(m_settings.yacBind);
+    m_Winsock1.setLocalAddress(m_settings.yacBind);
     try {
         parseAllowed();
         m_Winsock1.Listen();
