@@ -134,7 +134,9 @@ int main(int argc, char *argv[])
     ScriptedAmiServer ami;
     ami.greeting = "Asterisk Call Manager/7.0.3\r\n";
     ami.onMessage = [](QTcpSocket &client, const QByteArray &message) {
-        if (message.startsWith("Action: login"))
+        if (message.startsWith("Action: Challenge"))
+            client.write("Response: Success\r\nChallenge: 1\r\n\r\n");
+        else if (message.startsWith("Action: Login"))
             client.write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
         else if (message.startsWith("Action: events"))
             client.write("Response: Success\r\nEvents: On\r\n\r\n");

@@ -19,6 +19,12 @@ AsteriskNotices::AsteriskNotices(AsteriskClient &client, PbxDialer &dialer, IMai
             Qt::QueuedConnection);
     connect(&dialer, &PbxDialer::callFailed, this, &AsteriskNotices::show, Qt::QueuedConnection);
     connect(
+        &client, &AsteriskClient::linkRefused, this,
+        [this](const QString &reason) {
+            show(QStringLiteral("Ringscout does not use the link to the PBX: %1.").arg(reason));
+        },
+        Qt::QueuedConnection);
+    connect(
         &client, &AsteriskClient::loginNotSent, this,
         [this](const QString &setting) {
             show(QStringLiteral("Ringscout does not log in to the PBX: %1 in the Options dialog "

@@ -10,7 +10,8 @@ class PbxDialer;
 
 // Shows what the Asterisk client reports on the main window: the network mark while the
 // link is down, a box for a refused login, one at a time, one for a login that cannot be sent,
-// and one for each call the PBX could not place.
+// one for a link that cannot be used as set up (an untrusted certificate), and one for each
+// call the PBX could not place.
 class AsteriskNotices : public QObject
 {
     Q_OBJECT

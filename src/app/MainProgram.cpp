@@ -40,9 +40,9 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_startup = std::make_unique<Startup>(m_settings, m_startupStatus, adapters.store,
                                           adapters.browser, window, adapters.box, *m_monitor);
     m_quit = std::make_unique<QuitCommand>(window, adapters.store);
-    m_options = std::make_unique<ConfigOpener>(ConfigContext{m_settings, m_startupStatus,
-                                                             adapters.store, window, *m_monitor,
-                                                             adapters.box, adapters.browser});
+    m_options = std::make_unique<ConfigOpener>(
+        ConfigContext{m_settings, m_startupStatus, adapters.store, window, *m_monitor, adapters.box,
+                      adapters.browser, adapters.probe});
 
     connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
     connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::open);

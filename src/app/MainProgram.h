@@ -40,6 +40,7 @@ struct Adapters
     ISocketControl &Winsock1;
     ISocketControl &wsAst;
     ISerialPort &modem;
+    ISocketControl *probe = nullptr; // for the Options dialog's look at the PBX's certificate
 };
 
 // The running program: builds the main window, the settings record and the call sources,

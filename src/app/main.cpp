@@ -129,7 +129,8 @@ int main(int argc, char *argv[])
     TcpSocketControl Winsock1;
     TcpSocketControl wsAst;
     QtSerialPort modem;
-    MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem});
+    TcpSocketControl probe;
+    MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem, &probe});
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Qt's Wayland activation uses the token of the start that asked, so that the compositor

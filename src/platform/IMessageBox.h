@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// Modal message boxes with a single OK button; each call returns when the box is closed.
+// Modal message boxes with a single OK button, or Yes and No; each call returns when the box
+// is closed.
 // No call throws.
 class IMessageBox
 {
@@ -14,4 +15,6 @@ public:
     virtual void critical(const QString &title, const QString &text) = 0;
     // Just the text, the title and OK: no icon.
     virtual void message(const QString &title, const QString &text) = 0;
+    // Yes and No, No the default: whether the user answered Yes.
+    virtual bool question(const QString &title, const QString &text) = 0;
 };

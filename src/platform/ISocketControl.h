@@ -28,6 +28,10 @@ public:
         sckError = 9,
     };
 
+    // The Error number of a TLS peer whose certificate neither verifies nor is the trusted
+    // one; the description says why and gives the certificate's SHA-256 fingerprint.
+    static constexpr int kUntrustedCertificate = 10900;
+
     using QObject::QObject;
 
     virtual StateCode State() const = 0;
@@ -41,7 +45,9 @@ public:
     // The port Listen binds; after Listen on port 0 it reads back the port the system chose.
     virtual int LocalPort() const = 0;
     virtual void SetLocalPort(int port) = 0;
-    // Listens on every interface, IPv4 and IPv6, without blocking. Throws Failure.
+    // The address Listen binds ("192.0.2.7", "::1"); "" for every interface, IPv4 and IPv6.
+    virtual void setLocalAddress(const QString &address) = 0;
+    // Listens on the local address and port without blocking. Throws Failure.
     virtual void Listen() = 0;
     // Takes the client of a ConnectionRequest on this control, closed or still listening (it
     // then goes on listening: clients that connect meanwhile wait, in order, and each raises
@@ -60,6 +66,11 @@ public:
     // Starts a connection attempt without blocking: success shows as State() sckConnected
     // and incoming data, failure as an Error event.
     virtual void Connect() = 0;
+    // Whether the next Connect speaks TLS (1.2 or later): the peer's certificate must then
+    // verify against the system's authorities and RemoteHost (an address matches its IP SAN),
+    // or have the SHA-256 fingerprint `trustedSha256` (hex, colons allowed, any case). The
+    // connection shows as sckConnected, and takes SendData, only once the handshake is done.
+    virtual void setTls(bool on, const QString &trustedSha256) = 0;
 
     // All bytes received and not yet read.
     virtual QByteArray GetData() = 0;

@@ -21,6 +21,14 @@ void QtMessageBox::critical(const QString &title, const QString &text)
     show(QMessageBox::Critical, title, text);
 }
 
+bool QtMessageBox::question(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtMessageBox::message(const QString &title, const QString &text)
 {
     show(QMessageBox::NoIcon, title, text);

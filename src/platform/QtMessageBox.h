@@ -11,4 +11,5 @@ class QtMessageBox : public IMessageBox
 public:
     void critical(const QString &title, const QString &text) override;
     void message(const QString &title, const QString &text) override;
+    bool question(const QString &title, const QString &text) override;
 };

@@ -3,6 +3,10 @@
 
 #include "base/Failure.h"
 
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
+
 #include <sys/socket.h>
 
 #include <utility>
@@ -50,7 +54,9 @@ ISocketControl::StateCode TcpSocketControl::State() const
     case QAbstractSocket::ConnectingState:
         return sckConnecting;
     case QAbstractSocket::ConnectedState:
-        return sckConnected;
+        // Nothing goes out over TLS before the peer's certificate is verified.
+        return m_secure && !static_cast<QSslSocket *>(m_socket)->isEncrypted() ? sckConnecting
+                                                                               : sckConnected;
     case QAbstractSocket::ClosingState:
         return sckClosing;
     default:
@@ -80,6 +86,7 @@ void TcpSocketControl::closeConnection()
     m_held = 0;
     m_peerClosed = false;
     m_failed = false;
+    m_secure = false;
     if (m_server.hasPendingConnections()) {
         QMetaObject::invokeMethod(
             this,
@@ -112,7 +119,12 @@ void TcpSocketControl::Listen()
     m_server.setListenBacklogSize(kMaxWaiting);
     if (m_localPort < 0 || m_localPort > 65535)
         throw Failure(source(), QStringLiteral("port %1 is not a valid TCP port").arg(port));
-    if (!m_server.listen(QHostAddress::Any, quint16(m_localPort))) {
+    QHostAddress address(QHostAddress::Any);
+    if (!m_localAddress.isEmpty() && !address.setAddress(m_localAddress))
+        throw Failure(
+            source(),
+            QStringLiteral("cannot listen on \"%1\": not an IP address").arg(m_localAddress));
+    if (!m_server.listen(address, quint16(m_localPort))) {
         throw Failure(
             source(),
             m_server.serverError() == QAbstractSocket::AddressInUseError
@@ -186,7 +198,7 @@ void TcpSocketControl::attach(QTcpSocket *socket)
         // whose bound then stops the reading from the system.
         if (m_held == 0) {
             takeBuffered();
-            if (m_held > 0)
+            if (m_held > 0 && !m_secure)
                 takeDirect();
         }
         emit DataArrival(m_held + socket->bytesAvailable());
@@ -201,7 +213,10 @@ void TcpSocketControl::attach(QTcpSocket *socket)
                 if (error == QAbstractSocket::RemoteHostClosedError)
                     return;
                 m_failed = true;
-                emit Error(int(error), socket->errorString());
+                if (error == QAbstractSocket::SslHandshakeFailedError && !m_untrusted.isEmpty())
+                    emit Error(kUntrustedCertificate, m_untrusted);
+                else
+                    emit Error(int(error), socket->errorString());
             });
 }
 
@@ -218,9 +233,59 @@ void TcpSocketControl::Connect()
                   true);
         return;
     }
+    if (m_tls) {
+        connectSecure();
+        return;
+    }
     auto *socket = new QTcpSocket(this);
     attach(socket);
     socket->connectToHost(m_remoteHost, quint16(m_remotePort));
+}
+
+void TcpSocketControl::setTls(bool on, const QString &trustedSha256)
+{
+    m_tls = on;
+    m_trustedSha256 = trustedSha256;
+    m_trustedSha256.remove(u':').remove(u' ');
+    m_trustedSha256 = m_trustedSha256.toLower();
+}
+
+QString TcpSocketControl::fingerprintOf(const QSslCertificate &certificate)
+{
+    return QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+}
+
+void TcpSocketControl::connectSecure()
+{
+    auto *socket = new QSslSocket(this);
+    QSslConfiguration config = socket->sslConfiguration();
+    config.setProtocol(QSsl::TlsV1_2OrLater);
+    socket->setSslConfiguration(config);
+    attach(socket);
+    m_secure = true;
+    m_untrusted.clear();
+    connect(socket, &QSslSocket::sslErrors, this,
+            [this, socket](const QList<QSslError> &errors) { judgeCertificate(*socket, errors); });
+    socket->connectToHostEncrypted(m_remoteHost, quint16(m_remotePort));
+}
+
+// Qt has matched the host (an address against the IP SANs) and the authorities; a certificate
+// the user trusted by its fingerprint needs neither.
+void TcpSocketControl::judgeCertificate(QSslSocket &socket, const QList<QSslError> &errors)
+{
+    const QSslCertificate certificate = socket.peerCertificate();
+    QStringList reasons;
+    for (const QSslError &error : errors)
+        reasons.append(error.errorString());
+    const QString fingerprint = fingerprintOf(certificate);
+    if (!m_trustedSha256.isEmpty() &&
+        QString(fingerprint).remove(u':').toLower() == m_trustedSha256) {
+        socket.ignoreSslErrors();
+        return;
+    }
+    m_untrusted = QStringLiteral("the certificate of %1 is not trusted (%2); its SHA-256 "
+                                 "fingerprint is %3")
+                      .arg(m_remoteHost, reasons.join(QStringLiteral("; ")), fingerprint);
 }
 
 void TcpSocketControl::failLater(const QString &description, bool enterErrorState)

@@ -3,11 +3,15 @@
 
 #include "platform/ISocketControl.h"
 
+#include <QSslError>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+class QSslCertificate;
+class QSslSocket;
+
 // The socket control on Qt: a QTcpServer while listening, one QTcpSocket while connected,
-// either accepted from the server or opened by Connect.
+// either accepted from the server or opened by Connect (a QSslSocket with TLS on).
 class TcpSocketControl : public ISocketControl
 {
     Q_OBJECT
@@ -29,6 +33,7 @@ public:
 
     int LocalPort() const override;
     void SetLocalPort(int port) override;
+    void setLocalAddress(const QString &address) override { m_localAddress = address; }
     // Throws Failure naming the port and the reason, e.g. "port 10629 is already in use".
     void Listen() override;
     // Throws Failure when the control holds a connection or no such request is waiting.
@@ -43,6 +48,9 @@ public:
     // an Error event, raised from the event loop like every other. The local port is
     // whichever the system picks.
     void Connect() override;
+    void setTls(bool on, const QString &trustedSha256) override;
+    // "AB:CD:…": the SHA-256 fingerprint as the user compares it with the PBX's.
+    static QString fingerprintOf(const QSslCertificate &certificate);
 
     QByteArray GetData() override;
     using ISocketControl::SendData;
@@ -54,6 +62,8 @@ private:
     void failLater(const QString &description, bool enterErrorState);
     void takeBuffered();
     void takeDirect();
+    void connectSecure();
+    void judgeCertificate(QSslSocket &socket, const QList<QSslError> &errors);
 
     QTcpServer m_server;
     QTcpSocket *m_socket = nullptr;
@@ -66,6 +76,12 @@ private:
     // Counts Close calls, so that an Error queued before a Close is dropped.
     quint64 m_generation = 0;
     int m_localPort = 0;
+    QString m_localAddress;
+    bool m_tls = false;
+    QString m_trustedSha256;
+    // The connection is the TLS one of connectSecure, and why its certificate was refused.
+    bool m_secure = false;
+    QString m_untrusted;
     QString m_remoteHost;
     int m_remotePort = 0;
     QByteArray m_readBuffer;

@@ -6,6 +6,7 @@ class IBrowser;
 class IMainWindow;
 class IMessageBox;
 class IMonitor;
+class ISocketControl;
 class ISettingsStore;
 class StartupStatus;
 
@@ -20,4 +21,6 @@ struct ConfigContext
     IMonitor &monitor;
     IMessageBox &box;
     IBrowser &browser;
+    // A spare socket control, to ask the PBX for its certificate over TLS; null: never asked.
+    ISocketControl *probe = nullptr;
 };

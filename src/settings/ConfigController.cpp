@@ -8,6 +8,7 @@
 #include "platform/IMainWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
+#include "platform/ISocketControl.h"
 #include "settings/IMonitor.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingConversions.h"
@@ -16,6 +17,8 @@
 #include "settings/StartupStatus.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <optional>
 #include <utility>
@@ -91,6 +94,8 @@ bool ConfigController::ok(const Texts &texts)
         const QString key = QString::fromLatin1(name);
         keysAndTexts.append({key, texts.value(key)});
     }
+    if (const QString trusted = trustedCertificate(texts); !trusted.isEmpty())
+        keysAndTexts.append({QStringLiteral("AsteriskCertSha256"), trusted});
     try {
         m_context.store.writeSettings(keysAndTexts);
         LoadSettings(m_context.settings, m_context.store, m_context.window);
@@ -117,6 +122,51 @@ bool ConfigController::ok(const Texts &texts)
     if (autostartFailure)
         m_context.box.critical(QStringLiteral("Start with the session"), autostartFailure->text());
     return started;
+}
+
+// Over TLS, a PBX certificate that does not verify is trusted only when the user, shown its
+// fingerprint, says so; a replaced certificate is asked about afresh. Empty: nothing to store.
+QString ConfigController::trustedCertificate(const Texts &texts)
+{
+    if (texts.value(QStringLiteral("AsteriskTLS")) != QLatin1String("1") || !m_context.probe)
+        return {};
+    const QString fingerprint = untrustedFingerprint(texts);
+    if (fingerprint.isEmpty())
+        return {};
+    const QString text =
+        QStringLiteral("The PBX at %1 port %2 offers a TLS certificate that does not verify. "
+                       "Its SHA-256 fingerprint is:\n\n%3\n\nTrust it only if this is the "
+                       "fingerprint of the PBX's own certificate (on the PBX: openssl x509 "
+                       "-noout -fingerprint -sha256 -in the file of tlscertfile). Trust this "
+                       "certificate?")
+            .arg(texts.value(QStringLiteral("AsteriskServer")),
+                 texts.value(QStringLiteral("AsteriskPort")), fingerprint);
+    return m_context.box.question(caption(), text) ? fingerprint : QString();
+}
+
+// Connects once, for at most 5 s, as the link would; the fingerprint of a certificate
+// refused, or empty when it verified or the PBX did not answer.
+QString ConfigController::untrustedFingerprint(const Texts &texts)
+{
+    ISocketControl &probe = *m_context.probe;
+    probe.Close();
+    probe.SetRemoteHost(texts.value(QStringLiteral("AsteriskServer")));
+    probe.SetRemotePort(texts.value(QStringLiteral("AsteriskPort")).toInt());
+    probe.setTls(true, m_context.settings.AsteriskCertSha256);
+    QEventLoop loop;
+    QString refused;
+    QObject::connect(&probe, &ISocketControl::DataArrival, &loop, &QEventLoop::quit);
+    QObject::connect(&probe, &ISocketControl::Error, &loop, [&](int number, const QString &why) {
+        // "… its SHA-256 fingerprint is AB:CD:…": the last word.
+        if (number == ISocketControl::kUntrustedCertificate)
+            refused = why.section(u' ', -1);
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    probe.Connect();
+    loop.exec();
+    probe.Close();
+    return refused;
 }
 
 // Only a change takes an entry away: one the user made with the desktop's own tools

@@ -40,6 +40,8 @@ private:
     Texts textsFromRecord() const;
     Texts textsFromStore() const;
     void applyStartWithSession();
+    QString trustedCertificate(const Texts &texts);
+    QString untrustedFingerprint(const Texts &texts);
 
     ConfigContext m_context;
     bool m_cancelEnabled = true;

@@ -12,6 +12,8 @@
 inline QString configControlName(const char *key)
 {
     QString name = QString::fromLatin1(key);
+    if (name == QLatin1String("AsteriskTLS"))
+        return QStringLiteral("chkATLS");
     if (name.startsWith(QLatin1String("Asterisk")))
         return QStringLiteral("txtA") + name.mid(8);
     return name;
@@ -19,7 +21,7 @@ inline QString configControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 46> kConfigControls{{
+inline constexpr std::array<ControlSpec, 48> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -96,8 +98,10 @@ inline constexpr std::array<ControlSpec, 46> kConfigControls{{
     {"Frame6", ControlKind::Frame, "Desktop Session", 5040, 8520, 2295, 1215},
     {"StartWithSession", ControlKind::CheckBox, "Start with the session", 120, 360, 2055, 285, 19,
      "Frame6"},
+    {"Frame7", ControlKind::Frame, "The Link to the PBX", 120, 9840, 4815, 615},
+    {"chkATLS", ControlKind::CheckBox, "Use TLS", 240, 240, 2055, 285, 20, "Frame7"},
 }};
 
 // The dialog's client area.
 inline constexpr int kConfigClientWidth = 7530;
-inline constexpr int kConfigClientHeight = 9855;
+inline constexpr int kConfigClientHeight = 10575;

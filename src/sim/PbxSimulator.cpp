@@ -6,7 +6,14 @@
 #include "sources/AmiMessageEnd.h"
 #include "sources/DialScan.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QStringList>
 #include <QTcpSocket>
 
@@ -71,9 +78,33 @@ QByteArray channelSuffix(quint64 sequence)
 } // namespace
 
 PbxSimulator::PbxSimulator(QString user, QString secret, bool old, QObject *parent)
-    : QObject(parent), m_user(std::move(user)), m_secret(std::move(secret)), m_old(old)
+    : QObject(parent), m_user(std::move(user)), m_secret(std::move(secret)), m_old(old),
+      m_server(new QTcpServer(this))
+{}
+
+bool PbxSimulator::setTls(const QString &certificateFile, const QString &keyFile, QString *error)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &PbxSimulator::accept);
+    QFile keyText(keyFile);
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certificateFile);
+    const QSslKey key(keyText.open(QIODevice::ReadOnly) ? keyText.readAll() : QByteArray(),
+                      QSsl::Rsa);
+    const QSslKey ecKey(keyText.seek(0) ? keyText.readAll() : QByteArray(), QSsl::Ec);
+    if (chain.isEmpty() || (key.isNull() && ecKey.isNull())) {
+        *error = chain.isEmpty()
+                     ? QStringLiteral("no PEM certificate in %1").arg(certificateFile)
+                     : QStringLiteral("no PEM RSA or EC private key in %1").arg(keyFile);
+        return false;
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificateChain(chain);
+    config.setPrivateKey(key.isNull() ? ecKey : key);
+    // As Asterisk 22 offers it: TLS 1.2 and 1.3 only.
+    config.setProtocol(QSsl::TlsV1_2OrLater);
+    auto *server = new QSslServer(this);
+    server->setSslConfiguration(config);
+    delete m_server;
+    m_server = server;
+    return true;
 }
 
 PbxSimulator::~PbxSimulator()
@@ -86,22 +117,24 @@ PbxSimulator::~PbxSimulator()
 
 bool PbxSimulator::Listen(const QHostAddress &address, quint16 port, QString *error)
 {
-    if (m_server.listen(address, port))
+    // Over TLS a client is pending only once its handshake is done.
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &PbxSimulator::accept);
+    if (m_server->listen(address, port))
         return true;
-    *error = m_server.errorString();
+    *error = m_server->errorString();
     return false;
 }
 
 QString PbxSimulator::address() const
 {
     return QStringLiteral("%1:%2")
-        .arg(m_server.serverAddress().toString())
-        .arg(m_server.serverPort());
+        .arg(m_server->serverAddress().toString())
+        .arg(m_server->serverPort());
 }
 
 void PbxSimulator::accept()
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         Client client;
         client.socket = socket;
         client.peer =
@@ -165,8 +198,9 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
     const QList<Header> headers = headersOf(message);
     for (const QByteArray &line : message.chopped(kMessageEndSize).split('\n')) {
         QString text = WireText::decode(line.endsWith('\r') ? line.chopped(1) : line);
-        if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive))
-            text = text.left(7) + QStringLiteral(" ********");
+        if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive) ||
+            text.startsWith(QLatin1String("Key:"), Qt::CaseInsensitive))
+            text = text.left(text.indexOf(u':') + 1) + QStringLiteral(" ********");
         Console::say(QStringLiteral("%1 < %2").arg(client.peer, text));
     }
 
@@ -174,24 +208,12 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
     const QByteArray actionId = valueOf(headers, "ActionID");
     if (action.isEmpty()) {
         reply(client, actionId, "Response: Error\r\nMessage: Missing action in request\r\n");
+    } else if (action == "challenge" && valueOf(headers, "AuthType").toLower() == "md5") {
+        // "Response: Success\r\nChallenge: 445174750": a random number, as Asterisk sends.
+        client.challenge = QByteArray::number(QRandomGenerator::global()->bounded(1u << 30));
+        reply(client, actionId, "Response: Success\r\nChallenge: " + client.challenge + "\r\n");
     } else if (action == "login") {
-        const QString user = WireText::decode(valueOf(headers, "Username"));
-        const QString secret = WireText::decode(valueOf(headers, "Secret"));
-        // Asterisk finds the manager user with letter case ignored; the secret is exact.
-        if (user.compare(m_user, Qt::CaseInsensitive) == 0 && secret == m_secret) {
-            client.loggedIn = true;
-            reply(client, actionId, "Response: Success\r\nMessage: Authentication accepted\r\n");
-            // The Manager Interface carries no word of them.
-            Console::say(QStringLiteral("%1 logged in as %2 (which extensions it watches, its "
-                                        "AsteriskExtension, it does not say)")
-                             .arg(client.peer, user));
-        } else {
-            reply(client, actionId, "Response: Error\r\nMessage: Authentication failed\r\n");
-            Console::say(QStringLiteral("%1 refused: user name or secret does not match "
-                                        "--user and --secret")
-                             .arg(client.peer));
-            client.socket->disconnectFromHost();
-        }
+        login(client, actionId, message);
     } else if (action == "logoff") {
         reply(client, actionId, "Response: Goodbye\r\nMessage: Thanks for all the fish.\r\n");
         client.socket->disconnectFromHost();
@@ -225,6 +247,40 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
               "Response: Error\r\nMessage: Invalid/unknown command: " + valueOf(headers, "Action") +
                   ". Use Action: ListCommands to show available commands.\r\n");
     }
+}
+
+// Plain ("Secret") or MD5 ("AuthType: MD5", "Key": the lower-case hex MD5 of the challenge and
+// the secret; Asterisk refuses upper case).
+void PbxSimulator::login(Client &client, const QByteArray &actionId, const QByteArray &message)
+{
+    const QList<Header> headers = headersOf(message);
+    const QString user = WireText::decode(valueOf(headers, "Username"));
+    const bool md5 = valueOf(headers, "AuthType").toLower() == "md5";
+    const QByteArray key = QCryptographicHash::hash(client.challenge + WireText::encode(m_secret),
+                                                    QCryptographicHash::Md5)
+                               .toHex();
+    // Asterisk finds the manager user with letter case ignored; the secret is exact.
+    const bool secretOk =
+        md5 ? !client.challenge.isEmpty() && valueOf(headers, "Key") == key
+            : !m_requireMd5 && WireText::decode(valueOf(headers, "Secret")) == m_secret;
+    if (user.compare(m_user, Qt::CaseInsensitive) == 0 && secretOk) {
+        client.loggedIn = true;
+        reply(client, actionId, "Response: Success\r\nMessage: Authentication accepted\r\n");
+        // The Manager Interface carries no word of them.
+        Console::say(QStringLiteral("%1 logged in as %2 with the %3 login (which extensions it "
+                                    "watches, its AsteriskExtension, it does not say)")
+                         .arg(client.peer, user, md5 ? QStringLiteral("MD5") : "plain"));
+        return;
+    }
+    reply(client, actionId, "Response: Error\r\nMessage: Authentication failed\r\n");
+    Console::say(!md5 && m_requireMd5
+                     ? QStringLiteral("%1 refused: --md5 takes only the MD5 challenge login, and "
+                                      "this one sent the secret in clear")
+                           .arg(client.peer)
+                     : QStringLiteral("%1 refused: user name or secret does not match --user and "
+                                      "--secret")
+                           .arg(client.peer));
+    client.socket->disconnectFromHost();
 }
 
 void PbxSimulator::reply(Client &client, const QByteArray &actionId, const QByteArray &lines)

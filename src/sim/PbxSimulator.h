@@ -9,11 +9,11 @@
 
 class QTcpSocket;
 
-// A small stand-in for an Asterisk Manager Interface: it greets each client, accepts or
-// refuses its login by the configured credentials, answers Events, Ping, Logoff and
-// Originate (a call placed, or with setRefuseOriginate one that fails), prints every message
-// a client sends (the secret masked), and on request sends a call's dial event in the byte
-// form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
+// A small stand-in for an Asterisk Manager Interface, over TCP or TLS: it greets each client,
+// accepts or refuses its login (plain or MD5 challenge) by the configured credentials, answers
+// Events, Ping, Logoff and Originate (a call placed, or with setRefuseOriginate one that fails),
+// prints every message a client sends (the secret masked), and on request sends a call's dial event
+// in the byte form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
 class PbxSimulator : public QObject
 {
     Q_OBJECT
@@ -26,6 +26,11 @@ public:
     ~PbxSimulator() override;
 
     bool Listen(const QHostAddress &address, quint16 port, QString *error);
+    // Serves TLS with this certificate and key (PEM files); false, with `error` set, when
+    // they cannot be read. Before Listen.
+    bool setTls(const QString &certificateFile, const QString &keyFile, QString *error);
+    // The plain login, secret in clear, is then refused: only the MD5 challenge login works.
+    void setRequireMd5(bool require) { m_requireMd5 = require; }
     // Every Originate then ends in failure, as when the desk phone cannot be reached.
     void setRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
     QString address() const;
@@ -46,11 +51,13 @@ private:
         QByteArray pending;
         bool loggedIn = false;
         bool events = true;
+        QByteArray challenge; // the MD5 challenge given to this client
     };
 
     void accept();
     void receive(Client &client);
     void handle(Client &client, const QByteArray &message);
+    void login(Client &client, const QByteArray &actionId, const QByteArray &message);
     void reply(Client &client, const QByteArray &actionId, const QByteArray &lines);
     void originate(Client &client, const QByteArray &actionId, const QByteArray &channel,
                    const QByteArray &context, const QByteArray &exten);
@@ -61,7 +68,8 @@ private:
     QString m_secret;
     bool m_old;
     bool m_refuseOriginate = false;
-    QTcpServer m_server;
+    bool m_requireMd5 = false;
+    QTcpServer *m_server;
     QList<Client> m_clients;
     quint64 m_calls = 0;
 };

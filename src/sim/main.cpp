@@ -127,12 +127,24 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
         QStringLiteral("refuse-originate"),
         QStringLiteral("Answer every Originate as a call that failed (OriginateResponse "
                        "Failure), as when the desk phone cannot be reached."));
-    parser.addOptions({listen, user, secret, old, refuseOriginate});
+    const QCommandLineOption md5(QStringLiteral("md5"),
+                                 QStringLiteral("Take only the MD5 challenge login: refuse a "
+                                                "login that sends the secret in clear."));
+    const QCommandLineOption tls(QStringLiteral("tls"),
+                                 QStringLiteral("Serve TLS (1.2 or later) with the certificate "
+                                                "CERT; its private key is the file that follows "
+                                                "(both PEM): --tls CERT KEY."),
+                                 QStringLiteral("CERT"));
+    parser.addOptions({listen, user, secret, old, refuseOriginate, md5, tls});
     process(parser, arguments);
     if (!parser.isSet(user) || !parser.isSet(secret))
         usageError(QStringLiteral("give --user and --secret"));
-    if (parser.positionalArguments().size() != 1)
-        usageError(QStringLiteral("pbx takes no arguments besides its options"));
+    // "--tls CERT KEY": the key is the one positional argument that may follow.
+    const QStringList extra = parser.positionalArguments().mid(1);
+    if (extra.size() != int(parser.isSet(tls)))
+        usageError(parser.isSet(tls)
+                       ? QStringLiteral("--tls takes CERT and KEY")
+                       : QStringLiteral("pbx takes no arguments besides its options"));
 
     // "127.0.0.1:5038", "[::1]:5038"
     const QString where = parser.value(listen);
@@ -148,15 +160,22 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
 
     PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
     pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
+    pbx.setRequireMd5(parser.isSet(md5));
     QString error;
+    if (parser.isSet(tls) && !pbx.setTls(parser.value(tls), extra.value(0), &error)) {
+        Console::complain(QStringLiteral("ringscout-sim pbx: --tls: %1").arg(error));
+        return 1;
+    }
     if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
         Console::complain(
             QStringLiteral("ringscout-sim pbx: cannot listen on %1: %2").arg(where, error));
         return 1;
     }
-    Console::say(QStringLiteral("Listening on %1 as %2. Type NUMBER NAME EXTENSION for a call.")
-                     .arg(pbx.address(), parser.isSet(old) ? QStringLiteral("Asterisk 1.4")
-                                                           : QStringLiteral("Asterisk 22")));
+    Console::say(
+        QStringLiteral("Listening on %1%3 as %2. Type NUMBER NAME EXTENSION for a call.")
+            .arg(pbx.address(),
+                 parser.isSet(old) ? QStringLiteral("Asterisk 1.4") : QStringLiteral("Asterisk 22"),
+                 parser.isSet(tls) ? QStringLiteral(" over TLS") : QString()));
     ConsoleInput input;
     QObject::connect(&input, &ConsoleInput::lineRead, &pbx, [&pbx](const QString &line) {
         QString error;

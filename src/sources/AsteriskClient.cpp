@@ -74,6 +74,8 @@ AsteriskClient::AsteriskClient(const Settings &settings, ISocketControl &wsAst,
     m_replyDeadline.setSingleShot(true);
     m_replyDeadline.setInterval(m_intervals.keepAliveReply);
     connect(&m_replyDeadline, &QTimer::timeout, this, &AsteriskClient::keepAliveUnanswered);
+    m_loginDeadline.setSingleShot(true);
+    connect(&m_loginDeadline, &QTimer::timeout, this, &AsteriskClient::loginOverdue);
     connect(&m_wsAst, &ISocketControl::DataArrival, this, &AsteriskClient::wsAst_DataArrival);
     connect(&m_wsAst, &ISocketControl::Error, this, &AsteriskClient::wsAst_Error);
     connect(&m_wsAst, &ISocketControl::peerClosed, this, &AsteriskClient::wsAst_PeerClosed);
@@ -92,6 +94,7 @@ void AsteriskClient::ConnectAsterisk()
 {
     resetRefusals();
     m_loginNotSentSaid = false;
+    m_said.clear();
     if (const char *reason = incomplete(m_settings)) {
         // Not configured: a connection that is already open goes on working.
         qCDebug(lcAmi) << "not connecting:" << reason;
@@ -105,7 +108,15 @@ void AsteriskClient::ConnectAsterisk()
     m_wsAst.SetRemoteHost(m_settings.AsteriskServer);
     m_hostSet = true;
     qCDebug(lcAmi) << "connecting to" << LogText(m_settings.AsteriskServer)
-                   << m_settings.AsteriskPort;
+                   << m_settings.AsteriskPort << (m_settings.AsteriskTLS ? "over TLS" : "");
+    connectNow();
+}
+
+void AsteriskClient::connectNow()
+{
+    m_login = Login::Waiting;
+    m_loginDeadline.start(m_intervals.login);
+    m_wsAst.setTls(m_settings.AsteriskTLS, m_settings.AsteriskCertSha256);
     m_wsAst.Connect();
 }
 
@@ -144,6 +155,13 @@ AsteriskClient::Read AsteriskClient::judge(const AmiFramer::Frames &frames)
     read.greeted = AmiLogin::greets(frames.greeting);
     read.greeting = frames.greeting.trimmed().toByteArray();
     for (const QByteArrayView message : frames.messages) {
+        // Asterisk sends nothing else before the login: the first answer is the challenge's.
+        if (m_login == Login::Challenged && !read.challengeAnswered &&
+            AmiField::value(message, "Response")) {
+            read.challengeAnswered = true;
+            read.challenge = AmiLogin::challengeOf(message, read.challengeRefused);
+            continue;
+        }
         const AmiLogin::Answer login = AmiLogin::answerOf(message);
         read.accepted = read.accepted || login == AmiLogin::Answer::Accepted;
         read.refused = read.refused || login == AmiLogin::Answer::Refused;
@@ -200,7 +218,7 @@ std::optional<Call> AsteriskClient::dialCaller(QByteArrayView message, bool popp
 
 void AsteriskClient::act(const Read &read)
 {
-    if (!greet(read))
+    if (!greet(read) || !answerChallenge(read))
         return;
     if (read.accepted)
         loginAccepted();
@@ -231,10 +249,18 @@ bool AsteriskClient::greet(const Read &read)
         }
         return false;
     }
-    if (read.greeted) {
-        qCDebug(lcAmi) << "connected, greeted with" << LogText(read.greeting) << "- logging in as"
+    if (read.greeted && m_settings.AsteriskTLS) {
+        qCDebug(lcAmi) << "connected, greeted with" << LogText(read.greeting)
+                       << "- logging in over TLS with the plain secret as"
                        << LogText(m_settings.AsteriskManager);
+        m_login = Login::Sent;
         send(AmiLogin::action(m_settings));
+    } else if (read.greeted) {
+        // Over plain TCP the secret itself never goes on the wire.
+        qCDebug(lcAmi) << "connected, greeted with" << LogText(read.greeting)
+                       << "- asking for the MD5 challenge";
+        m_login = Login::Challenged;
+        send(AmiLogin::challengeAction());
     } else if (!read.greeting.isEmpty()) {
         qCDebug(lcAmi) << "connected, but not to a Manager Interface: no login after"
                        << LogText(read.greeting);
@@ -242,11 +268,46 @@ bool AsteriskClient::greet(const Read &read)
     return true;
 }
 
+// Logs in with the challenge's key; a refused challenge falls back to the plain login only
+// where AsteriskPlainLogin allows it. False when the link is dropped.
+bool AsteriskClient::answerChallenge(const Read &read)
+{
+    if (!read.challengeAnswered)
+        return true;
+    m_login = Login::Sent;
+    if (!read.challenge.isEmpty()) {
+        qCDebug(lcAmi) << "logging in with the MD5 challenge as"
+                       << LogText(m_settings.AsteriskManager);
+        send(AmiLogin::md5Action(m_settings, read.challenge));
+        return true;
+    }
+    if (m_settings.AsteriskPlainLogin && read.challengeRefused.startsWith("the PBX refused")) {
+        qCDebug(lcAmi).noquote() << read.challengeRefused
+                                 << "- logging in with the plain secret, as AsteriskPlainLogin "
+                                    "allows, as"
+                                 << LogText(m_settings.AsteriskManager);
+        send(AmiLogin::action(m_settings));
+        return true;
+    }
+    const QString reason =
+        read.challengeRefused + (read.challengeRefused.startsWith("the PBX refused")
+                                     ? QStringLiteral(", and AsteriskPlainLogin=0 forbids sending "
+                                                      "the secret in clear")
+                                     : QString());
+    qCDebug(lcAmi).noquote() << "not logging in:" << reason;
+    dropLink();
+    ShowNetFail();
+    backOff();
+    sayOnce(reason);
+    return false;
+}
+
 void AsteriskClient::loginAccepted()
 {
     qCDebug(lcAmi) << "login accepted for" << LogText(m_settings.AsteriskManager)
                    << "- asking for call events";
     m_loggedIn = true;
+    m_loginDeadline.stop();
     ShowNetOk();
     resetRefusals();
     send(kEventsCallOnly);
@@ -254,9 +315,36 @@ void AsteriskClient::loginAccepted()
 
 void AsteriskClient::wsAst_Error(int number, const QString &description)
 {
-    Q_UNUSED(number)
     qCDebug(lcAmi) << "connection error:" << description;
+    m_loginDeadline.stop();
     ShowNetFail();
+    if (number == ISocketControl::kUntrustedCertificate)
+        sayOnce(description);
+}
+
+void AsteriskClient::loginOverdue()
+{
+    const QString within = QStringLiteral(" within %1 ms").arg(m_intervals.login);
+    const bool connected = m_wsAst.State() == ISocketControl::sckConnected;
+    const QString reason =
+        !connected && m_settings.AsteriskTLS
+            ? "the TLS handshake did not end" + within + " (is AsteriskPort the PBX's TLS port?)"
+        : !connected                   ? "no connection" + within
+        : m_login == Login::Waiting    ? "no greeting from the PBX" + within
+        : m_login == Login::Challenged ? "no answer to the MD5 challenge" + within
+                                       : "no answer to the login" + within;
+    qCDebug(lcAmi).noquote() << "giving up:" << reason;
+    dropLink();
+    ShowNetFail();
+    backOff();
+}
+
+void AsteriskClient::sayOnce(const QString &reason)
+{
+    if (m_said.contains(reason))
+        return;
+    m_said.append(reason);
+    emit linkRefused(reason);
 }
 
 // The PBX hung up (a restart, a "manager reload"): show it now, and let the next short tick
@@ -270,6 +358,10 @@ void AsteriskClient::wsAst_PeerClosed()
 
 void AsteriskClient::atimer_Tick()
 {
+    // A login under way, or a TLS handshake, is given its own time, then backs off.
+    if (m_loginDeadline.isActive() &&
+        (m_wsAst.State() == ISocketControl::sckConnected || m_settings.AsteriskTLS))
+        return;
     if (m_wsAst.State() == ISocketControl::sckConnected) {
         if (!m_awaitingReply) {
             m_awaitingReply = true;
@@ -287,7 +379,7 @@ void AsteriskClient::atimer_Tick()
                    << m_wsAst.RemotePort();
     dropLink();
     ShowNetFail();
-    m_wsAst.Connect();
+    connectNow();
 }
 
 bool AsteriskClient::loggedIn() const
@@ -434,6 +526,7 @@ void AsteriskClient::dropLink()
     m_framer.reset();
     m_awaitingReply = false;
     m_replyDeadline.stop();
+    m_loginDeadline.stop();
 }
 
 // Not a byte since the keep-alive: the PBX or the path to it is gone without a word (a
@@ -452,12 +545,17 @@ void AsteriskClient::refused()
 {
     dropLink();
     ShowNetFail();
+    qCDebug(lcAmi) << "login refused for" << LogText(m_settings.AsteriskManager);
+    backOff();
+    emit loginRefused();
+}
+
+void AsteriskClient::backOff()
+{
     m_refusedWait = m_refusedWait == 0 ? m_intervals.refusedFirst
                                        : qMin(m_refusedWait * 2, m_intervals.refusedMax);
-    qCDebug(lcAmi) << "login refused for" << LogText(m_settings.AsteriskManager) << "- next try in"
-                   << m_refusedWait << "ms";
+    qCDebug(lcAmi) << "next try in" << m_refusedWait << "ms";
     m_atimer.SetInterval(m_refusedWait);
-    emit loginRefused();
 }
 
 void AsteriskClient::resetRefusals()

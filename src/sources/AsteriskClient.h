@@ -37,6 +37,9 @@ public:
         int fail = 3000;         // down, or connected but not yet logged in
         int refusedFirst = 3000; // wait after a refused login, doubled after each refusal
         int refusedMax = 300000;
+        // From each connection attempt until the login is accepted: a PBX that never greets,
+        // a TLS handshake that never ends, a challenge or login never answered.
+        int login = 10000;
         int keepAliveReply = 10000; // a keep-alive unanswered this long means a dead link
         // A dial's outcome is overdue this long after its Originate: the desk phone rings 30 s.
         int originateAnswer = 40000;
@@ -91,6 +94,9 @@ signals:
     // The login was not sent: the setting named ("Asterisk Manager", "Password") holds a
     // control character. Once after each ConnectAsterisk, however often the tick retries.
     void loginNotSent(const QString &setting);
+    // The link cannot be used as set up ("the PBX's certificate is not trusted: ..."), for a
+    // box; once a cause after each ConnectAsterisk, however often the tick retries.
+    void linkRefused(const QString &reason);
     // How a call this client popped or placed ended, once a call. `end.id` is the calling
     // channel's Uniqueid; for a call placed with an Originate, the desk phone's, or the
     // ActionID when the PBX never made that channel.
@@ -105,6 +111,9 @@ private:
         QByteArray greeting; // the connection's first line, when this read had it
         bool accepted = false;
         bool refused = false;
+        bool challengeAnswered = false;
+        QByteArray challenge; // the MD5 challenge, when it was answered with one
+        QString challengeRefused;
         QList<std::pair<QByteArray, QByteArray>> answers; // ActionID, whole message
         std::optional<Call> caller;                       // at most one a read pops: the first
         QList<CallEnd> ends;
@@ -115,7 +124,12 @@ private:
     std::optional<Call> dialCaller(QByteArrayView message, bool popped);
     void act(const Read &read);
     bool greet(const Read &read);
+    bool answerChallenge(const Read &read);
     void loginAccepted();
+    void connectNow();
+    void loginOverdue();
+    void backOff();
+    void sayOnce(const QString &reason);
 
     // Closes the connection and forgets everything that belonged to it.
     void dropLink();
@@ -137,6 +151,11 @@ private:
     Intervals m_intervals;
     AmiFramer m_framer;
     QTimer m_replyDeadline;
+    QTimer m_loginDeadline;
+    // How far the login of this connection has come.
+    enum class Login { Waiting, Challenged, Sent };
+    Login m_login = Login::Waiting;
+    QStringList m_said; // the linkRefused reasons given since ConnectAsterisk
     bool m_atStartInterval = true;
     // Whether ConnectAsterisk has ever set the host and port that a tick reconnects to.
     bool m_hostSet = false;

@@ -11,6 +11,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcYac, "ringscout.yac", QtWarningMsg)
@@ -57,12 +59,60 @@ void YacListener::ListenYac()
         return;
     }
     m_Winsock1.SetLocalPort(m_settings.yacPort);
+    m_Winsock1.setLocalAddress(m_settings.yacBind);
     try {
+        parseAllowed();
         m_Winsock1.Listen();
     } catch (const Failure &failure) {
         throw Failure(QStringLiteral("YAC listener"), failure.description());
     }
-    qCDebug(lcYac) << "listening on port" << m_settings.yacPort;
+    qCDebug(lcYac) << "listening on port" << m_settings.yacPort << "of"
+                   << (m_settings.yacBind.isEmpty() ? QStringLiteral("every interface")
+                                                    : m_settings.yacBind)
+                   << "for"
+                   << (m_allowed.isEmpty() ? QStringLiteral("anyone") : m_settings.yacAllow);
+}
+
+// "192.0.2.7, 192.0.2.0/24, 2001:db8::/32": a typing error must not let everyone in.
+void YacListener::parseAllowed()
+{
+    m_allowed.clear();
+    m_refusedCount = m_refusedUnlogged = 0;
+    m_refusalLogged.invalidate();
+    for (const QString &entry : m_settings.yacAllow.split(u',', Qt::SkipEmptyParts)) {
+        const QString trimmed = entry.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        const auto network = QHostAddress::parseSubnet(trimmed);
+        if (network.second < 0)
+            throw Failure(QString(), QStringLiteral("yacAllow: \"%1\" is neither an address nor "
+                                                    "a network such as 192.0.2.0/24")
+                                         .arg(trimmed));
+        m_allowed.append(network);
+    }
+}
+
+bool YacListener::allowed(const QString &address) const
+{
+    if (m_allowed.isEmpty())
+        return true;
+    const QHostAddress peer(address);
+    return std::any_of(m_allowed.begin(), m_allowed.end(),
+                       [&](const auto &network) { return peer.isInSubnet(network); });
+}
+
+// Closed unread, and said under --verbose at most once in kRefusalLogMs, however many come.
+void YacListener::refuse(const QString &address)
+{
+    m_Winsock1.closeConnection();
+    ++m_refusedCount;
+    ++m_refusedUnlogged;
+    if (m_refusalLogged.isValid() && m_refusalLogged.elapsed() < kRefusalLogMs)
+        return;
+    qCDebug(lcYac).nospace() << "closed unread " << m_refusedUnlogged
+                             << " connection(s) from outside yacAllow, the latest from " << address;
+    m_refusedUnlogged = 0;
+    m_refusalLogged.start();
 }
 
 // The control goes on listening while it serves this server: one that connects meanwhile
@@ -76,6 +126,10 @@ void YacListener::Winsock1_ConnectionRequest(qintptr requestId)
         return;
     }
     m_server = m_Winsock1.peerAddress();
+    if (!allowed(m_server)) {
+        refuse(m_server);
+        return;
+    }
     qCDebug(lcYac) << "a server connected from" << m_server;
     m_received.clear();
     m_serving = true;

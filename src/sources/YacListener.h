@@ -2,8 +2,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QTimer>
+
+#include <utility>
 
 class ICallSink;
 class ISocketControl;
@@ -35,9 +40,14 @@ public:
 
     // Also drops the connection being served and the servers waiting.
     void CloseYac();
-    // Listens on yacPort; with yacPort 0 or less the listener stays closed. Throws Failure,
-    // e.g. "YAC listener: port 10629 is already in use".
+    // Listens on yacPort, on yacBind or every interface; with yacPort 0 or less the listener
+    // stays closed. Throws Failure, e.g. "YAC listener: port 10629 is already in use", or for
+    // an entry of yacAllow that is no address or network.
     void ListenYac();
+    // Connections closed unread since ListenYac: their peer was not in yacAllow.
+    quint64 refusedCount() const { return m_refusedCount; }
+    // A flood of refused peers makes at most one --verbose line this often.
+    static constexpr qint64 kRefusalLogMs = 10000;
 
     void setIntervals(const Intervals &intervals);
 
@@ -50,6 +60,9 @@ private:
     void deadlinePassed();
     // Ends the connection being served; the next server waiting comes next.
     void endConnection();
+    void parseAllowed();
+    bool allowed(const QString &address) const;
+    void refuse(const QString &address);
 
     const Settings &m_settings;
     ISocketControl &m_Winsock1;
@@ -60,4 +73,9 @@ private:
     // The address of the server being served, taken while the connection is open.
     QString m_server;
     bool m_serving = false;
+    // yacAllow as networks; empty: anyone.
+    QList<std::pair<QHostAddress, int>> m_allowed;
+    quint64 m_refusedCount = 0;
+    quint64 m_refusedUnlogged = 0;
+    QElapsedTimer m_refusalLogged;
 };

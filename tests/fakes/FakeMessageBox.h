@@ -25,7 +25,14 @@ public:
         show({QStringLiteral("plain"), title, text});
     }
 
+    bool question(const QString &title, const QString &text) override
+    {
+        show({QStringLiteral("question"), title, text});
+        return yes;
+    }
+
     QList<Shown> shown;
+    bool yes = false; // the answer to each question
     std::function<void(const Shown &)> onShow = [](const Shown &) {};
 
 private:

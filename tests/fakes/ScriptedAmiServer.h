@@ -5,14 +5,17 @@
 
 #include <QDeadlineTimer>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-// A Manager Interface on 127.0.0.1 for tests: it greets each client, records every message
-// the client sends and answers through `onMessage`, which may write or hang up.
+// A Manager Interface on 127.0.0.1 for tests, over TLS when given `tls`: it greets each client,
+// records every message the client sends and answers through `onMessage`, which may write or hang
+// up.
 class ScriptedAmiServer : public QTcpServer
 {
 public:
@@ -25,12 +28,17 @@ public:
         [](QTcpSocket &, const QByteArray &) {};
     QByteArrayList received;
     QList<qint64> connectedAt; // ms on a steady clock, one per client
+    std::optional<QSslConfiguration> tls;
 
 protected:
     void incomingConnection(qintptr descriptor) override
     {
-        auto *client = new QTcpSocket(this);
+        auto *client = new QSslSocket(this);
         client->setSocketDescriptor(descriptor);
+        if (tls) {
+            client->setSslConfiguration(*tls);
+            client->startServerEncryption(); // the greeting waits for the handshake
+        }
         connectedAt.append(QDeadlineTimer::current().deadline());
         m_client = client;
         auto pending = std::make_shared<QByteArray>();

@@ -16,14 +16,23 @@
 #include "sources/PbxDialer.h"
 
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSslKey>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 using State = ISocketControl::StateCode;
-const QByteArray kLogin = "Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n";
+const QByteArray kPlain = "Action: login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n";
+const QByteArray kChallenge = "Action: Challenge\r\nAuthType: MD5\r\n\r\n";
+// md5("445174750test123"): the challenge of login-md5.bin and the secret.
+const QByteArray kLogin = "Action: Login\r\nAuthType: MD5\r\nUsername: ringscout\r\nKey: "
+                          "bdbbfac53f80bbdc669e113c54378708\r\n\r\n";
+const QByteArray kMd5 = TestSupport::fixture(QStringLiteral("ami/login-md5.bin"));
+const QByteArray kChallengeReply = kMd5.sliced(30, 43);
 const QByteArray kEvents = "Action: events\r\nEventMask: call\r\n\r\n";
 const QByteArray kPing = "Action: Ping\r\n\r\n";
 const QByteArray kOk = TestSupport::fixture(QStringLiteral("ami/login-ok-call.bin"));
@@ -59,13 +68,16 @@ struct Rig
     }
     int count(const QByteArray &message) const { return int(server.received.count(message)); }
     State state() const { return wsAst.State(); }
-    // Answers as the capture's Asterisk 22 did; a `silent` one sends the greeting and the
+    // Answers as the captures' Asterisk 22 did; a `silent` one sends the challenge and the
     // login's answer in one read, and nothing after the events.
     void replayCapture(bool silent = false)
     {
-        server.greeting = kOk.first(silent ? kEventsReply : kLoginReply);
+        server.greeting = kOk.first(kLoginReply);
         server.onMessage = [silent](QTcpSocket &client, const QByteArray &message) {
-            if (message == kLogin && !silent)
+            if (message == kChallenge)
+                client.write(kChallengeReply +
+                             (silent ? kOk.sliced(kLoginReply, kEventsReply - kLoginReply) : ""));
+            else if ((message == kLogin || message == kPlain) && !silent)
                 client.write(kOk.sliced(kLoginReply, kEventsReply - kLoginReply));
             else if (message == kEvents)
                 client.write(kOk.sliced(kEventsReply, kPingReply - kEventsReply));
@@ -77,7 +89,9 @@ struct Rig
     void refuseLogins()
     {
         server.greeting = kFailed.first(kLoginReply);
-        server.onMessage = [](QTcpSocket &client, const QByteArray &) {
+        server.onMessage = [](QTcpSocket &client, const QByteArray &message) {
+            if (message == kChallenge)
+                return void(client.write(kChallengeReply));
             client.write(kFailed.sliced(kLoginReply));
             client.disconnectFromHost();
         };
@@ -99,8 +113,36 @@ struct Rig
     AsteriskClient client{g, wsAst, atimer, pop};
     PbxDialer pbx{g, client};
     AsteriskNotices notices{client, pbx, window, box};
-    qint64 bytesIn = 0;
+    qint64 bytesIn = -kChallengeReply.size(); // counted as in login-ok-call.bin
 };
+
+// The lines the client logs under --verbose, while it lives.
+struct LogLines : QStringList
+{
+    static inline LogLines *current = nullptr;
+    const QtMessageHandler previous;
+    LogLines()
+        : previous(qInstallMessageHandler(
+              [](QtMsgType, const QMessageLogContext &, const QString &line) { *current << line; }))
+    {
+        current = this;
+        QLoggingCategory::setFilterRules(QStringLiteral("ringscout.*=true"));
+    }
+    ~LogLines()
+    {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true"));
+    }
+};
+
+// Runs openssl in `dir`; its output, or "" when it failed.
+QString openssl(const QString &dir, const QString &arguments)
+{
+    QProcess run;
+    run.setWorkingDirectory(dir);
+    run.start(QStringLiteral("openssl"), arguments.split(u' '));
+    return run.waitForFinished(30000) && run.exitCode() == 0 ? run.readAll() + ' ' : QString();
+}
 
 // The PBX's answers to an Originate; "$ID" becomes its ActionID.
 QByteArray answer(const QByteArray &fields, const QByteArray &event = {})
@@ -126,9 +168,39 @@ class tst_AsteriskClient : public QObject
     Q_OBJECT
 
     std::unique_ptr<Rig> m_r;
+    QTemporaryDir m_certs; // a test authority, and certificates of the PBX's key
 
 private slots:
-    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true")); }
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("ringscout.dial=true"));
+        const QString dir = m_certs.path(), ec = "-newkey ec -pkeyopt ec_paramgen_curve:P-256";
+        QVERIFY(
+            !openssl(dir, "req -x509 -nodes -days 2 -subj /CN=CA -keyout ca.key -out ca.pem " + ec)
+                 .isEmpty());
+        QVERIFY(
+            !openssl(dir, "req -nodes -subj /CN=PBX -keyout pbx.key -out pbx.csr " + ec).isEmpty());
+        QVERIFY(!openssl(dir, "req -x509 -days 2 -subj /CN=localhost -key pbx.key -out self.pem "
+                              "-addext subjectAltName=IP:127.0.0.1")
+                     .isEmpty());
+        for (const auto &[name, days, names] : {std::tuple{"good", 2, "IP:127.0.0.1,DNS:localhost"},
+                                                {"expired", -1, "IP:127.0.0.1"},
+                                                {"wronghost", 2, "DNS:pbx.example"}}) {
+            QFile ext(dir + "/san");
+            QVERIFY(ext.open(QIODevice::WriteOnly) &&
+                    ext.write(QByteArray("subjectAltName=") + names) > 0);
+            ext.close();
+            QVERIFY(!openssl(dir, QStringLiteral("x509 -req -in pbx.csr -CA ca.pem -CAkey ca.key "
+                                                 "-extfile san -days %1 -out %2.pem")
+                                      .arg(days)
+                                      .arg(name))
+                         .isEmpty());
+        }
+        // The authority stands for the system's: each socket starts from this configuration.
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.addCaCertificates(dir + "/ca.pem");
+        QSslConfiguration::setDefaultConfiguration(config);
+    }
     void init()
     {
         m_r.reset(new Rig);
@@ -141,7 +213,7 @@ private slots:
         m_r->client.setIntervals({.fail = 200, .keepAliveReply = 1000});
         m_r->replayCapture();
         m_r->client.ConnectAsterisk();
-        QTRY_COMPARE(m_r->server.received, (QByteArrayList{kLogin, kEvents}));
+        QTRY_COMPARE(m_r->server.received, (QByteArrayList{kChallenge, kLogin, kEvents}));
         QVERIFY(!m_r->window.netFailVisible);
         QCOMPARE(m_r->atimer.Interval(), 45000);
         QTRY_COMPARE(m_r->bytesIn, kPingReply);
@@ -309,7 +381,7 @@ private slots:
             "Action: Originate\r\nChannel: " + channel.toUtf8() +
             "\r\nContext: from-internal\r\nExten: " + exten +
             "\r\nPriority: 1\r\nTimeout: 30000\r\nAsync: true\r\nActionID: " + id + "\r\n\r\n";
-        QCOMPARE(m_r->server.received.mid(2),
+        QCOMPARE(m_r->server.received.mid(3),
                  (exten.isEmpty() ? QByteArrayList() : QByteArrayList{sent}) << kPing);
         if (m_r->server.client())
             m_r->server.client()->disconnectFromHost();
@@ -377,8 +449,8 @@ private slots:
         }
         if (capture.startsWith("originate")) {
             m_r->pbx.dial(QStringLiteral("5550100"));
-            QTRY_COMPARE(m_r->server.received.size(), 3);
-            const auto action = AmiField::value(m_r->server.received[2], "ActionID");
+            QTRY_COMPARE(m_r->server.received.size(), 4);
+            const auto action = AmiField::value(m_r->server.received[3], "ActionID");
             id.replace("$ID", action->toByteArray());
             stream = stream.sliced(stream.indexOf("Response: Success\r\nActionID"));
             stream.replace("ringscout-cw-1", *action).replace("ringscout-cw-2", *action);
@@ -425,6 +497,172 @@ private slots:
         QCOMPARE(seen, (QList<int>{State::sckClosed, true, 100}));
         const auto &at = m_r->server.connectedAt;
         QVERIFY2(at[1] - at[0] >= 95 && at[2] - at[1] >= 190, qPrintable(QString::number(at[2])));
+    }
+
+    // The MD5 login, as Asterisk 22 answered it, and each way it goes wrong: a clear reason
+    // under --verbose, the mark, the back-off. The secret is never logged, and sent only
+    // where the user allows the plain login after a refused challenge.
+    void md5Login_data()
+    {
+        QTest::addColumn<QByteArrayList>("challenge"); // the answer to Challenge, read by read
+        QTest::addColumn<QByteArray>("answer");        // to the login
+        QTest::addColumn<bool>("plainLogin");
+        QTest::addColumn<QByteArray>("login"); // "": none sent
+        QTest::addColumn<QString>("why");
+        const QByteArray wrong = TestSupport::fixture(QStringLiteral("ami/login-md5-wrongkey.bin"));
+        const QByteArray accepted = kMd5.sliced(73, 55);
+        const QByteArray refusal = "Response: Error\r\nMessage: Invalid/unknown command\r\n\r\n";
+        QTest::newRow("split challenge")
+            << QByteArrayList{kChallengeReply.first(19), kChallengeReply.sliced(19)} << accepted
+            << false << kLogin << "logging in with the MD5 challenge";
+        QTest::newRow("wrong key")
+            << QByteArrayList{wrong.sliced(30, 42)} << wrong.sliced(72) << true
+            << QByteArray(kLogin).replace("bdbbfac53f80bbdc669e113c54378708",
+                                          "e18f06d2ddd840454293542fc9cd0f0f")
+            << "login refused";
+        QTest::newRow("10,000 digits")
+            << QByteArrayList{"Response: Success\r\nChallenge: " + QByteArray(10000, '7') +
+                              "\r\n\r\n"}
+            << accepted << true << QByteArray() << "not a number of at most 20 digits";
+        QTest::newRow("login unanswered") << QByteArrayList{kChallengeReply} << QByteArray()
+                                          << false << kLogin << "no answer to the login within";
+        QTest::newRow("refused, plain allowed") << QByteArrayList{refusal} << accepted << true
+                                                << kPlain << "as AsteriskPlainLogin allows";
+        QTest::newRow("refused, plain not") << QByteArrayList{refusal} << accepted << false
+                                            << QByteArray() << "AsteriskPlainLogin=0 forbids";
+    }
+
+    void md5Login()
+    {
+        QFETCH(QByteArrayList, challenge);
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, login);
+        QFETCH(QString, why);
+        QFETCH(bool, plainLogin);
+        m_r->g.AsteriskPlainLogin = plainLogin;
+        m_r->client.setIntervals({.refusedFirst = 5000, .login = 300});
+        m_r->server.greeting = kMd5.first(30);
+        m_r->server.onMessage = [&](QTcpSocket &client, const QByteArray &message) {
+            if (message == kChallenge) { // as two reads, where Asterisk sent it so
+                client.write(challenge[0]);
+                if (challenge.size() > 1)
+                    QTimer::singleShot(50, &client, [&] { client.write(challenge[1]); });
+            } else if (message == login) {
+                client.write(answer);
+                if (answer.contains("failed"))
+                    client.disconnectFromHost();
+            }
+        };
+        LogLines lines;
+        QSignalSpy said(&m_r->client, &AsteriskClient::linkRefused);
+        m_r->client.ConnectAsterisk();
+        QTRY_VERIFY(lines.join('\n').contains(why));
+        const bool in = answer.contains("accepted") && !login.isEmpty();
+        QTRY_COMPARE(m_r->client.loggedIn(), in);
+        QTRY_COMPARE(m_r->atimer.Interval(), in ? 45000 : 5000);
+        QCOMPARE(m_r->window.netFailVisible, !in);
+        QCOMPARE(m_r->server.received.mid(0, 2),
+                 QByteArrayList({kChallenge, login}).mid(0, 1 + !login.isEmpty()));
+        QCOMPARE(said.size(), int(login.isEmpty()));
+        QVERIFY(!lines.join('\n').contains("test123"));
+        QCOMPARE(m_r->server.received.join().contains("test123"), login == kPlain);
+    }
+
+    // TLS: the PBX's certificate verified against an authority and the host (an address by
+    // its IP SAN) or trusted by its fingerprint, else refused with a reason and one box, however
+    // often the tick tries again, and nothing sent; a side that speaks no TLS times out.
+    void tls_data()
+    {
+        for (const char *column : {"served", "host", "trusted", "why"})
+            QTest::addColumn<QString>(column); // served: a certificate, "" plain TCP
+        QTest::addColumn<int>("client");       // 0 plain, 1 TLS, 2 TLS to a silent PBX
+        QTest::newRow("IP SAN") << "good"
+                                << "127.0.0.1"
+                                << ""
+                                << "over TLS with the plain" << 1;
+        QTest::newRow("host name") << "good"
+                                   << "localhost"
+                                   << ""
+                                   << "over TLS with the plain" << 1;
+        QTest::newRow("trusted") << "self"
+                                 << "127.0.0.1"
+                                 << "self"
+                                 << "over TLS with the plain" << 1;
+        QTest::newRow("self-signed") << "self"
+                                     << "127.0.0.1"
+                                     << ""
+                                     << "self-signed" << 1;
+        QTest::newRow("changed") << "self"
+                                 << "127.0.0.1"
+                                 << "good"
+                                 << "self-signed" << 1;
+        QTest::newRow("expired") << "expired"
+                                 << "127.0.0.1"
+                                 << ""
+                                 << "has expired" << 1;
+        QTest::newRow("wrong host") << "wronghost"
+                                    << "127.0.0.1"
+                                    << ""
+                                    << "did not match" << 1;
+        QTest::newRow("plain port") << ""
+                                    << "127.0.0.1"
+                                    << ""
+                                    << "connection error: " << 1;
+        QTest::newRow("TLS port") << "self"
+                                  << "127.0.0.1"
+                                  << ""
+                                  << "no greeting from the PBX" << 0;
+        QTest::newRow("silent") << ""
+                                << "127.0.0.1"
+                                << ""
+                                << "the TLS handshake did not end" << 2;
+    }
+
+    void tls()
+    {
+        QFETCH(QString, served);
+        QFETCH(QString, trusted);
+        QFETCH(QString, why);
+        QFETCH(int, client);
+        const QString dir = m_certs.path() + u'/';
+        // "sha256 Fingerprint=AB:CD:…", as the user reads it off the PBX.
+        const QString offered =
+            served.isEmpty()
+                ? QString()
+                : openssl(dir, "x509 -noout -fingerprint -sha256 -in " + served + ".pem")
+                      .trimmed()
+                      .section('=', 1);
+        m_r->replayCapture();
+        if (!served.isEmpty()) {
+            QFile key(dir + "pbx.key");
+            QVERIFY(key.open(QIODevice::ReadOnly));
+            m_r->server.tls = QSslConfiguration::defaultConfiguration();
+            m_r->server.tls->setLocalCertificate(
+                QSslCertificate::fromPath(dir + served + ".pem").value(0));
+            m_r->server.tls->setPrivateKey(QSslKey(&key, QSsl::Ec));
+        }
+        if (client == 2)
+            m_r->server.greeting.clear();
+        QFETCH(QString, host);
+        m_r->g.AsteriskServer = host;
+        m_r->g.AsteriskTLS = client > 0;
+        m_r->g.AsteriskCertSha256 =
+            trusted.isEmpty()
+                ? ""
+                : openssl(dir, "x509 -noout -fingerprint -sha256 -in " + trusted + ".pem")
+                      .trimmed()
+                      .section('=', 1)
+                      .toLower();
+        m_r->client.setIntervals({.fail = 100, .refusedFirst = 100, .login = 600});
+        QSignalSpy said(&m_r->client, &AsteriskClient::linkRefused);
+        LogLines lines;
+        m_r->client.ConnectAsterisk();
+        const bool in = why.startsWith("over TLS");
+        QTRY_VERIFY(lines.filter(why).size() >= (in ? 1 : 2)); // tried twice when refused
+        QTRY_COMPARE(m_r->client.loggedIn(), in);
+        QCOMPARE(m_r->server.received, in ? (QByteArrayList{kPlain, kEvents}) : QByteArrayList());
+        QCOMPARE(said.size(), int(!in && client == 1 && !served.isEmpty()));
+        QVERIFY(said.isEmpty() || said[0][0].toString().contains(offered));
     }
 
     // A secret that holds a line break is never sent: its rest would be an action of its own.

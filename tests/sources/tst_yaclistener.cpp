@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Failure.h"
 #include "fakes/RecordingCallSink.h"
+#include "fakes/TestSupport.h"
 #include "platform/TcpSocketControl.h"
 #include "settings/Settings.h"
 #include "sources/YacListener.h"
 
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -80,6 +82,7 @@ private slots:
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::Any, 0));
         m_settings.yacPort = probe.serverPort();
+        m_settings.yacAllow = m_settings.yacBind = QString();
         probe.close();
         m_pop.calls.clear();
         m_yac.reset();
@@ -131,6 +134,81 @@ private slots:
         serve(pieces, end == "close");
         QTEST(m_pop.shown(), "calls");
         nextCallPops();
+    }
+
+    // yacAllow and yacBind: three senders from 127.0.0.1, or 127.0.0.2 ("elsewhere"); the
+    // refused are closed unread and make one --verbose line; a typing error is no "anyone".
+    void allowList_data()
+    {
+        for (const char *column : {"allow", "bind", "from", "failure"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<int>("pops");
+        QTest::newRow("allowed") << "127.0.0.1"
+                                 << ""
+                                 << "127.0.0.1"
+                                 << "" << 3;
+        QTest::newRow("networks") << " ::1/128 , 127.0.0.0/30,"
+                                  << ""
+                                  << "127.0.0.1"
+                                  << "" << 3;
+        QTest::newRow("refused") << "192.0.2.0/24,127.0.0.1"
+                                 << ""
+                                 << "127.0.0.2"
+                                 << "" << 0;
+        QTest::newRow("bound") << ""
+                               << "127.0.0.2"
+                               << "127.0.0.1"
+                               << "" << 3;
+        QTest::newRow("bad entry") << "127.0.0.1, 192.0.2.300"
+                                   << ""
+                                   << ""
+                                   << "YAC listener: "
+                                      "yacAllow: \"192.0.2.300\" is neither an address nor a "
+                                      "network such as 192.0.2.0/24"
+                                   << 0;
+        QTest::newRow("bad bind") << ""
+                                  << "pbx.example"
+                                  << ""
+                                  << "YAC listener: cannot "
+                                     "listen on \"pbx.example\": not an IP address"
+                                  << 0;
+    }
+
+    void allowList()
+    {
+        QFETCH(QString, bind);
+        QFETCH(QString, from);
+        QFETCH(int, pops);
+        QFETCH(QString, allow);
+        m_settings.yacAllow = allow;
+        m_settings.yacBind = bind;
+        const QString failure = TestSupport::failureOf([this] { m_yac->ListenYac(); });
+        QTEST(failure, "failure");
+        QCOMPARE(state(), failure.isEmpty() ? int(ISocketControl::sckListening) : 0);
+        static int lines = 0;
+        lines = 0;
+        QLoggingCategory::setFilterRules(QStringLiteral("ringscout.yac=true"));
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &line) {
+                lines += line.contains("outside yacAllow");
+            });
+        for (int i = 0; i < 3 && failure.isEmpty(); ++i) {
+            QTcpSocket sender;
+            QVERIFY(sender.bind(QHostAddress(from)));
+            sender.connectToHost(QHostAddress(bind.isEmpty() ? "127.0.0.1" : bind),
+                                 quint16(m_settings.yacPort));
+            QVERIFY(sender.waitForConnected(5000));
+            sender.write("@CALLX~555000111" + QByteArray::number(i));
+            sender.disconnectFromHost();
+            QTRY_COMPARE(m_pop.calls.size() + m_yac->refusedCount(), quint64(i + 1));
+        }
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(QList({int(m_pop.calls.size()), lines}),
+                 QList({pops, int(pops == 0 && failure.isEmpty())}));
+        QTcpSocket other; // bound to one address, the listener is not on the others
+        other.connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
+        QCOMPARE(other.waitForConnected(5000), failure.isEmpty() && bind.isEmpty());
     }
 
     // Servers that connect together wait their turn: each pops, in the order it came, so the
