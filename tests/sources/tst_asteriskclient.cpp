@@ -576,46 +576,22 @@ private slots:
         for (const char *column : {"served", "host", "trusted", "why"})
             QTest::addColumn<QString>(column); // served: a certificate, "" plain TCP
         QTest::addColumn<int>("client");       // 0 plain, 1 TLS, 2 TLS to a silent PBX
-        QTest::newRow("IP SAN") << "good"
-                                << "127.0.0.1"
-                                << ""
-                                << "over TLS with the plain" << 1;
-        QTest::newRow("host name") << "good"
-                                   << "localhost"
-                                   << ""
-                                   << "over TLS with the plain" << 1;
-        QTest::newRow("trusted") << "self"
-                                 << "127.0.0.1"
-                                 << "self"
-                                 << "over TLS with the plain" << 1;
-        QTest::newRow("self-signed") << "self"
-                                     << "127.0.0.1"
-                                     << ""
-                                     << "self-signed" << 1;
-        QTest::newRow("changed") << "self"
-                                 << "127.0.0.1"
-                                 << "good"
-                                 << "self-signed" << 1;
-        QTest::newRow("expired") << "expired"
-                                 << "127.0.0.1"
-                                 << ""
-                                 << "has expired" << 1;
-        QTest::newRow("wrong host") << "wronghost"
-                                    << "127.0.0.1"
-                                    << ""
-                                    << "did not match" << 1;
-        QTest::newRow("plain port") << ""
-                                    << "127.0.0.1"
-                                    << ""
-                                    << "connection error: " << 1;
-        QTest::newRow("TLS port") << "self"
-                                  << "127.0.0.1"
-                                  << ""
-                                  << "no greeting from the PBX" << 0;
-        QTest::newRow("silent") << ""
-                                << "127.0.0.1"
-                                << ""
-                                << "the TLS handshake did not end" << 2;
+        const auto row = [](const char *name, const char *served, const char *trusted,
+                            const char *why, int client = 1, const char *host = "127.0.0.1") {
+            QTest::newRow(name) << QString(served) << QString(host) << QString(trusted)
+                                << QString(why) << client;
+        };
+        const char *in = "over TLS with the plain";
+        row("IP SAN", "good", "", in);
+        row("host name", "good", "", in, 1, "localhost");
+        row("trusted", "self", "self", in);
+        row("self-signed", "self", "", "self-signed");
+        row("changed", "self", "good", "self-signed");
+        row("expired", "expired", "", "has expired");
+        row("wrong host", "wronghost", "", "did not match");
+        row("plain port", "", "", "connection error: ");
+        row("TLS port", "self", "", "no greeting from the PBX", 0);
+        row("silent", "", "", "the TLS handshake did not end", 2);
     }
 
     void tls()
@@ -626,12 +602,14 @@ private slots:
         QFETCH(int, client);
         const QString dir = m_certs.path() + u'/';
         // "sha256 Fingerprint=AB:CD:…", as the user reads it off the PBX.
-        const QString offered =
-            served.isEmpty()
-                ? QString()
-                : openssl(dir, "x509 -noout -fingerprint -sha256 -in " + served + ".pem")
-                      .trimmed()
-                      .section('=', 1);
+        const auto fingerprint = [&dir](const QString &name) {
+            return name.isEmpty()
+                       ? QString()
+                       : openssl(dir, "x509 -noout -fingerprint -sha256 -in " + name + ".pem")
+                             .trimmed()
+                             .section('=', 1);
+        };
+        const QString offered = fingerprint(served);
         m_r->replayCapture();
         if (!served.isEmpty()) {
             QFile key(dir + "pbx.key");
@@ -646,13 +624,7 @@ private slots:
         QFETCH(QString, host);
         m_r->g.AsteriskServer = host;
         m_r->g.AsteriskTLS = client > 0;
-        m_r->g.AsteriskCertSha256 =
-            trusted.isEmpty()
-                ? ""
-                : openssl(dir, "x509 -noout -fingerprint -sha256 -in " + trusted + ".pem")
-                      .trimmed()
-                      .section('=', 1)
-                      .toLower();
+        m_r->g.AsteriskCertSha256 = fingerprint(trusted).toLower();
         m_r->client.setIntervals({.fail = 100, .refusedFirst = 100, .login = 600});
         QSignalSpy said(&m_r->client, &AsteriskClient::linkRefused);
         LogLines lines;
