@@ -15,6 +15,9 @@
 
 namespace {
 
+// How long a call sent with --outcome rings before it ends: long enough to see it ringing.
+constexpr int kOutcomeAfterMs = 2000;
+
 [[noreturn]] void usageError(const QString &text)
 {
     Console::complain(QStringLiteral("ringscout-sim: ") + text);
@@ -127,8 +130,19 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
         QStringLiteral("refuse-originate"),
         QStringLiteral("Answer every Originate as a call that failed (OriginateResponse "
                        "Failure), as when the desk phone cannot be reached."));
-    parser.addOptions({listen, user, secret, old, refuseOriginate});
+    const QCommandLineOption outcome(
+        QStringLiteral("outcome"),
+        QStringLiteral("End each call sent, 2 seconds later, as Asterisk 22 does when it was "
+                       "answered, not answered, given up by the caller (cancel), answered by "
+                       "another phone (elsewhere) or found the desk busy."),
+        PbxSimulator::outcomes().join(u'|'));
+    parser.addOptions({listen, user, secret, old, refuseOriginate, outcome});
     process(parser, arguments);
+    if (parser.isSet(outcome) && !PbxSimulator::outcomes().contains(parser.value(outcome)))
+        usageError(QStringLiteral("--outcome: give one of ") +
+                   PbxSimulator::outcomes().join(QStringLiteral(", ")));
+    if (parser.isSet(outcome) && parser.isSet(old))
+        usageError(QStringLiteral("--outcome speaks as Asterisk 22: leave out --old"));
     if (!parser.isSet(user) || !parser.isSet(secret))
         usageError(QStringLiteral("give --user and --secret"));
     if (parser.positionalArguments().size() != 1)
@@ -148,6 +162,7 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
 
     PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
     pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
+    pbx.setOutcome(parser.value(outcome), kOutcomeAfterMs);
     QString error;
     if (!pbx.Listen(address, portValue(QStringLiteral("listen"), where.mid(colon + 1)), &error)) {
         Console::complain(
@@ -163,7 +178,12 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
         if (!line.trimmed().isEmpty() && !pbx.dial(line, &error))
             Console::complain(error);
     });
-    QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
+    // At the end of the input, the calls still ringing end first.
+    QObject::connect(&input, &ConsoleInput::ended, &app, [&app, &pbx] {
+        if (pbx.ringing() == 0)
+            app.quit();
+        QObject::connect(&pbx, &PbxSimulator::allEnded, &app, &QCoreApplication::quit);
+    });
     Console::quitOnTerminationSignals(app);
     return app.exec();
 }
