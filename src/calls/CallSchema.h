@@ -14,18 +14,18 @@ inline constexpr int kVersion = 1;
 inline constexpr const char *kCreate[] = {
     "CREATE TABLE IF NOT EXISTS calls ("
     " row INTEGER PRIMARY KEY,"
-    " call_id TEXT NOT NULL,"       // Call::id
-    " at INTEGER NOT NULL,"         // recognised or placed, milliseconds since 1970 UTC
-    " direction TEXT NOT NULL,"     // "in" or "out"
-    " source TEXT NOT NULL,"        // "modem", "yac" or "pbx": for a call out, the way used
-    " origin TEXT NOT NULL,"        // the YAC server's address, the PBX, the serial port
-    " number TEXT NOT NULL,"        // as received, cut at kMaxText characters
+    " call_id TEXT NOT NULL,"   // Call::id
+    " at INTEGER NOT NULL,"     // recognised or placed, milliseconds since 1970 UTC
+    " direction TEXT NOT NULL," // "in" or "out"
+    " source TEXT NOT NULL,"    // "modem", "yac" or "pbx": for a call out, the way used
+    " origin TEXT NOT NULL,"    // the YAC server's address, the PBX, the serial port
+    " number TEXT NOT NULL,"    // as received, cut at kMaxText characters
     " name TEXT NOT NULL,"
-    " channel TEXT NOT NULL,"       // Asterisk: the calling channel
-    " destination TEXT NOT NULL,"   // the extension or desk it rang
-    " outcome TEXT NOT NULL,"       // one of the words below
-    " detail TEXT NOT NULL,"        // the PBX's own word for the end, or the failure's
-    " ended INTEGER,"               // when the outcome was known, ms since 1970 UTC
+    " channel TEXT NOT NULL,"            // Asterisk: the calling channel
+    " destination TEXT NOT NULL,"        // the extension or desk it rang
+    " outcome TEXT NOT NULL,"            // one of the words below
+    " detail TEXT NOT NULL,"             // the PBX's own word for the end, or the failure's
+    " ended INTEGER,"                    // when the outcome was known, ms since 1970 UTC
     " seen INTEGER NOT NULL DEFAULT 0)", // a missed call the user has looked at
     "CREATE INDEX IF NOT EXISTS calls_at ON calls(at)",
     "CREATE INDEX IF NOT EXISTS calls_number ON calls(number)",
@@ -37,9 +37,9 @@ inline constexpr const char *kCreate[] = {
 inline constexpr int kMaxText = 1024;
 
 // The outcome column's words.
-inline constexpr QLatin1StringView kRang{"rang"};     // modem and YAC calls: they cannot know
+inline constexpr QLatin1StringView kRang{"rang"};       // modem and YAC calls: they cannot know
 inline constexpr QLatin1StringView kRinging{"ringing"}; // a PBX call not ended yet
-inline constexpr QLatin1StringView kPlaced{"placed"}; // a call out, no answer from the PBX yet
+inline constexpr QLatin1StringView kPlaced{"placed"};   // a call out, no answer from the PBX yet
 inline constexpr QLatin1StringView kAnswered{"answered"};
 inline constexpr QLatin1StringView kMissed{"missed"};
 inline constexpr QLatin1StringView kGaveUp{"gave up"};
@@ -53,12 +53,18 @@ inline constexpr const char *kMissedWhere = "outcome IN ('missed', 'gave up')";
 inline QLatin1StringView word(CallOutcome outcome)
 {
     switch (outcome) {
-    case CallOutcome::AnsweredHere: return kAnswered;
-    case CallOutcome::NotAnswered: return kMissed;
-    case CallOutcome::CallerGaveUp: return kGaveUp;
-    case CallOutcome::AnsweredElsewhere: return kElsewhere;
-    case CallOutcome::Busy: return kBusy;
-    case CallOutcome::Failed: return kFailed;
+    case CallOutcome::AnsweredHere:
+        return kAnswered;
+    case CallOutcome::NotAnswered:
+        return kMissed;
+    case CallOutcome::CallerGaveUp:
+        return kGaveUp;
+    case CallOutcome::AnsweredElsewhere:
+        return kElsewhere;
+    case CallOutcome::Busy:
+        return kBusy;
+    case CallOutcome::Failed:
+        return kFailed;
     }
     return kRang;
 }
