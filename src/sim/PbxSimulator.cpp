@@ -365,8 +365,11 @@ bool PbxSimulator::dial(const QString &line, QString *error)
 void PbxSimulator::broadcast(const QByteArray &events)
 {
     for (Client &client : m_clients) {
-        if (client.loggedIn && client.events)
+        // At once: the last call's end may be followed by the end of the program.
+        if (client.loggedIn && client.events) {
             client.socket->write(events);
+            client.socket->flush();
+        }
     }
 }
 
