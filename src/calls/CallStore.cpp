@@ -98,9 +98,10 @@ CallStore::~CallStore()
 void CallStore::close()
 {
     m_ready = false;
-    m_insert = QSqlQuery();
-    if (QSqlDatabase::contains(m_connection)) {
-        QSqlDatabase::database(m_connection, false).close();
+    m_insert.reset(); // a QSqlQuery() would take the default connection, maybe another thread's
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
     }
 }
@@ -120,13 +121,13 @@ bool CallStore::open()
         close();
         return false;
     }
-    m_insert = QSqlQuery(QSqlDatabase::database(m_connection, false));
+    m_insert.emplace(m_db);
     // A ring group rings two of the desk's extensions for one call: one row, by its ID.
-    if (!m_insert.prepare(QStringLiteral(
+    if (!m_insert->prepare(QStringLiteral(
             "INSERT INTO calls (call_id, at, direction, source, origin, number, name, channel, "
             "destination, outcome, detail) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '' WHERE NOT "
             "EXISTS (SELECT 1 FROM calls WHERE call_id = ?)"))) {
-        fault("preparing the insert", m_insert.lastError());
+        fault("preparing the insert", m_insert->lastError());
         close();
         return false;
     }
@@ -166,12 +167,12 @@ bool CallStore::safeToWrite() const
 
 bool CallStore::connectFile()
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    if (db.open())
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (m_db.open())
         return true;
-    fault("opening", db.lastError());
+    fault("opening", m_db.lastError());
     close();
     return false;
 }
@@ -181,7 +182,7 @@ bool CallStore::connectFile()
 // and NORMAL, so that a write costs no fsync of its own.
 CallStore::Health CallStore::prepare()
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_db);
     if (!exec(QStringLiteral("PRAGMA quick_check"), &query) || !query.next())
         return corrupt(query.lastError()) ? Health::Corrupt : Health::Unusable;
     if (const QString check = query.value(0).toString(); check != u"ok") {
@@ -202,7 +203,7 @@ CallStore::Health CallStore::prepare()
 // The file's layout; -1 for a newer program's, or another program's database under our name.
 int CallStore::layout()
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_db);
     if (!exec(QStringLiteral("PRAGMA user_version"), &query) || !query.next())
         return -1;
     const int version = query.value(0).toInt();
@@ -218,7 +219,7 @@ int CallStore::layout()
 
 CallStore::Health CallStore::migrate(int version)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase &db = m_db;
     db.transaction();
     for (int step = version; step < CallSchema::kVersion; ++step) {
         for (const char *statement : kSteps[step]) {
@@ -239,7 +240,7 @@ CallStore::Health CallStore::migrate(int version)
 
 bool CallStore::exec(const QString &statement, QSqlQuery *query)
 {
-    QSqlQuery own(QSqlDatabase::database(m_connection, false));
+    QSqlQuery own(m_db);
     QSqlQuery &q = query ? *query : own;
     if (q.exec(statement))
         return true;
@@ -279,9 +280,9 @@ bool CallStore::record(const Call &call, QLatin1StringView outcome)
         return false;
     bool done = insert(call, outcome);
     // Broken under us: set aside now, and the call starts the fresh list.
-    if (!done && corrupt(m_insert.lastError()) && open())
+    if (!done && corrupt(m_insert->lastError()) && open())
         done = insert(call, outcome);
-    if (done && m_insert.numRowsAffected() > 0)
+    if (done && m_insert->numRowsAffected() > 0)
         emit recorded(call);
     return done;
 }
@@ -302,10 +303,10 @@ bool CallStore::insert(const Call &call, QLatin1StringView outcome)
         call.id,
     };
     for (int i = 0; i < values.size(); ++i)
-        m_insert.bindValue(i, values[i]);
-    if (m_insert.exec())
+        m_insert->bindValue(i, values[i]);
+    if (m_insert->exec())
         return true;
-    fault("recording a call", m_insert.lastError());
+    fault("recording a call", m_insert->lastError());
     return false;
 }
 
@@ -313,7 +314,7 @@ bool CallStore::end(const CallEnd &end)
 {
     if (!ensureOpen())
         return false;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_db);
     query.prepare(QStringLiteral(
         "UPDATE calls SET outcome = ?, detail = ?, ended = ? WHERE row = (SELECT max(row) FROM "
         "calls WHERE call_id = ? AND ended IS NULL)"));
@@ -334,7 +335,7 @@ void CallStore::prune(int maxCalls, int days, const QDateTime &now)
 {
     if (!ensureOpen())
         return;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlQuery query(m_db);
     int removed = 0;
     if (days > 0) {
         query.prepare(QStringLiteral("DELETE FROM calls WHERE at < ?"));

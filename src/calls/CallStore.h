@@ -6,8 +6,11 @@
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QObject>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+
+#include <optional>
 
 // "ringscout.calls": every fault of the call list's file, and what was done about it.
 Q_DECLARE_LOGGING_CATEGORY(lcCalls)
@@ -63,7 +66,8 @@ private:
 
     QString m_path;
     QString m_connection;
-    QSqlQuery m_insert;
+    QSqlDatabase m_db;
+    std::optional<QSqlQuery> m_insert;
     bool m_ready = false;
     // A failed open is tried again at the next write, but not at every one of a burst.
     QDeadlineTimer m_retry;
