@@ -3,8 +3,11 @@
 // from the source's last byte to the search page being requested from the web server, for a
 // YAC server, an Asterisk PBX and a caller-ID modem (a pseudo-terminal linked as port 3). The
 // harness waits on events, never in a loop of its own, and spaces the calls so that one
-// call's page load does not overlap the next call.
+// call's page load does not overlap the next call. With [list calls] > 0 it then measures YAC
+// calls with the call list on and off, in alternating blocks of 50 (a fresh start each), until
+// each has that many.
 //   xvfb-run -a build/bench/bench_pop_latency [starts] [calls] [gap ms] [modem calls]
+//       [list calls]
 #include "e2e/HttpRecorder.h"
 #include "e2e/ProgramRunner.h"
 #include "fakes/PtyModem.h"
@@ -93,6 +96,49 @@ QByteArray dialBeginFrom(const QString &number)
     return {};
 }
 
+// YAC calls to a program started afresh for each block of 50, the call list on and off in
+// turn, so that both series see the same machine and the same moments.
+int listOnAndOff(HttpRecorder &web, int calls, int gapMs, QTextStream &out)
+{
+    Summary series[2]; // off, on
+    for (int block = 0; series[1].ms.size() < std::size_t(calls); ++block) {
+        const bool on = block % 2 == 1;
+        ProgramRunner program;
+        const quint16 yacPort = TestSupport::freeSmallPort();
+        program.set("comPort", "");
+        program.set("CallList", on ? "1" : "0");
+        program.set("yacPort", QString::number(yacPort));
+        program.set("startupURL", web.url(QStringLiteral("/ready%1").arg(block)));
+        program.set("URL", web.url(QStringLiteral("/search?phone=*&name=+")));
+        if (!program.start() || !requested(web, QStringLiteral("/ready%1").arg(block), 30000))
+            return 1;
+        for (int i = 0; i < 50; ++i) {
+            pause(gapMs);
+            const QString number =
+                QStringLiteral("66%1%2").arg(block, 3, 10, QChar(u'0')).arg(i, 2, 10, QChar(u'0'));
+            QTcpSocket yac;
+            yac.connectToHost(QHostAddress::LocalHost, yacPort);
+            if (!yac.waitForConnected(5000))
+                return 1;
+            QElapsedTimer clock;
+            clock.start();
+            yac.write(QStringLiteral("@CALLJOHN SMITH~%1").arg(number).toLatin1());
+            yac.flush();
+            yac.disconnectFromHost();
+            if (!requested(web, QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number),
+                           10000))
+                return 1;
+            series[on].ms.push_back(elapsedMs(clock));
+        }
+    }
+    out << series[0].line(QStringLiteral("YAC message to search page request, call list off"))
+        << series[1].line(QStringLiteral("YAC message to search page request, call list on"));
+    for (int on : {0, 1})
+        out << "  p99 " << (on ? "on" : "off") << ": "
+            << QString::number(series[on].at(0.99), 'f', 1) << " ms\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -102,6 +148,7 @@ int main(int argc, char *argv[])
     const int calls = argc > 2 ? std::clamp(atoi(argv[2]), 1, 200) : 30;
     const int gapMs = argc > 3 ? std::clamp(atoi(argv[3]), 0, 5000) : 300;
     const int modemCalls = argc > 4 ? std::clamp(atoi(argv[4]), 1, 50) : 5;
+    const int listCalls = argc > 5 ? std::clamp(atoi(argv[5]), 0, 2000) : 0;
     QTextStream out(stdout);
 
     HttpRecorder web;
@@ -231,5 +278,6 @@ int main(int argc, char *argv[])
     out << amiCalls.line(QStringLiteral("Asterisk DialBegin to search page request"));
     out << modemCalls_.line(QStringLiteral("modem caller-ID text to search page request"));
     out << "calls spaced " << gapMs << " ms apart\n";
-    return 0;
+    program.stop();
+    return listOnAndOff(web, listCalls, gapMs, out);
 }

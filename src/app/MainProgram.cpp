@@ -7,6 +7,8 @@
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
+#include "calls/CallRecorder.h"
+#include "calls/CallStore.h"
 #include "dialer/DialerChoice.h"
 #include "dialer/DialerOpener.h"
 #include "dialer/frmDialer.h"
@@ -27,6 +29,9 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     frmMain &window = *m_frmMain;
     m_pop = std::make_unique<CallerPop>(m_settings, adapters.browser, window);
     m_calls.add(*m_pop);
+    // The pop first: the list never delays it.
+    m_recorder = std::make_unique<CallRecorder>(m_settings, CallStore::defaultPath());
+    m_calls.add(*m_recorder);
     m_yac = std::make_unique<YacListener>(m_settings, adapters.Winsock1, m_calls);
     m_asterisk = std::make_unique<AsteriskClient>(m_settings, adapters.wsAst, m_atimer, m_calls);
     m_pbx = std::make_unique<PbxDialer>(m_settings, *m_asterisk);
@@ -34,6 +39,10 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, m_calls);
     // The desk phone is the better line: the PBX dials whenever it can.
     m_dialerChoice = std::make_unique<DialerChoice>(*m_pbx, *m_modem);
+    connect(m_dialerChoice.get(), &IDialer::callPlaced, this,
+            [this](const Call &call) { m_calls.callRecognised(call); });
+    connect(m_dialerChoice.get(), &IDialer::placedCallEnded, this,
+            [this](const CallEnd &end) { m_calls.callEnded(end); });
     m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,
                                           CallSources{*m_modem, *m_asterisk, *m_yac}, m_timer,
                                           window, adapters.box);
@@ -66,6 +75,12 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             box.message(QString::fromUtf8(Version::Title), why);
         },
         Qt::QueuedConnection);
+    connect(
+        m_recorder.get(), &CallRecorder::listMovedAside, this,
+        [&box = adapters.box](const QString &text) {
+            box.message(QString::fromUtf8(Version::Title), text);
+        },
+        Qt::QueuedConnection);
     m_dialer = std::make_unique<DialerOpener>(window, *m_dialerChoice, adapters.box);
     connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);
@@ -84,7 +99,9 @@ frmDialer *MainProgram::dialer() const
 void MainProgram::start()
 {
     // A failed start-up is put right in the Options dialog, or the program ends there.
-    if (m_startup->run())
+    const bool started = m_startup->run();
+    m_recorder->start(); // the settings are read now
+    if (started)
         m_frmMain->show();
     else
         m_options->open();

@@ -12,6 +12,7 @@
 
 class AsteriskClient;
 class CallerPop;
+class CallRecorder;
 class ConfigOpener;
 class IBrowser;
 class IMessageBox;
@@ -61,6 +62,8 @@ public:
     Monitor &monitoring() { return *m_monitor; }
     ConfigOpener &options() { return *m_options; }
     ModemMonitor &modem() { return *m_modem; }
+    // The call list: its file (path()) and its signals of calls recorded and rows changed.
+    CallRecorder &callList() { return *m_recorder; }
     // The Phone Dialer, made on first use; null until then.
     frmDialer *dialer() const;
 
@@ -80,7 +83,8 @@ private:
     TimerControl m_timer;
     TimerControl m_atimer;
     std::unique_ptr<CallerPop> m_pop;
-    // Where the sources hand their calls: the pop.
+    std::unique_ptr<CallRecorder> m_recorder;
+    // Where the sources and the dialers hand their calls: the pop, then the call list.
     CallSinks m_calls;
     std::unique_ptr<YacListener> m_yac;
     std::unique_ptr<AsteriskClient> m_asterisk;

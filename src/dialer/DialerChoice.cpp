@@ -8,6 +8,10 @@ DialerChoice::DialerChoice(IDialer &first, IDialer &second, QObject *parent)
     connect(&m_second, &IDialer::availabilityChanged, this, &DialerChoice::refresh);
     connect(&m_first, &IDialer::settlingChanged, this, &IDialer::settlingChanged);
     connect(&m_second, &IDialer::settlingChanged, this, &IDialer::settlingChanged);
+    for (IDialer *way : {&m_first, &m_second}) {
+        connect(way, &IDialer::callPlaced, this, &IDialer::callPlaced);
+        connect(way, &IDialer::placedCallEnded, this, &IDialer::placedCallEnded);
+    }
 }
 
 QString DialerChoice::settling() const

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/Call.h"
+
 #include <QObject>
 #include <QString>
 
@@ -24,4 +26,9 @@ signals:
     void availabilityChanged(bool canDial);
     // settling() may say something else now.
     void settlingChanged();
+    // A call out was dialled, or refused before it could be (an end follows then): direction
+    // Out, the way used as its source, not to pop.
+    void callPlaced(const Call &call);
+    // How a call placed ended, where the dialer knows it (a refusal); the PBX tells the rest.
+    void placedCallEnded(const CallEnd &end);
 };

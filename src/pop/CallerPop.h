@@ -20,7 +20,12 @@ public:
     // call keeps them as the source cut them.
     void ShowCaller(QString number, QString name);
 
-    void callRecognised(const Call &call) override { ShowCaller(call.number, call.name); }
+    // A call that is not to pop (another dial of the same read, a call out) shows nothing.
+    void callRecognised(const Call &call) override
+    {
+        if (call.pops)
+            ShowCaller(call.number, call.name);
+    }
     // A pop stays on screen whatever became of its call.
     void callEnded(const CallEnd &) override {}
 

@@ -16,7 +16,9 @@
 #include <QSslServer>
 #include <QStringList>
 #include <QTcpSocket>
+#include <QTimer>
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -327,6 +329,8 @@ QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
     const quint64 callee = caller + 1;
     const QByteArray from = channelSuffix(caller);
     const QByteArray to = ext + '-' + channelSuffix(callee);
+    m_last = {
+        "PJSIP/trunk-" + from, uniqueId(caller), "PJSIP/" + to, uniqueId(callee), num, nam, ext};
     if (m_old) {
         // Asterisk 1.4: "Event: Dial\r\nPrivilege: call,all\r\nSource: SIP/trunk-0a1b..."
         return message({{"Event", "Dial"},
@@ -342,7 +346,7 @@ QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
     // with "Dest" in front, as in a captured "Event: DialBegin".
     return message({{"Event", "DialBegin"},
                     {"Privilege", "call,all"},
-                    {"Channel", "PJSIP/trunk-" + from},
+                    {"Channel", m_last.channel},
                     {"ChannelState", "4"},
                     {"ChannelStateDesc", "Ring"},
                     {"CallerIDNum", num},
@@ -354,9 +358,9 @@ QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
                     {"Context", "from-trunk"},
                     {"Exten", ext},
                     {"Priority", "1"},
-                    {"Uniqueid", uniqueId(caller)},
-                    {"Linkedid", uniqueId(caller)},
-                    {"DestChannel", "PJSIP/" + to},
+                    {"Uniqueid", m_last.uniqueid},
+                    {"Linkedid", m_last.uniqueid},
+                    {"DestChannel", m_last.destChannel},
                     {"DestChannelState", "0"},
                     {"DestChannelStateDesc", "Down"},
                     {"DestCallerIDNum", ext},
@@ -368,8 +372,8 @@ QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
                     {"DestContext", "from-internal"},
                     {"DestExten", ext},
                     {"DestPriority", "1"},
-                    {"DestUniqueid", uniqueId(callee)},
-                    {"DestLinkedid", uniqueId(caller)},
+                    {"DestUniqueid", m_last.destUniqueid},
+                    {"DestLinkedid", m_last.uniqueid},
                     {"DialString", ext}});
 }
 
@@ -384,13 +388,9 @@ bool PbxSimulator::dial(const QString &line, QString *error)
     const QString extension = words.takeLast();
     const QByteArray event = dialEvent(number, words.join(QLatin1Char(' ')), extension);
 
-    int sent = 0;
-    for (Client &client : m_clients) {
-        if (client.loggedIn && client.events) {
-            client.socket->write(event);
-            ++sent;
-        }
-    }
+    const int sent = int(std::count_if(m_clients.begin(), m_clients.end(),
+                                       [](const Client &c) { return c.loggedIn && c.events; }));
+    broadcast(event);
     if (sent == 0) {
         *error = QStringLiteral("no client is logged in with call events on: nothing sent");
         return false;
@@ -406,5 +406,77 @@ bool PbxSimulator::dial(const QString &line, QString *error)
     Console::say(QStringLiteral("> %1 from %2 to %3 sent to %4 client(s); %5")
                      .arg(m_old ? QStringLiteral("Dial") : QStringLiteral("DialBegin"), number,
                           verdict.destination, QString::number(sent), fate));
+    if (!m_outcome.isEmpty()) {
+        ++m_ringing;
+        QTimer::singleShot(m_outcomeAfterMs, this, [this, end = endEvents(m_last)] {
+            broadcast(end);
+            Console::say(QStringLiteral("> the call ended: %1").arg(m_outcome));
+            if (--m_ringing == 0)
+                emit allEnded();
+        });
+    }
     return true;
+}
+
+void PbxSimulator::broadcast(const QByteArray &events)
+{
+    for (Client &client : m_clients) {
+        // At once: the last call's end may be followed by the end of the program.
+        if (client.loggedIn && client.events) {
+            client.socket->write(events);
+            client.socket->flush();
+        }
+    }
+}
+
+const QStringList &PbxSimulator::outcomes()
+{
+    static const QStringList words{QStringLiteral("answered"), QStringLiteral("noanswer"),
+                                   QStringLiteral("cancel"), QStringLiteral("elsewhere"),
+                                   QStringLiteral("busy")};
+    return words;
+}
+
+void PbxSimulator::setOutcome(const QString &outcome, int afterMs)
+{
+    m_outcome = outcome;
+    m_outcomeAfterMs = afterMs;
+}
+
+// As Asterisk 22 ends a call to the desk (the captures of each outcome): the dial's DialEnd
+// with its DialStatus, the desk channel's Hangup, whose Cause tells a CANCEL apart (16 the
+// caller hung up, 26 answered elsewhere), then the caller's Hangup.
+QByteArray PbxSimulator::endEvents(const Leg &leg) const
+{
+    const int index = int(outcomes().indexOf(m_outcome));
+    const char *status[] = {"ANSWER", "NOANSWER", "CANCEL", "CANCEL", "BUSY"};
+    const char *deskCause[] = {"16", "0", "16", "26", "0"};
+    const char *causeText[] = {"Normal Clearing", "Unknown", "Normal Clearing",
+                               "Answered elsewhere", "Unknown"};
+    const auto hangup = [&](const QByteArray &channel, const QByteArray &id, const char *cause,
+                            const char *text) {
+        return message({{"Event", "Hangup"},
+                        {"Privilege", "call,all"},
+                        {"Channel", channel},
+                        {"CallerIDNum", leg.number},
+                        {"CallerIDName", leg.name},
+                        {"Uniqueid", id},
+                        {"Linkedid", leg.uniqueid},
+                        {"Cause", cause},
+                        {"Cause-txt", text}});
+    };
+    return message({{"Event", "DialEnd"},
+                    {"Privilege", "call,all"},
+                    {"Channel", leg.channel},
+                    {"CallerIDNum", leg.number},
+                    {"CallerIDName", leg.name},
+                    {"Exten", leg.extension},
+                    {"Uniqueid", leg.uniqueid},
+                    {"Linkedid", leg.uniqueid},
+                    {"DestChannel", leg.destChannel},
+                    {"DestUniqueid", leg.destUniqueid},
+                    {"DestLinkedid", leg.uniqueid},
+                    {"DialStatus", status[index]}}) +
+           hangup(leg.destChannel, leg.destUniqueid, deskCause[index], causeText[index]) +
+           hangup(leg.channel, leg.uniqueid, "16", "Normal Clearing");
 }

@@ -11,9 +11,10 @@ class QTcpSocket;
 
 // A small stand-in for an Asterisk Manager Interface, over TCP or TLS: it greets each client,
 // accepts or refuses its login (plain or MD5 challenge) by the configured credentials, answers
-// Events, Ping, Logoff and Originate (a call placed, or with setRefuseOriginate one that fails),
-// prints every message a client sends (the secret masked), and on request sends a call's dial event
-// in the byte form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial).
+// Events, Ping, Logoff and Originate (a call placed, or with setRefuseOriginate one that
+// fails), prints every message a client sends (the secret masked), and on request sends a
+// call's dial event in the byte form of Asterisk 22 (DialBegin) or of Asterisk 1.4 (Dial), and
+// then, if asked, the events that end it with an outcome, as a real Asterisk 22 sent them.
 class PbxSimulator : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,14 @@ public:
     void setRefuseOriginate(bool refuse) { m_refuseOriginate = refuse; }
     QString address() const;
 
+    // The outcomes a call can end with: "answered", "noanswer", "cancel" (the caller gave up),
+    // "elsewhere" (another phone answered) and "busy".
+    static const QStringList &outcomes();
+    // Each call sent from now on ends with this outcome after `afterMs`; "" leaves it ringing.
+    void setOutcome(const QString &outcome, int afterMs);
+    // Calls sent whose end is still to come.
+    int ringing() const { return m_ringing; }
+
     // "NUMBER NAME EXTENSION", e.g. "5551234567 Front Desk 101": the name may hold blanks
     // and may be left out. Sends the dial event to every logged-in client that takes call
     // events; false, with `error` set, when the line is not of that form.
@@ -43,7 +52,19 @@ public:
     // The dial event block for a call, exactly as it goes on the wire.
     QByteArray dialEvent(const QString &number, const QString &name, const QString &extension);
 
+signals:
+    // The last call ringing has ended.
+    void allEnded();
+
 private:
+    // The channels and IDs of a call sent, which its end repeats.
+    struct Leg
+    {
+        QByteArray channel, uniqueid, destChannel, destUniqueid, number, name, extension;
+    };
+    QByteArray endEvents(const Leg &leg) const;
+    void broadcast(const QByteArray &events);
+
     struct Client
     {
         QTcpSocket *socket = nullptr;
@@ -72,4 +93,8 @@ private:
     QTcpServer *m_server;
     QList<Client> m_clients;
     quint64 m_calls = 0;
+    QString m_outcome;
+    int m_outcomeAfterMs = 0;
+    int m_ringing = 0;
+    Leg m_last;
 };

@@ -15,6 +15,9 @@
 
 namespace {
 
+// How long a call sent with --outcome rings before it ends: long enough to see it ringing.
+constexpr int kOutcomeAfterMs = 2000;
+
 [[noreturn]] void usageError(const QString &text)
 {
     Console::complain(QStringLiteral("ringscout-sim: ") + text);
@@ -135,8 +138,19 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
                                                 "CERT; its private key is the file that follows "
                                                 "(both PEM): --tls CERT KEY."),
                                  QStringLiteral("CERT"));
-    parser.addOptions({listen, user, secret, old, refuseOriginate, md5, tls});
+    const QCommandLineOption outcome(
+        QStringLiteral("outcome"),
+        QStringLiteral("End each call sent, 2 seconds later, as Asterisk 22 does when it was "
+                       "answered, not answered, given up by the caller (cancel), answered by "
+                       "another phone (elsewhere) or found the desk busy."),
+        PbxSimulator::outcomes().join(u'|'));
+    parser.addOptions({listen, user, secret, old, refuseOriginate, md5, tls, outcome});
     process(parser, arguments);
+    if (parser.isSet(outcome) && !PbxSimulator::outcomes().contains(parser.value(outcome)))
+        usageError(QStringLiteral("--outcome: give one of ") +
+                   PbxSimulator::outcomes().join(QStringLiteral(", ")));
+    if (parser.isSet(outcome) && parser.isSet(old))
+        usageError(QStringLiteral("--outcome speaks as Asterisk 22: leave out --old"));
     if (!parser.isSet(user) || !parser.isSet(secret))
         usageError(QStringLiteral("give --user and --secret"));
     // "--tls CERT KEY": the key is the one positional argument that may follow.
@@ -161,6 +175,7 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
     PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
     pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
     pbx.setRequireMd5(parser.isSet(md5));
+    pbx.setOutcome(parser.value(outcome), kOutcomeAfterMs);
     QString error;
     if (parser.isSet(tls) && !pbx.setTls(parser.value(tls), extra.value(0), &error)) {
         Console::complain(QStringLiteral("ringscout-sim pbx: --tls: %1").arg(error));
@@ -182,7 +197,12 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
         if (!line.trimmed().isEmpty() && !pbx.dial(line, &error))
             Console::complain(error);
     });
-    QObject::connect(&input, &ConsoleInput::ended, &app, &QCoreApplication::quit);
+    // At the end of the input, the calls still ringing end first.
+    QObject::connect(&input, &ConsoleInput::ended, &app, [&app, &pbx] {
+        if (pbx.ringing() == 0)
+            app.quit();
+        QObject::connect(&pbx, &PbxSimulator::allEnded, &app, &QCoreApplication::quit);
+    });
     Console::quitOnTerminationSignals(app);
     return app.exec();
 }

@@ -32,7 +32,7 @@ void logDial(const DialScan::Verdict &dial, const QString &extensions)
     {
         QDebug text(&line);
         text.nospace() << "Dial event " << LogText(dial.event);
-        if (dial.caller)
+        if (dial.caller && !dial.reason)
             text << " pops: number " << LogText(dial.number) << " name "
                  << LogText(dial.caller->name);
         else
@@ -184,23 +184,22 @@ void AsteriskClient::routeAnswer(QByteArrayView message, Read &read)
         read.ends.append(*end);
 }
 
-// The caller to pop, the first of a read, and the ends of the calls popped or placed before.
+// The callers of a read, of which the first pops, and the ends of the calls recognised or
+// placed before.
 void AsteriskClient::scanEvent(QByteArrayView message, Read &read)
 {
     if (!m_calls.idle()) {
         if (auto end = m_calls.event(message))
             read.ends.append(*end);
     }
-    if (read.caller && !lcAmi().isDebugEnabled() && m_placing.isEmpty())
-        return;
-    if (auto caller = dialCaller(message, read.caller.has_value())) {
-        read.caller = std::move(caller);
+    if (auto caller = dialCaller(message, !read.callers.isEmpty())) {
+        read.callers.append(std::move(*caller));
         m_calls.popped(message);
     }
 }
 
-// The caller this message pops: a dial to one of the extensions, not of a call this desk
-// placed, in a read that popped none yet.
+// The caller of this message: a dial to one of the extensions, not of a call this desk
+// placed. It pops in a read that popped none yet; the others are only handed on.
 std::optional<Call> AsteriskClient::dialCaller(QByteArrayView message, bool popped)
 {
     DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
@@ -208,12 +207,14 @@ std::optional<Call> AsteriskClient::dialCaller(QByteArrayView message, bool popp
         dial.caller.reset();
         dial.reason = "a call this desk placed";
     }
-    if (dial.caller && popped) {
-        dial.caller.reset();
+    if (dial.caller && popped)
         dial.reason = "another dial of this read popped";
-    }
     logDial(dial, m_settings.AsteriskExtension);
-    return dial.caller ? std::optional(callOf(dial)) : std::nullopt;
+    if (!dial.caller)
+        return std::nullopt;
+    Call call = callOf(dial);
+    call.pops = !popped;
+    return call;
 }
 
 void AsteriskClient::act(const Read &read)
@@ -226,8 +227,8 @@ void AsteriskClient::act(const Read &read)
         refused();
     for (const auto &[id, message] : read.answers)
         emit actionAnswered(id, message);
-    if (read.caller)
-        m_sink.callRecognised(*read.caller);
+    for (const Call &caller : read.callers)
+        m_sink.callRecognised(caller);
     for (const CallEnd &end : read.ends) {
         m_sink.callEnded(end);
         emit callEnded(end);

@@ -21,9 +21,9 @@ class ISocketControl;
 class TimerControl;
 class ICallSink;
 
-// Keeps one logged-in connection to an Asterisk PBX's Manager Interface, pops the caller of
-// each dial to a configured extension, says how each call it popped or placed ended, and
-// says when the link goes down or comes up.
+// Keeps one logged-in connection to an Asterisk PBX's Manager Interface, hands the caller of
+// each dial to a configured extension on (the first of a read pops), says how each call it popped
+// or placed ended, and says when the link goes down or comes up.
 class AsteriskClient : public QObject
 {
     Q_OBJECT
@@ -97,9 +97,9 @@ signals:
     // The link cannot be used as set up ("the PBX's certificate is not trusted: ..."), for a
     // box; once a cause after each ConnectAsterisk, however often the tick retries.
     void linkRefused(const QString &reason);
-    // How a call this client popped or placed ended, once a call. `end.id` is the calling
-    // channel's Uniqueid; for a call placed with an Originate, the desk phone's, or the
-    // ActionID when the PBX never made that channel.
+    // How a call this client recognised or placed ended, once a call. `end.id` is the call's
+    // Call::id: the calling channel's Uniqueid; for a call placed with an Originate, its
+    // ActionID.
     void callEnded(const CallEnd &end);
 
 private:
@@ -115,7 +115,7 @@ private:
         QByteArray challenge; // the MD5 challenge, when it was answered with one
         QString challengeRefused;
         QList<std::pair<QByteArray, QByteArray>> answers; // ActionID, whole message
-        std::optional<Call> caller;                       // at most one a read pops: the first
+        QList<Call> callers;                              // of which one a read pops: the first
         QList<CallEnd> ends;
     };
     Read judge(const AmiFramer::Frames &frames);

@@ -56,12 +56,12 @@ void CallTracker::popped(QByteArrayView dial)
     if (id.isEmpty() || std::any_of(m_calls.begin(), m_calls.end(),
                                     [&](const Tracked &call) { return call.id == id; }))
         return;
-    track({id, text(AmiField::value(dial, "DestUniqueid")), {}, false});
+    track({id, text(AmiField::value(dial, "DestUniqueid")), {}, false, {}});
 }
 
 void CallTracker::placing(const QByteArray &actionId)
 {
-    track({{}, {}, actionId, false});
+    track({{}, {}, actionId, false, actionId});
 }
 
 void CallTracker::track(Tracked call)
@@ -156,7 +156,9 @@ std::optional<CallEnd> CallTracker::hungUp(const QString &leg, QByteArrayView ca
 
 CallEnd CallTracker::end(qsizetype index, CallOutcome outcome, const QString &detail)
 {
-    CallEnd ended{m_calls[index].id, outcome, QDateTime::currentDateTime(), detail};
+    const Tracked &call = m_calls[index];
+    CallEnd ended{call.placedAs.isEmpty() ? call.id : QString::fromLatin1(call.placedAs), outcome,
+                  QDateTime::currentDateTime(), detail};
     m_calls.removeAt(index);
     return ended;
 }

@@ -10,12 +10,12 @@
 
 #include <optional>
 
-// Follows the calls this desk popped or placed until the PBX's events say how each ended:
+// Follows the calls this desk recognised or placed until the PBX's events say how each ended:
 // answered here, not answered, given up by the caller, answered elsewhere, busy or failed.
 class CallTracker
 {
 public:
-    // A dial that popped: its Uniqueid is the calling channel's, its DestUniqueid the desk's.
+    // A dial recognised: its Uniqueid is the calling channel's, its DestUniqueid the desk's.
     void popped(QByteArrayView dial);
     // An Originate sent with this ActionID.
     void placing(const QByteArray &actionId);
@@ -38,6 +38,9 @@ private:
         QByteArray actionId;
         // Dial ended in CANCEL: the desk phone's Hangup cause says why.
         bool cancelled = false;
+        // A placed call is told by its Originate's ActionID, the only ID known when it was
+        // dialled.
+        QByteArray placedAs;
     };
     void track(Tracked call);
     std::optional<CallEnd> dialEnded(const QString &id, const QString &deskLeg,

@@ -108,8 +108,11 @@ void ModemMonitor::timer_Tick()
         return;
     try {
         // Within one tick the dialer writes before the parser reads.
-        for (const QString &command : m_dialStep.tick())
+        for (const QString &command : m_dialStep.tick()) {
             m_modem.Output(command);
+            if (command.startsWith(QLatin1StringView("ATDT ")))
+                placed(command.sliced(5).chopped(1));
+        }
         m_buffer.append(m_modem.inputBytes());
         ModemBuffer::Step step = m_buffer.readStep(m_settings.cidKey, m_settings.cidnameKey);
         if (step.dropped)
@@ -125,6 +128,17 @@ void ModemMonitor::timer_Tick()
     } catch (const Failure &failure) {
         qCDebug(lcModem) << "poll tick:" << failure.what();
     }
+}
+
+// The modem cannot tell what became of the call: the handset has the line.
+void ModemMonitor::placed(const QString &number)
+{
+    Call call = Call::of(number, {});
+    call.direction = Call::Direction::Out;
+    call.pops = false;
+    call.recognisedBy(Call::Source::Modem,
+                      QStringLiteral("Serial port %1").arg(m_settings.comPort));
+    emit callPlaced(call);
 }
 
 // Qt reports a vanished device again and again until the port is closed, so it is closed at

@@ -74,6 +74,7 @@ private:
     void modem_DeviceLost(const QString &reason);
     void reopen();
     void setCanDial(bool can);
+    void placed(const QString &number);
 
     const Settings &m_settings;
     ISerialPort &m_modem;

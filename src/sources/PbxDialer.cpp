@@ -161,21 +161,23 @@ void PbxDialer::refresh()
     if (!m_client.loggedIn()) {
         // Their answers went with the connection: a call the PBX had queued may ring the desk
         // phone yet, or not; a failure held back was most likely the PBX going away.
-        for (const Call &call : std::exchange(m_calls, {}))
-            emit callFailed(
-                !call.heldBack.isEmpty()
-                    ? notPlaced(call.number,
-                                QStringLiteral("the PBX ended the call to the desk phone %1, and "
-                                               "the link to the PBX was lost right after: most "
-                                               "likely the PBX was stopped or restarted, and "
-                                               "Desk Phone is not at fault. Dial again once the "
-                                               "PBX is back")
-                                    .arg(call.channel))
-                    : QStringLiteral("The call to %1 may or may not have been placed: the link "
-                                     "to the PBX was lost before the PBX said whether it rang "
-                                     "the desk phone %2. Look at the desk phone before you "
-                                     "dial again.")
-                          .arg(call.number, call.channel));
+        for (const Call &call : std::exchange(m_calls, {})) {
+            if (!call.heldBack.isEmpty())
+                fail(call.actionId, call.number,
+                     notPlaced(call.number,
+                               QStringLiteral("the PBX ended the call to the desk phone %1, and "
+                                              "the link to the PBX was lost right after: most "
+                                              "likely the PBX was stopped or restarted, and "
+                                              "Desk Phone is not at fault. Dial again once the "
+                                              "PBX is back")
+                                   .arg(call.channel)));
+            else
+                emit callFailed(QStringLiteral("The call to %1 may or may not have been placed: "
+                                               "the link to the PBX was lost before the PBX said "
+                                               "whether it rang the desk phone %2. Look at the "
+                                               "desk phone before you dial again.")
+                                    .arg(call.number, call.channel));
+        }
         m_due.stop();
     } else if (!m_loggedIn) {
         m_originateRefused = false; // a new login may have been given the right
@@ -221,7 +223,7 @@ void PbxDialer::dial(const QString &confirmedNumber)
         // Asking again would only be refused again, and the box would come late.
         if (m_originateRefused) {
             qCDebug(lcDial) << "Originate not sent: refused before on this connection";
-            emit callFailed(refusedBefore(*number, m_settings.AsteriskManager));
+            fail({}, *number, refusedBefore(*number, m_settings.AsteriskManager));
             return;
         }
         // No CallerID: Originate's CallerID is the caller ID of the desk phone's line, which
@@ -236,6 +238,7 @@ void PbxDialer::dial(const QString &confirmedNumber)
                                                    {"Priority", QStringLiteral("1")},
                                                    {"Timeout", QString::number(kRingTimeoutMs)},
                                                    {"Async", QStringLiteral("true")}});
+        emit callPlaced(placedCall(QString::fromLatin1(id), *number));
         qCDebug(lcDial) << "Originate sent:" << id << "desk phone" << channel.left(kLogCut)
                         << "context" << context.left(kLogCut) << "number" << number->left(kLogCut);
         if (m_calls.size() == kMaxCalls)
@@ -248,7 +251,7 @@ void PbxDialer::dial(const QString &confirmedNumber)
                         {}});
         rearm();
     } catch (const Failure &failure) {
-        emit callFailed(notPlaced(*number, failure.description()));
+        fail({}, *number, notPlaced(*number, failure.description()));
     }
 }
 
@@ -294,7 +297,7 @@ void PbxDialer::answered(const QByteArray &actionId, const QByteArray &message)
     qCDebug(lcDial) << "outcome of" << actionId
                     << (queued ? ": placed, the desk phone answered" : ": not placed");
     if (!queued)
-        emit callFailed(notPlaced(ended.number, why));
+        fail(ended.actionId, ended.number, notPlaced(ended.number, why));
 }
 
 // A call whose answer is overdue may be ringing the desk phone yet: the PBX was silent, not
@@ -308,7 +311,7 @@ void PbxDialer::overdue()
         m_calls.removeIf([&](const Call &c) { return c.actionId == call.actionId; });
         m_client.forgetAction(call.actionId);
         if (!call.heldBack.isEmpty()) {
-            emit callFailed(notPlaced(call.number, call.heldBack));
+            fail(call.actionId, call.number, notPlaced(call.number, call.heldBack));
             continue;
         }
         qCDebug(lcDial) << "outcome of" << call.actionId << ": no answer in time";
@@ -321,6 +324,31 @@ void PbxDialer::overdue()
                      call.channel));
     }
     rearm();
+}
+
+// The call as the list keeps it: the number as dialled, through the desk phone, told by the
+// Originate's ActionID as the PBX's report of its end will be.
+::Call PbxDialer::placedCall(const QString &id, const QString &number) const
+{
+    ::Call call = ::Call::of(number, {});
+    call.id = id;
+    call.direction = ::Call::Direction::Out;
+    call.pops = false;
+    call.channel = m_settings.AsteriskChannel;
+    call.recognisedBy(::Call::Source::Asterisk,
+                      m_settings.AsteriskServer + u':' + QString::number(m_settings.AsteriskPort));
+    return call;
+}
+
+// The box, and the call's end for the list first: the box waits for the user. A call refused
+// before it was sent is listed too, as the user dialled it.
+void PbxDialer::fail(const QByteArray &actionId, const QString &number, const QString &box)
+{
+    ::Call call = placedCall(QString::fromLatin1(actionId), number);
+    if (actionId.isEmpty())
+        emit callPlaced(call);
+    emit placedCallEnded({call.id, CallOutcome::Failed, QDateTime::currentDateTime(), box});
+    emit callFailed(box);
 }
 
 void PbxDialer::rearm()

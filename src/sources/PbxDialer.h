@@ -65,6 +65,8 @@ private:
     void answered(const QByteArray &actionId, const QByteArray &message);
     void overdue();
     void rearm();
+    ::Call placedCall(const QString &id, const QString &number) const;
+    void fail(const QByteArray &actionId, const QString &number, const QString &box);
 
     const Settings &m_settings;
     AsteriskClient &m_client;

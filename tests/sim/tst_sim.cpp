@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes/PtyModem.h"
 #include "fakes/TestSupport.h"
+#include "sources/CallTracker.h"
 
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -44,6 +45,8 @@ private slots:
     void ends();
     void pbxAnswers_data();
     void pbxAnswers();
+    void outcome_data();
+    void outcome();
 };
 
 void tst_Sim::ends_data()
@@ -139,6 +142,48 @@ void tst_Sim::pbxAnswers()
     sim.closeWriteChannel();
     QCOMPARE(sim.code(), 0);                                   // with or without a client connected
     QVERIFY(!sim.readAllStandardOutput().contains("test123")); // what it prints masks the secret
+}
+
+void tst_Sim::outcome_data()
+{
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("told");
+    QTest::newRow("answered") << "answered" << int(CallOutcome::AnsweredHere);
+    QTest::newRow("noanswer") << "noanswer" << int(CallOutcome::NotAnswered);
+    QTest::newRow("cancel") << "cancel" << int(CallOutcome::CallerGaveUp);
+    QTest::newRow("elsewhere") << "elsewhere" << int(CallOutcome::AnsweredElsewhere);
+    QTest::newRow("busy") << "busy" << int(CallOutcome::Busy);
+}
+
+// Each call sent ends with the outcome asked for, as the client's tracker reads the events.
+void tst_Sim::outcome()
+{
+    QFETCH(QString, outcome);
+    QFETCH(int, told);
+    const quint16 port = TestSupport::freeSmallPort();
+    Sim sim({"pbx", "--listen", "127.0.0.1:" + QString::number(port), "--user", "ringscout",
+             "--secret", "test123", "--outcome", outcome});
+    QVERIFY(sim.waitForReadyRead(5000));
+    QTcpSocket client;
+    QByteArray received;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    client.write("Action: Login\r\nUsername: ringscout\r\nSecret: test123\r\n\r\n");
+    QTRY_VERIFY((received += client.readAll()).contains("accepted"));
+    sim.write("5551234567 Front Desk 101\n");
+    sim.closeWriteChannel();
+    QTRY_COMPARE_WITH_TIMEOUT((received += client.readAll()).count("Event: Hangup"), 2, 5000);
+    CallTracker tracker;
+    std::optional<CallEnd> end;
+    for (qsizetype at = 0, next; (next = received.indexOf("\r\n\r\n", at)) >= 0; at = next + 4) {
+        const QByteArrayView message = QByteArrayView(received).sliced(at, next + 4 - at);
+        if (message.startsWith("Event: DialBegin"))
+            tracker.popped(message);
+        else if (auto ended = tracker.event(message))
+            end = ended;
+    }
+    QCOMPARE(end ? int(end->outcome) : -1, told);
+    QTRY_COMPARE(sim.state(), QProcess::NotRunning); // it ended once the call had
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Sim)

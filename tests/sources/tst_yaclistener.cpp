@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Failure.h"
+#include "calls/CallRecorder.h"
 #include "fakes/RecordingCallSink.h"
 #include "fakes/TestSupport.h"
 #include "platform/TcpSocketControl.h"
@@ -9,8 +10,10 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Shown = QPair<QString, QString>; // number, name, as the server sent them
@@ -24,11 +27,14 @@ namespace {
 struct PopAfterRelease : RecordingCallSink
 {
     ISocketControl *socket = nullptr;
+    ICallSink *list = nullptr; // the call list, after the pop
     void callRecognised(const Call &call) override
     {
         QCOMPARE(socket->State(), ISocketControl::sckListening);
         QVERIFY(call.source == Call::Source::Yac && call.origin == "127.0.0.1");
         RecordingCallSink::callRecognised(call);
+        if (list)
+            list->callRecognised(call);
     }
 };
 
@@ -212,14 +218,20 @@ private slots:
     }
 
     // Servers that connect together wait their turn: each pops, in the order it came, so the
-    // last to arrive is left on screen; none is dropped unseen.
+    // last to arrive is left on screen; none is dropped unseen, and each is in the call list
+    // (three servers' bursts of ten).
     void serversThatConnectTogether()
     {
         m_yac->setIntervals({.connectionTimeout = 10000, .quietGap = 100});
+        QTemporaryDir home;
+        Settings listOn;
+        listOn.CallList = true;
+        CallRecorder recorder(listOn, home.filePath(QStringLiteral("calls.sqlite")));
+        m_pop.list = &recorder;
         // Nothing runs the listener meanwhile, so all wait in the system.
-        QTcpSocket servers[12];
+        QTcpSocket servers[30];
         Calls expected;
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < 30; ++i) {
             expected << Shown(QString::number(5550000000LL + i), "S");
             servers[i].connectToHost(QHostAddress::LocalHost, quint16(m_settings.yacPort));
             QVERIFY(servers[i].waitForConnected(5000));
@@ -227,6 +239,15 @@ private slots:
             servers[i].disconnectFromHost();
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_pop.shown(), expected, 10000);
+        m_pop.list = nullptr;
+        recorder.flush();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        db.setDatabaseName(recorder.path());
+        QVERIFY(db.open());
+        QSqlQuery rows(db);
+        QVERIFY(rows.exec(QStringLiteral("SELECT count(DISTINCT number) FROM calls")));
+        QVERIFY(rows.next());
+        QCOMPARE(rows.value(0).toInt(), 30);
     }
 
     // Another handler takes the connection request first, so the listener's Accept fails.
