@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "app/AsteriskNotices.h"
+#include "app/CallsDesk.h"
 #include "app/Monitor.h"
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
@@ -72,6 +73,16 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
             &DialerOpener::dialFromPage);
     connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::dialFromPage);
+    m_desk =
+        std::make_unique<CallsDesk>(CallsDesk::Parts{m_settings, window, *m_pop, *m_dialer,
+                                                     *m_options, *m_quit, [this] { answer({}); }},
+                                    callListPath());
+    m_calls.add(m_desk->sink());
+}
+
+QString MainProgram::callListPath()
+{
+    return CallList::defaultPath();
 }
 
 MainProgram::~MainProgram() = default;

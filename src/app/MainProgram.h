@@ -11,6 +11,7 @@
 #include <memory>
 
 class AsteriskClient;
+class CallsDesk;
 class CallerPop;
 class ConfigOpener;
 class IBrowser;
@@ -68,6 +69,10 @@ public:
     void answer(const QString &number);
     // How long a tel: request waits for the way to dial.
     void setDialWait(int milliseconds);
+    // The Calls window, the tray and the notifications.
+    CallsDesk &calls() { return *m_desk; }
+    // The call list's file; the store writes it.
+    static QString callListPath();
 
 signals:
     void dialRequested(const QString &number);
@@ -93,4 +98,5 @@ private:
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<QuitCommand> m_quit;
     std::unique_ptr<ConfigOpener> m_options;
+    std::unique_ptr<CallsDesk> m_desk;
 };

@@ -19,7 +19,7 @@ inline QString configControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 46> kConfigControls{{
+inline constexpr std::array<ControlSpec, 53> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -96,8 +96,20 @@ inline constexpr std::array<ControlSpec, 46> kConfigControls{{
     {"Frame6", ControlKind::Frame, "Desktop Session", 5040, 8520, 2295, 1215},
     {"StartWithSession", ControlKind::CheckBox, "Start with the session", 120, 360, 2055, 285, 19,
      "Frame6"},
+
+    // Below the PBX and session frames; tab positions from 25 on.
+    {"Frame8", ControlKind::Frame, "Call List && Notifications", 120, 9840, 7215, 1215},
+    {"CallList", ControlKind::CheckBox, "Keep a list of calls", 120, 360, 2535, 285, 25, "Frame8"},
+    {"Label25", ControlKind::Label, "Calls Kept", 2760, 360, 1095, 255, -1, "Frame8",
+     Bold | AlignRight, "CallListMax"},
+    {"CallListMax", ControlKind::TextBox, nullptr, 3960, 360, 975, 285, 26, "Frame8"},
+    {"Label26", ControlKind::Label, "Days Kept", 2760, 720, 1095, 255, -1, "Frame8",
+     Bold | AlignRight, "CallListDays"},
+    {"CallListDays", ControlKind::TextBox, nullptr, 3960, 720, 975, 285, 27, "Frame8"},
+    {"Notifications", ControlKind::CheckBox, "Desktop notifications", 120, 720, 2535, 285, 28,
+     "Frame8"},
 }};
 
 // The dialog's client area.
 inline constexpr int kConfigClientWidth = 7530;
-inline constexpr int kConfigClientHeight = 9855;
+inline constexpr int kConfigClientHeight = 11175;
