@@ -78,6 +78,7 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
                                                      *m_options, *m_quit, [this] { answer({}); }},
                                     callListPath());
     m_calls.add(m_desk->sink());
+    connect(&adapters.browser, &IBrowser::leaveRefused, &m_desk->sink(), &CallNotices::popKept);
 }
 
 QString MainProgram::callListPath()

@@ -91,7 +91,7 @@ QSqlDatabase *CallList::database()
     return m_database->tables().contains(QStringLiteral("calls")) ? &*m_database : nullptr;
 }
 
-std::pair<QString, QVariantList> CallList::pageSql(const Query &query)
+std::pair<QString, QVariantList> CallList::pageSql(const Query &query, bool byNumberIndex)
 {
     QStringList where;
     QVariantList values;
@@ -100,7 +100,8 @@ std::pair<QString, QVariantList> CallList::pageSql(const Query &query)
     const QString search = query.search.trimmed();
     if (isNumberSearch(search)) {
         // A range on the number's index: the numbers that begin as typed.
-        where.append(QStringLiteral("number >= ? AND number < ?"));
+        where.append(byNumberIndex ? QStringLiteral("number >= ? AND number < ?")
+                                   : QStringLiteral("+number >= ? AND +number < ?"));
         QString above = search;
         above.back() = QChar(above.back().unicode() + 1);
         values << search << above;
@@ -126,7 +127,9 @@ bool CallList::forEach(const Query &query, const std::function<void(const Entry 
     QSqlDatabase *db = database();
     if (!db)
         return false;
-    const auto [sql, values] = pageSql(query);
+    const QString search = query.search.trimmed();
+    const auto [sql, values] =
+        pageSql(query, !isNumberSearch(search) || fewNumbersBegin(*db, search));
     QSqlQuery select(*db);
     select.setForwardOnly(true);
     select.prepare(sql);
@@ -145,6 +148,19 @@ bool CallList::forEach(const Query &query, const std::function<void(const Entry 
                                                select.value(3).toString() == CallSchema::kGaveUp)});
     }
     return true;
+}
+
+bool CallList::fewNumbersBegin(QSqlDatabase &db, const QString &search)
+{
+    QString above = search;
+    above.back() = QChar(above.back().unicode() + 1);
+    QSqlQuery count(db);
+    count.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM calls WHERE number >= ? "
+                                 "AND number < ? LIMIT %1)")
+                      .arg(kDenseNumbers));
+    count.addBindValue(search);
+    count.addBindValue(above);
+    return count.exec() && count.next() && count.value(0).toInt() < kDenseNumbers;
 }
 
 QList<CallList::Entry> CallList::page(const Query &query)

@@ -46,9 +46,14 @@ public:
     CallList(const CallList &) = delete;
     CallList &operator=(const CallList &) = delete;
 
-    // The SQL and its bound values for one page; digits alone search the number's index for
-    // numbers that begin with them, other text numbers and names that hold it.
-    static std::pair<QString, QVariantList> pageSql(const Query &query);
+    // Of the numbers a search begins, this many or more are found faster newest first than
+    // through the number's index, which must then sort them all.
+    static constexpr int kDenseNumbers = 5000;
+
+    // The SQL and its bound values for one page; digits alone search numbers that begin with
+    // them (`byNumberIndex`: through the number's index), other text numbers and names that
+    // hold it.
+    static std::pair<QString, QVariantList> pageSql(const Query &query, bool byNumberIndex = true);
 
     QList<Entry> page(const Query &query);
     int unseenMissed();
@@ -66,6 +71,7 @@ private:
     QSqlDatabase *database();
     bool run(const QString &sql, const QVariantList &values = {});
     bool forEach(const Query &query, const std::function<void(const Entry &)> &each);
+    bool fewNumbersBegin(QSqlDatabase &db, const QString &search);
 
     QString m_path;
     QString m_connection;

@@ -43,7 +43,7 @@ frmCalls::frmCalls(CallList &list, CallerPop &pop, DialerOpener &dialer, QWidget
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->setWordWrap(false);
-    for (const auto &[column, width] : {std::pair{0, 150}, {1, 170}, {2, 140}, {3, 220}})
+    for (const auto &[column, width] : {std::pair{0, 150}, {1, 200}, {2, 130}, {3, 200}})
         m_view->setColumnWidth(column, width);
 
     auto *top = new QHBoxLayout;
