@@ -17,6 +17,15 @@ const QCommandLineOption &verboseOption()
     return option;
 }
 
+const QCommandLineOption &callsOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("calls"),
+        QStringLiteral("Open the Calls window, the list of recent calls (in the running "
+                       "Ringscout when there is one)."));
+    return option;
+}
+
 CommandLine::Request::Information informationOf(const QStringList &arguments)
 {
     using Information = CommandLine::Request::Information;
@@ -78,6 +87,7 @@ void CommandLine::describe(QCommandLineParser &parser)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(verboseOption());
+    parser.addOption(callsOption());
     parser.addPositionalArgument(
         QStringLiteral("address"),
         QStringLiteral("A tel: or callto: address to dial (tel:+1-555-0100): "
@@ -99,14 +109,22 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments, bool qtSta
     request.error =
         !parsed                ? parser.errorText()
         : addresses.size() > 1 ? QStringLiteral("give one address at most")
+        : parser.isSet(callsOption()) && !addresses.isEmpty()
+            ? QStringLiteral("give --calls or an address, not both")
         : !InstanceRequest::isRequest(addresses.value(0))
             ? QStringLiteral("\"%1\" is not a tel: or callto: address").arg(addresses.value(0))
             : QString();
     if (request.error.isEmpty()) {
         request.verbose = parser.isSet(verboseOption());
         request.address = addresses.value(0);
+        request.calls = parser.isSet(callsOption());
     }
     return request;
+}
+
+QString CommandLine::Request::handed() const
+{
+    return calls ? QString(InstanceRequest::kCalls) : address;
 }
 
 QString CommandLine::loggingRules(bool verbose)

@@ -24,7 +24,10 @@ struct Request
     Information information = Information::None;
     QString error; // a usage error ("Unknown option 'bogus'."); "" when there is none
     bool verbose = false;
-    QString address; // "" or a tel: or callto: address to dial
+    QString address;    // "" or a tel: or callto: address to dial
+    bool calls = false; // --calls: open the Calls window
+    // What the start hands the running instance: the address, or InstanceRequest::kCalls.
+    QString handed() const;
 };
 
 // The options and arguments that --help lists and that a start takes.

@@ -6,7 +6,7 @@
 
 bool InstanceRequest::isRequest(const QString &text)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() || text == kCalls)
         return true;
     return text.size() <= kMaxRequest && TelLink::isAddress(text);
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLatin1StringView>
 #include <QString>
 
 // The lines a later start hands the running instance over its socket, "tel:+1-555-0100\n"
@@ -18,7 +19,10 @@ constexpr qsizetype kMaxLine = kMaxRequest * 4;
 // connection without it.
 inline constexpr QByteArrayView kTaken = "ok\n";
 
-// What a start may ask: "" or a "tel:"/"callto:" address of sane length.
+// A start's request to open the Calls window ("ringscout --calls").
+inline constexpr QLatin1StringView kCalls{"--calls"};
+
+// What a start may ask: "", kCalls or a "tel:"/"callto:" address of sane length.
 bool isRequest(const QString &text);
 // An xdg-activation token is opaque printable text ("kwin-4", a UUID); nothing else is passed.
 bool isToken(const QString &text);

@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "app/AsteriskNotices.h"
+#include "app/CallsDesk.h"
 #include "app/Monitor.h"
 #include "app/QuitCommand.h"
 #include "app/Startup.h"
@@ -87,6 +88,15 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
             &DialerOpener::dialFromPage);
     connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::dialFromPage);
+    m_desk =
+        std::make_unique<CallsDesk>(CallsDesk::Parts{m_settings, window, *m_pop, *m_dialer,
+                                                     *m_options, *m_quit, [this] { answer({}); }},
+                                    m_recorder->path());
+    m_calls.add(m_desk->sink());
+    // Counted and shown again once the store has written the call.
+    connect(m_recorder.get(), &CallRecorder::callListChanged, m_desk.get(),
+            &CallsDesk::listChanged);
+    connect(&adapters.browser, &IBrowser::leaveRefused, &m_desk->sink(), &CallNotices::popKept);
 }
 
 MainProgram::~MainProgram() = default;

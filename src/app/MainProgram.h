@@ -11,6 +11,7 @@
 #include <memory>
 
 class AsteriskClient;
+class CallsDesk;
 class CallerPop;
 class CallRecorder;
 class ConfigOpener;
@@ -70,6 +71,8 @@ public:
     // Another start of the program asked for this: `number` "" brings the window the user
     // works in to the front, a number opens the Phone Dialer with it as a tel: link does.
     void answer(const QString &number);
+    // The Calls window, the tray and the notifications.
+    CallsDesk &calls() { return *m_desk; }
 
 signals:
     void dialRequested(const QString &number);
@@ -96,4 +99,5 @@ private:
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<QuitCommand> m_quit;
     std::unique_ptr<ConfigOpener> m_options;
+    std::unique_ptr<CallsDesk> m_desk;
 };

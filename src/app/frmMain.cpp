@@ -195,11 +195,13 @@ void frmMain::showMonitoring(bool on)
     // The button offers the opposite of what is.
     cmdToggle()->setText(on ? QStringLiteral("Disable &Monitor")
                             : QStringLiteral("&Enable Monitor"));
+    emit monitoringShown(on);
 }
 
 void frmMain::setNetFailVisible(bool visible)
 {
     m_lblNetFail->setVisible(visible);
+    emit netFailShown(visible);
 }
 
 void frmMain::setDialerEnabled(bool enabled)

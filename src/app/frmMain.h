@@ -50,6 +50,9 @@ public:
 signals:
     // The user closed the window from its title bar.
     void closed();
+    // What the window shows, for the notification area's icon.
+    void monitoringShown(bool on);
+    void netFailShown(bool visible);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

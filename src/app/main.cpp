@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
+#include "app/CallsDesk.h"
 #include "app/CommandLine.h"
+#include "app/InstanceRequest.h"
 #include "app/MainProgram.h"
 #include "app/SingleInstance.h"
 #include "base/TelLink.h"
+#include "platform/DBusNotifier.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtSerialPort.h"
@@ -108,7 +111,7 @@ int main(int argc, char *argv[])
     const CommandLine::Request started = CommandLine::parse(QCoreApplication::arguments(), true);
     if (refused(started))
         return CommandLine::kUsageError;
-    const QString request = started.address;
+    const QString request = started.handed();
 
     // Decided before anything reads the settings, which a second start must never write.
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
@@ -131,21 +134,32 @@ int main(int argc, char *argv[])
     QtSerialPort modem;
     TcpSocketControl probe;
     MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem, &probe});
+    DBusNotifier notifier;
+    notifier.setFallback([&program](const QString &, const QString &title, const QString &body) {
+        program.calls().trayMessage(title, body);
+    });
+    program.calls().setNotifier(&notifier);
+    // A tel: address dials; --calls opens the Calls window.
+    const auto answer = [&program](const QString &asked) {
+        if (asked == InstanceRequest::kCalls)
+            program.calls().showCalls();
+        else
+            program.answer(TelLink::addressNumber(asked));
+    };
     QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Qt's Wayland activation uses the token of the start that asked, so that the compositor
     // gives the answering window the focus; once, never for a later call.
     QObject::connect(&instance, &SingleInstance::requested, &program,
-                     [&program](const QString &address, const QString &token) {
+                     [&answer](const QString &address, const QString &token) {
                          if (!token.isEmpty())
                              qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
-                         program.answer(TelLink::addressNumber(address));
+                         answer(address);
                          qunsetenv("XDG_ACTIVATION_TOKEN");
                      });
     program.start();
     // A start for a tel: address dials once the program runs.
     if (!request.isEmpty())
-        QTimer::singleShot(
-            0, &program, [&program, &request] { program.answer(TelLink::addressNumber(request)); });
+        QTimer::singleShot(0, &program, [&answer, &request] { answer(request); });
     return app.exec();
 }

@@ -6,13 +6,17 @@
 #include "base/UrlPolicy.h"
 #include "platform/WebEngineBrowser.h"
 
+#include <QCoreApplication>
 #include <QWebEngineView>
+
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcPage, "ringscout.page", QtWarningMsg)
 
 BrowserPage::BrowserPage(QWebEngineProfile *profile, WebEngineBrowser *browser)
     : QWebEnginePage(profile), m_browser(browser)
 {
+    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_ownLoad = false; });
     connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (!ok)
             qCInfo(lcBrowser) << "page failed to load:" << LogText(url().toString());
@@ -49,6 +53,20 @@ bool BrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
             Qt::QueuedConnection);
     }
     return false;
+}
+
+// The engine asks a page's "leave this page?" (beforeunload) through here, in its own words.
+bool BrowserPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &text)
+{
+    const bool yes = QWebEnginePage::javaScriptConfirm(securityOrigin, text);
+    static const QString leave = QCoreApplication::translate(
+        "QWebEnginePage",
+        "Are you sure you want to leave this page? Changes that you made may not be saved.");
+    if (!yes && text == leave && std::exchange(m_ownLoad, false) && m_browser) {
+        qCInfo(lcBrowser) << "the page would not let" << LogText(requestedUrl().toString()) << "go";
+        emit m_browser->leaveRefused();
+    }
+    return yes;
 }
 
 // The engine would print them raw, where a page could write lines that look like ours and

@@ -21,12 +21,17 @@ class BrowserPage : public QWebEnginePage
 public:
     BrowserPage(QWebEngineProfile *profile, WebEngineBrowser *browser);
 
+    // The program loads a page here (a pop, the start-up page), until the load starts.
+    void expectLoad() { m_ownLoad = true; }
+
 protected:
     QWebEnginePage *createWindow(WebWindowType type) override;
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &text) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                   int lineNumber, const QString &sourceID) override;
 
 private:
     QPointer<WebEngineBrowser> m_browser;
+    bool m_ownLoad = false;
 };

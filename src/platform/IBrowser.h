@@ -23,4 +23,7 @@ signals:
     // A page asked to call a number ("tel:+1-555-0100" gives "+1-555-0100"); the page
     // itself stays where it is.
     void dialRequested(const QString &number);
+    // A page asked whether to leave it for the page we had asked for ("Are you sure you want
+    // to leave this page?"), and the user said no: that page was never shown.
+    void leaveRefused();
 };

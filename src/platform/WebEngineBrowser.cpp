@@ -37,6 +37,8 @@ WebEngineBrowser::~WebEngineBrowser()
 
 void WebEngineBrowser::show(QWebEngineView *view, const QString &text)
 {
+    if (auto *page = qobject_cast<BrowserPage *>(view->page()))
+        page->expectLoad();
     if (const std::optional<QUrl> url = UrlPolicy::toUrl(text)) {
         view->load(*url);
         return;

@@ -73,7 +73,8 @@ ConfigController::Texts ConfigController::textsFromStore() const
         const QString key = QString::fromLatin1(name);
         QString text =
             stored.value(key, QString::fromLatin1(SettingsTable::find(key)->defaultText));
-        if (key == QLatin1String("newwin") || key == QLatin1String("StartWithSession")) {
+        if (key == QLatin1String("newwin") || key == QLatin1String("StartWithSession") ||
+            key == QLatin1String("CallList") || key == QLatin1String("Notifications")) {
             // The list and the check box show on or off; a text that is no number shows off.
             bool on = false;
             try {

@@ -21,7 +21,7 @@ inline QString configControlName(const char *key)
 
 // The Options dialog's controls in twips, one row per control; controls inside a frame are
 // placed relative to the frame. Every field label ends 105 twips left of its field.
-inline constexpr std::array<ControlSpec, 48> kConfigControls{{
+inline constexpr std::array<ControlSpec, 55> kConfigControls{{
     {"Picture1", ControlKind::Picture, ":/ringscout/logo.png", 120, 120, 1815, 975},
     {"Line1", ControlKind::HorizontalRule, nullptr, 120, 1200, 7080, 0},
 
@@ -100,8 +100,20 @@ inline constexpr std::array<ControlSpec, 48> kConfigControls{{
      "Frame6"},
     {"Frame7", ControlKind::Frame, "The Link to the PBX", 120, 9840, 4815, 615},
     {"chkATLS", ControlKind::CheckBox, "Use TLS", 240, 240, 2055, 285, 20, "Frame7"},
+
+    // Below the link's frame; tab positions from 25 on.
+    {"Frame8", ControlKind::Frame, "Call List && Notifications", 120, 10560, 7215, 1215},
+    {"CallList", ControlKind::CheckBox, "Keep a list of calls", 120, 360, 2535, 285, 25, "Frame8"},
+    {"Label25", ControlKind::Label, "Calls Kept", 2760, 360, 1095, 255, -1, "Frame8",
+     Bold | AlignRight, "CallListMax"},
+    {"CallListMax", ControlKind::TextBox, nullptr, 3960, 360, 975, 285, 26, "Frame8"},
+    {"Label26", ControlKind::Label, "Days Kept", 2760, 720, 1095, 255, -1, "Frame8",
+     Bold | AlignRight, "CallListDays"},
+    {"CallListDays", ControlKind::TextBox, nullptr, 3960, 720, 975, 285, 27, "Frame8"},
+    {"Notifications", ControlKind::CheckBox, "Desktop notifications", 120, 720, 2535, 285, 28,
+     "Frame8"},
 }};
 
 // The dialog's client area.
 inline constexpr int kConfigClientWidth = 7530;
-inline constexpr int kConfigClientHeight = 10575;
+inline constexpr int kConfigClientHeight = 11895;

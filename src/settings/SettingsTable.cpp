@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsTable.h"
 
+#include "base/Failure.h"
 #include "settings/SettingConversions.h"
 #include "settings/Settings.h"
 
@@ -17,6 +18,17 @@ QString asText(const QString &, const QString &text)
 qint16 comPortNumber(const QString &key, const QString &text)
 {
     return text.isEmpty() ? qint16(0) : toInt16(key, text);
+}
+
+// A count of calls or days: none or fewer would keep nothing, or forever.
+qint32 positiveNumber(const QString &key, const QString &text)
+{
+    const qint32 value = toInt32(key, text);
+    if (value <= 0)
+        throw Failure(QStringLiteral("Settings"),
+                      QStringLiteral("\"%1\" holds \"%2\", which is not a whole number above 0")
+                          .arg(key, text));
+    return value;
 }
 
 QString toText(const QString &value)
@@ -75,8 +87,8 @@ const std::array<SettingsTable::Row, 31> kRows{
     row<&Settings::yacAllow, asText>("yacAllow", ""),
     row<&Settings::yacBind, asText>("yacBind", ""),
     row<&Settings::CallList, toBoolean>("CallList", "1"),
-    row<&Settings::CallListMax, toInt32>("CallListMax", "10000"),
-    row<&Settings::CallListDays, toInt32>("CallListDays", "365"),
+    row<&Settings::CallListMax, positiveNumber>("CallListMax", "10000"),
+    row<&Settings::CallListDays, positiveNumber>("CallListDays", "365"),
     row<&Settings::Notifications, toBoolean>("Notifications", "1"),
 };
 

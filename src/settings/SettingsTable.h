@@ -29,14 +29,15 @@ const std::array<Row, 31> &rows();
 const Row *find(const QString &key);
 
 // The keys the Options dialog shows and writes, in its order.
-inline constexpr std::array<const char *, 19> kOptionsKeys{
+inline constexpr std::array<const char *, 23> kOptionsKeys{
     "comPort",         "yacPort",          "cidKey",
     "cidnameKey",      "initString",       "modemSettings",
     "newwin",          "Target",           "URL",
     "startupURL",      "AsteriskServer",   "AsteriskPort",
     "AsteriskManager", "AsteriskPassword", "AsteriskExtension",
     "AsteriskChannel", "AsteriskContext",  "StartWithSession",
-    "AsteriskTLS"};
+    "AsteriskTLS",     "CallList",         "CallListMax",
+    "CallListDays",    "Notifications"};
 
 // The main window's outer left, top, width and height in twips, written at Quit.
 inline constexpr std::array<const char *, 4> kGeometryKeys{"startx", "starty", "startw", "starth"};

@@ -30,6 +30,8 @@ private slots:
                  {"http://crm/tel:555", "\"http://crm/tel:555\" is not a tel: or callto: address"},
                  {overlong, '"' + overlong + "\" is not a tel: or callto: address"},
                  {"tel:1 callto:2", "give one address at most"},
+                 {"--calls", "calls --calls dials "},
+                 {"--calls tel:1", "give --calls or an address, not both"},
                  {"tel:2 --webEngineArgs --remote-debugging-port=9222 --verbose -h",
                   "tel:2 dials 2"}}) {
             const CommandLine::Request request = CommandLine::parse(
@@ -39,8 +41,9 @@ private slots:
                     ? QStringList{"", "help", "help-all", "version"}[int(request.information)]
                 : !request.error.isEmpty()
                     ? request.error
-                    : QString(request.verbose ? "verbose " : "") + request.address + " dials " +
-                          TelLink::addressNumber(request.address);
+                    : QString(request.verbose ? "verbose " : "") +
+                          (request.calls ? "calls " + request.handed() : request.address) +
+                          " dials " + TelLink::addressNumber(request.address);
             QCOMPARE(arguments + " -> " + said, arguments + " -> " + asks);
         }
     }

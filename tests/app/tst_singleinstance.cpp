@@ -33,6 +33,7 @@ void tst_SingleInstance::secondStart_data()
     QTest::newRow("socket name too long")
         << run + '/' + QString(90, 'x') << none << fallback << none;
     QTest::newRow("lock of a live process of that name") << run << QString("lock") << ours << none;
+    QTest::newRow("--calls handed over") << run << QString("calls") << ours << none;
     QTest::newRow("first instance stopped")
         << run << QString("stop") << ours
         << "did not answer within 0.3 seconds; it may be stopped or hung, and takes "
@@ -73,13 +74,14 @@ void tst_SingleInstance::secondStart()
     if (before == "stop")
         QCOMPARE(::kill(pid, SIGSTOP), 0);
     SingleInstance second(QStringLiteral("/config"), runtime);
-    const bool handed = second.claim() == SingleInstance::Claim::Another &&
-                        second.handOver(QStringLiteral("tel:555\r0100"), {}, 300);
+    const QString request = before == "calls" ? "--calls" : "tel:555\r0100";
+    const bool handed =
+        second.claim() == SingleInstance::Claim::Another && second.handOver(request, {}, 300);
     ::kill(pid, SIGCONT);
     QVERIFY2(handed == problem.isEmpty() && second.problem().contains(problem),
              qPrintable(second.problem()));
     QByteArray asked;
-    QTRY_VERIFY(!handed || (asked += firstStart.readAll()).contains("asks tel:555\r0100"));
+    QTRY_VERIFY(!handed || (asked += firstStart.readAll()).contains("asks " + request.toUtf8()));
     firstStart.kill();
     firstStart.waitForFinished(5000);
 }

@@ -87,6 +87,11 @@ const QList<Row> &rows()
         // OK that fails to load a value keeps the dialog, with what the user typed.
         {"a typed value that does not convert", "", false, "", "", "yacPort=x", "Ok",
          "Modem configuration error: Settings: \"yacPort\" holds \"x\"", "open"},
+        {"a count of calls that is not above 0", "", false, "", "CallList=1|CallListMax=10000",
+         "CallListMax=0", "Ok",
+         "Modem configuration error: Settings: \"CallListMax\" holds \"0\", which is not a "
+         "whole number above 0",
+         "open"},
         {"failed start-up put right by OK: the start-up page loads", "startupURL=about:start", true,
          "", "", "", "Ok", "", "closed"},
         // The sources restart with the new port; the entry's failure is told apart.
@@ -134,10 +139,10 @@ void tst_frmConfig::buttons()
     ConfigOpener opener(ConfigContext{g, startup, memory, window, monitor, boxes, browser});
     opener.open();
     QPointer<frmConfig> dialog = opener.current();
-    // 7530 x 10575 twips, and no other; all of it on the screen (QT_SCALE_FACTOR makes it small),
+    // 7530 x 11895 twips, and no other; all of it on the screen (QT_SCALE_FACTOR makes it small),
     // scrolling where it must.
     auto *scroll = dialog->findChild<QScrollArea *>();
-    QCOMPARE(scroll->widget()->size(), QSize(502, 705));
+    QCOMPARE(scroll->widget()->size(), QSize(502, 793));
     QTRY_VERIFY(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
     // Below the buttons, after them in the tab order.
     const QWidget *context = dialog->control("txtAContext");
@@ -162,7 +167,7 @@ void tst_frmConfig::buttons()
     QCOMPARE(said.join('|'), "Asterisk Manager|Asterisk Server|Password|API Port|Extensions (Comma "
                              "Separated)|YACC Port|Modem Settings|Com Port|CallerID Init String|"
                              "CallerID Key|Name Key|Search URL|Startup URL|Browser Target|Web "
-                             "Link|Desk Phone|Dial Context");
+                             "Link|Desk Phone|Dial Context|Calls Kept|Days Kept");
     for (const QLabel *label : dialog->findChildren<QLabel *>()) // no text cut short
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                  qPrintable(label->text()));
@@ -202,7 +207,7 @@ void tst_frmConfig::buttons()
     // OK writes every field, as typed, in one replacement of the store; nothing else writes.
     const bool wrote = row.presses.contains("Ok") || row.presses.contains("Enter");
     QCOMPARE(memory.replacements.size(), int(wrote));
-    QCOMPARE(memory.values.size(), wrote ? 19 : keyTexts(row.stored).size());
+    QCOMPARE(memory.values.size(), wrote ? 23 : keyTexts(row.stored).size());
     for (const auto &[key, text] : keyTexts(wrote ? row.types : QString()))
         QCOMPARE(memory.get(key), text);
     QCOMPARE(monitor.starts, int(wrote && !row.box.contains("Settings: ")));

@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "calls/CallListModel.h"
+#include "calls/CallSchema.h"
+#include "calls/CallStore.h"
+#include "calls/frmCalls.h"
+#include "dialer/DialerOpener.h"
+#include "fakes/FakeBrowser.h"
+#include "fakes/FakeDialer.h"
+#include "fakes/FakeMainWindow.h"
+#include "fakes/FakeMessageBox.h"
+#include "pop/CallerPop.h"
+#include "settings/Settings.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QtTest>
+
+// The Calls window over a real list file in a temporary XDG_DATA_HOME: what it lists for each
+// filter and search, what its actions change, which calls are bold, what its title counts.
+class tst_frmCalls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
+        QVERIFY(QDir().mkpath(QFileInfo(CallStore::defaultPath()).path()));
+    }
+    void init();
+    void cleanup() { QSqlDatabase::removeDatabase("writer"); }
+    void actions_data();
+    void actions();
+    void exportCsv();
+
+private:
+    // The numbers in the view's order, unseen ones marked "*".
+    static QString listed(const CallListModel &model)
+    {
+        QStringList numbers;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row, CallListModel::Number);
+            numbers << (index.data(Qt::FontRole).value<QFont>().bold() ? "*" : "") +
+                           index.data().toString();
+        }
+        return numbers.join(',');
+    }
+    QTemporaryDir m_home;
+};
+
+void tst_frmCalls::init()
+{
+    QFile::remove(CallStore::defaultPath());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "writer");
+        db.setDatabaseName(CallStore::defaultPath());
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const char *statement : CallSchema::kCreate)
+            QVERIFY(query.exec(statement));
+        QVERIFY(query.prepare("INSERT INTO calls (call_id, at, direction, source, origin, number,"
+                              " name, channel, destination, outcome, detail, seen)"
+                              " VALUES (?, ?, ?, ?, ?, ?, ?, '', '', ?, '', ?)"));
+        for (const QVariantList &row : QList<QVariantList>{
+                 {1, "in", "yac", "192.0.2.7", "5550100", "Ann", "rang", 0},
+                 {2, "in", "pbx", "pbx", "5550101", "=HYPERLINK(\"http://x\")", "missed", 0},
+                 {3, "in", "pbx", "pbx", "+15550102", "Bob \"Bobby\"\r\nSmith", "gave up", 0},
+                 {4, "in", "pbx", "pbx", "5550103", "<b>50%_off</b>", "answered elsewhere", 0},
+                 {5, "out", "pbx", "pbx", "5550104", "", "failed", 0},
+                 {6, "in", "pbx", "pbx", "5550105", "Dee", "missed", 1}}) {
+            query.addBindValue(row[0]);
+            query.addBindValue(row[0].toLongLong() * 60000);
+            for (const QVariant &value : row.mid(1))
+                query.addBindValue(value);
+            QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        }
+    }
+}
+
+void tst_frmCalls::actions_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("numbers");
+    QTest::addColumn<QString>("title");
+    const QString all = "5550105,5550104,5550103,*+15550102,*5550101,5550100";
+    QTest::newRow("all, newest first") << "" << all << "Calls (2 missed)";
+    QTest::newRow("missed") << "missed"
+                            << "5550105,*+15550102,*5550101"
+                            << "Calls";
+    QTest::newRow("number on its index") << "search 555010"
+                                         << "5550105,5550104,5550103,*5550101,5550100"
+                                         << "Calls (2 missed)";
+    QTest::newRow("number with +") << "search +1555"
+                                   << "*+15550102"
+                                   << "Calls (2 missed)";
+    QTest::newRow("name, any case") << "search bOB"
+                                    << "*+15550102"
+                                    << "Calls (2 missed)";
+    QTest::newRow("LIKE's characters are text") << "search %_"
+                                                << "5550103"
+                                                << "Calls (2 missed)";
+    QTest::newRow("wildcard alone finds none") << "search b_b"
+                                               << ""
+                                               << "Calls (2 missed)";
+    QTest::newRow("shown: seen, bold until read again") << "show" << all << "Calls";
+    QTest::newRow("read again") << "show reload" << all.split('*').join("") << "Calls";
+    QTest::newRow("delete the selected") << "delete 0 4"
+                                         << "5550104,5550103,*+15550102,5550100"
+                                         << "Calls (1 missed)";
+    QTest::newRow("clear, confirmed") << "clear yes"
+                                      << ""
+                                      << "Calls";
+    QTest::newRow("clear, refused") << "clear no" << all << "Calls (2 missed)";
+}
+
+void tst_frmCalls::actions()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, numbers);
+    QFETCH(QString, title);
+    Settings settings;
+    FakeBrowser browser;
+    FakeMainWindow window;
+    FakeDialer dialer;
+    FakeMessageBox box;
+    CallerPop pop(settings, browser, window);
+    DialerOpener opener(window, dialer, box);
+    CallList list(CallStore::defaultPath());
+    frmCalls calls(list, pop, opener);
+    const QStringList words = action.split(' ');
+    if (words[0] == "missed") {
+        calls.setFilter(CallList::Filter::Missed);
+        calls.show();
+    } else if (words[0] == "search") {
+        QTest::keyClicks(calls.findChild<QLineEdit *>("txtSearch"), words[1]);
+        QTRY_VERIFY(calls.model()->query().search == words[1]);
+    } else if (words[0] == "show") {
+        calls.show();
+    } else if (words[0] == "delete") {
+        calls.lstCalls()->selectionModel()->clear();
+        for (const QString &row : words.mid(1))
+            calls.lstCalls()->selectionModel()->select(calls.model()->index(row.toInt(), 0),
+                                                       QItemSelectionModel::Select |
+                                                           QItemSelectionModel::Rows);
+        calls.findChild<QPushButton *>("cmdDelete")->click();
+    } else if (words[0] == "clear") {
+        calls.confirm = [&words](const QString &) { return words[1] == "yes"; };
+        calls.findChild<QPushButton *>("cmdClear")->click();
+    }
+    if (words.contains("reload"))
+        calls.reload();
+    QCOMPARE(listed(*calls.model()), numbers);
+    QCOMPARE(calls.windowTitle(), title);
+}
+
+// Text that a spreadsheet would run, quotes and line ends in a name, all in one cell each.
+void tst_frmCalls::exportCsv()
+{
+    Settings settings;
+    FakeBrowser browser;
+    FakeMainWindow window;
+    FakeDialer dialer;
+    FakeMessageBox box;
+    CallerPop pop(settings, browser, window);
+    DialerOpener opener(window, dialer, box);
+    CallList list(CallStore::defaultPath());
+    frmCalls calls(list, pop, opener);
+    calls.setFilter(CallList::Filter::Missed);
+    QVERIFY(calls.exportTo(m_home.filePath("calls.csv")));
+    QFile file(m_home.filePath("calls.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto at = [](int minute) {
+        return QDateTime::fromMSecsSinceEpoch(minute * 60000).toLocalTime().toString(Qt::ISODate);
+    };
+    QCOMPARE(QString::fromUtf8(file.readAll()),
+             "time,direction,outcome,number,name,source,origin\r\n" + at(6) +
+                 ",in,missed,5550105,Dee,pbx,pbx\r\n" + at(3) +
+                 ",in,gave up,'+15550102,\"Bob \"\"Bobby\"\"\r\nSmith\",pbx,pbx\r\n" + at(2) +
+                 ",in,missed,5550101,\"'=HYPERLINK(\"\"http://x\"\")\",pbx,pbx\r\n");
+}
+
+QTEST_MAIN(tst_frmCalls)
+#include "tst_frmcalls.moc"
