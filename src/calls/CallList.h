@@ -40,7 +40,6 @@ public:
 
     // The store's file: calls.sqlite in the application's data folder.
 
-
     explicit CallList(QString path);
     ~CallList();
     CallList(const CallList &) = delete;
