@@ -40,10 +40,6 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     m_modem = std::make_unique<ModemMonitor>(m_settings, adapters.modem, m_timer, m_calls);
     // The desk phone is the better line: the PBX dials whenever it can.
     m_dialerChoice = std::make_unique<DialerChoice>(*m_pbx, *m_modem);
-    connect(m_dialerChoice.get(), &IDialer::callPlaced, this,
-            [this](const Call &call) { m_calls.callRecognised(call); });
-    connect(m_dialerChoice.get(), &IDialer::placedCallEnded, this,
-            [this](const CallEnd &end) { m_calls.callEnded(end); });
     m_monitor = std::make_unique<Monitor>(m_settings, m_startupStatus,
                                           CallSources{*m_modem, *m_asterisk, *m_yac}, m_timer,
                                           window, adapters.box);
@@ -54,6 +50,15 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
         ConfigContext{m_settings, m_startupStatus, adapters.store, window, *m_monitor, adapters.box,
                       adapters.browser, adapters.probe});
 
+    wireWindow(adapters);
+    wireDialer(adapters);
+    wireCalls(adapters);
+}
+
+// The main window's buttons and what they show.
+void MainProgram::wireWindow(const Adapters &adapters)
+{
+    frmMain &window = *m_frmMain;
     connect(m_options.get(), &ConfigOpener::endProgram, this, &MainProgram::quitRequested);
     connect(window.cmdSettings(), &QPushButton::clicked, m_options.get(), &ConfigOpener::open);
 
@@ -76,20 +81,28 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
             box.message(QString::fromUtf8(Version::Title), why);
         },
         Qt::QueuedConnection);
-    connect(
-        m_recorder.get(), &CallRecorder::listMovedAside, this,
-        [&box = adapters.box](const QString &text) {
-            box.message(QString::fromUtf8(Version::Title), text);
-        },
-        Qt::QueuedConnection);
-    m_dialer = std::make_unique<DialerOpener>(window, *m_dialerChoice, adapters.box);
-    connect(window.cmdDialer(), &QPushButton::clicked, m_dialer.get(),
+}
+
+// The Phone Dialer, from "&Dial", a page's tel: link and another start of the program.
+void MainProgram::wireDialer(const Adapters &adapters)
+{
+    m_dialer = std::make_unique<DialerOpener>(*m_frmMain, *m_dialerChoice, adapters.box);
+    connect(m_frmMain->cmdDialer(), &QPushButton::clicked, m_dialer.get(),
             &DialerOpener::cmdDialer_Click);
     connect(&adapters.browser, &IBrowser::dialRequested, m_dialer.get(),
             &DialerOpener::dialFromPage);
     connect(this, &MainProgram::dialRequested, m_dialer.get(), &DialerOpener::dialFromPage);
+}
+
+// The call list's window, tray and notifications, and the calls placed reaching the list.
+void MainProgram::wireCalls(const Adapters &adapters)
+{
+    connect(m_dialerChoice.get(), &IDialer::callPlaced, this,
+            [this](const Call &call) { m_calls.callRecognised(call); });
+    connect(m_dialerChoice.get(), &IDialer::placedCallEnded, this,
+            [this](const CallEnd &end) { m_calls.callEnded(end); });
     m_desk =
-        std::make_unique<CallsDesk>(CallsDesk::Parts{m_settings, window, *m_pop, *m_dialer,
+        std::make_unique<CallsDesk>(CallsDesk::Parts{m_settings, *m_frmMain, *m_pop, *m_dialer,
                                                      *m_options, *m_quit, [this] { answer({}); }},
                                     m_recorder->path());
     m_calls.add(m_desk->sink());
@@ -97,6 +110,12 @@ MainProgram::MainProgram(const Adapters &adapters, QObject *parent)
     connect(m_recorder.get(), &CallRecorder::callListChanged, m_desk.get(),
             &CallsDesk::listChanged);
     connect(&adapters.browser, &IBrowser::leaveRefused, &m_desk->sink(), &CallNotices::popKept);
+    connect(
+        m_recorder.get(), &CallRecorder::listMovedAside, this,
+        [&box = adapters.box](const QString &text) {
+            box.message(QString::fromUtf8(Version::Title), text);
+        },
+        Qt::QueuedConnection);
 }
 
 MainProgram::~MainProgram() = default;

@@ -80,6 +80,10 @@ signals:
     void quitRequested();
 
 private:
+    void wireWindow(const Adapters &adapters);
+    void wireDialer(const Adapters &adapters);
+    void wireCalls(const Adapters &adapters);
+
     Settings m_settings;
     StartupStatus m_startupStatus;
     std::unique_ptr<frmMain> m_frmMain;

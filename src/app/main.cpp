@@ -83,6 +83,48 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         g_nextHandler(type, context, text);
 }
 
+// Builds the program on the real adapters and runs it; `request` is what this start asked for.
+int run(QApplication &app, SingleInstance &instance, const QString &request)
+{
+    IniSettingsStore store(QString::fromUtf8(Version::SettingsApplication),
+                           QString::fromUtf8(Version::SettingsSection));
+    QtMessageBox box;
+    WebEngineBrowser browser;
+    TcpSocketControl Winsock1;
+    TcpSocketControl wsAst;
+    QtSerialPort modem;
+    TcpSocketControl probe;
+    MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem, &probe});
+    DBusNotifier notifier;
+    notifier.setFallback([&program](const QString &, const QString &title, const QString &body) {
+        program.calls().trayMessage(title, body);
+    });
+    program.calls().setNotifier(&notifier);
+    // A tel: address dials; --calls opens the Calls window.
+    const auto answer = [&program](const QString &asked) {
+        if (asked == InstanceRequest::kCalls)
+            program.calls().showCalls();
+        else
+            program.answer(TelLink::addressNumber(asked));
+    };
+    QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // Qt's Wayland activation uses the token of the start that asked, so that the compositor
+    // gives the answering window the focus; once, never for a later call.
+    QObject::connect(&instance, &SingleInstance::requested, &program,
+                     [&answer](const QString &address, const QString &token) {
+                         if (!token.isEmpty())
+                             qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
+                         answer(address);
+                         qunsetenv("XDG_ACTIVATION_TOKEN");
+                     });
+    program.start();
+    // A start for a tel: address dials once the program runs.
+    if (!request.isEmpty())
+        QTimer::singleShot(0, &program, [&answer, &request] { answer(request); });
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -125,41 +167,5 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    IniSettingsStore store(QString::fromUtf8(Version::SettingsApplication),
-                           QString::fromUtf8(Version::SettingsSection));
-    QtMessageBox box;
-    WebEngineBrowser browser;
-    TcpSocketControl Winsock1;
-    TcpSocketControl wsAst;
-    QtSerialPort modem;
-    TcpSocketControl probe;
-    MainProgram program({store, browser, browser.pane(), box, Winsock1, wsAst, modem, &probe});
-    DBusNotifier notifier;
-    notifier.setFallback([&program](const QString &, const QString &title, const QString &body) {
-        program.calls().trayMessage(title, body);
-    });
-    program.calls().setNotifier(&notifier);
-    // A tel: address dials; --calls opens the Calls window.
-    const auto answer = [&program](const QString &asked) {
-        if (asked == InstanceRequest::kCalls)
-            program.calls().showCalls();
-        else
-            program.answer(TelLink::addressNumber(asked));
-    };
-    QObject::connect(&program, &MainProgram::quitRequested, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-    // Qt's Wayland activation uses the token of the start that asked, so that the compositor
-    // gives the answering window the focus; once, never for a later call.
-    QObject::connect(&instance, &SingleInstance::requested, &program,
-                     [&answer](const QString &address, const QString &token) {
-                         if (!token.isEmpty())
-                             qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
-                         answer(address);
-                         qunsetenv("XDG_ACTIVATION_TOKEN");
-                     });
-    program.start();
-    // A start for a tel: address dials once the program runs.
-    if (!request.isEmpty())
-        QTimer::singleShot(0, &program, [&answer, &request] { answer(request); });
-    return app.exec();
+    return run(app, instance, request);
 }

@@ -30,6 +30,24 @@ frmCalls::frmCalls(CallList &list, CallerPop &pop, DialerOpener &dialer, QWidget
     confirm = [this](const QString &question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
+    setUpControls();
+    layOut();
+
+    m_typing.setSingleShot(true);
+    m_typing.setInterval(250);
+    connect(m_search, &QLineEdit::textChanged, &m_typing, qOverload<>(&QTimer::start));
+    connect(&m_typing, &QTimer::timeout, this, &frmCalls::reload);
+    connect(m_filter, &QComboBox::currentIndexChanged, this, &frmCalls::reload);
+    connect(m_view, &QAbstractItemView::doubleClicked, this, &frmCalls::showPage);
+    connect(m_model, &CallListModel::fetched, this, [this] {
+        if (isVisible())
+            markShownSeen();
+    });
+    reload();
+}
+
+void frmCalls::setUpControls()
+{
     m_filter->setObjectName(QStringLiteral("cboFilter"));
     m_filter->addItems({QStringLiteral("All"), QStringLiteral("Missed")});
     m_search->setObjectName(QStringLiteral("txtSearch"));
@@ -45,7 +63,11 @@ frmCalls::frmCalls(CallList &list, CallerPop &pop, DialerOpener &dialer, QWidget
     m_view->setWordWrap(false);
     for (const auto &[column, width] : {std::pair{0, 150}, {1, 200}, {2, 130}, {3, 200}})
         m_view->setColumnWidth(column, width);
+}
 
+// The filter and the search above the list, the buttons below it.
+void frmCalls::layOut()
+{
     auto *top = new QHBoxLayout;
     auto *filterLabel = new QLabel(QStringLiteral("&Show:"), this);
     filterLabel->setBuddy(m_filter);
@@ -74,18 +96,6 @@ frmCalls::frmCalls(CallList &list, CallerPop &pop, DialerOpener &dialer, QWidget
     layout->addWidget(m_view, 1);
     layout->addWidget(row);
     resize(900, 480);
-
-    m_typing.setSingleShot(true);
-    m_typing.setInterval(250);
-    connect(m_search, &QLineEdit::textChanged, &m_typing, qOverload<>(&QTimer::start));
-    connect(&m_typing, &QTimer::timeout, this, &frmCalls::reload);
-    connect(m_filter, &QComboBox::currentIndexChanged, this, &frmCalls::reload);
-    connect(m_view, &QAbstractItemView::doubleClicked, this, &frmCalls::showPage);
-    connect(m_model, &CallListModel::fetched, this, [this] {
-        if (isVisible())
-            markShownSeen();
-    });
-    reload();
 }
 
 QPushButton *frmCalls::addButton(const char *name, const QString &caption, QWidget *row)

@@ -47,6 +47,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void setUpControls();
+    void layOut();
     QPushButton *addButton(const char *name, const QString &caption, QWidget *row);
     QList<qint64> selectedRows() const;
     const CallList::Entry *current() const;

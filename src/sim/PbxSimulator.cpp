@@ -195,9 +195,9 @@ void PbxSimulator::receive(Client &client)
     }
 }
 
-void PbxSimulator::handle(Client &client, const QByteArray &message)
+// Prints a client's message line by line, its secret or key masked.
+void PbxSimulator::print(const Client &client, const QByteArray &message)
 {
-    const QList<Header> headers = headersOf(message);
     for (const QByteArray &line : message.chopped(kMessageEndSize).split('\n')) {
         QString text = WireText::decode(line.endsWith('\r') ? line.chopped(1) : line);
         if (text.startsWith(QLatin1String("Secret:"), Qt::CaseInsensitive) ||
@@ -205,6 +205,12 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
             text = text.left(text.indexOf(u':') + 1) + QStringLiteral(" ********");
         Console::say(QStringLiteral("%1 < %2").arg(client.peer, text));
     }
+}
+
+void PbxSimulator::handle(Client &client, const QByteArray &message)
+{
+    const QList<Header> headers = headersOf(message);
+    print(client, message);
 
     const QByteArray action = valueOf(headers, "Action").toLower();
     const QByteArray actionId = valueOf(headers, "ActionID");
@@ -233,14 +239,7 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
                   client.events ? "Response: Success\r\nEvents: On\r\n"
                                 : "Response: Success\r\nEvents: Off\r\n");
     } else if (action == "ping") {
-        if (m_old) {
-            reply(client, actionId, "Response: Pong\r\n");
-        } else {
-            const qint64 ms = QDateTime::currentMSecsSinceEpoch();
-            reply(client, actionId,
-                  "Response: Success\r\nPing: Pong\r\nTimestamp: " + QByteArray::number(ms / 1000) +
-                      '.' + QByteArray::number((ms % 1000) * 1000).rightJustified(6, '0') + "\r\n");
-        }
+        pong(client, actionId);
     } else if (action == "originate") {
         originate(client, actionId, valueOf(headers, "Channel"), valueOf(headers, "Context"),
                   valueOf(headers, "Exten"));
@@ -249,6 +248,16 @@ void PbxSimulator::handle(Client &client, const QByteArray &message)
               "Response: Error\r\nMessage: Invalid/unknown command: " + valueOf(headers, "Action") +
                   ". Use Action: ListCommands to show available commands.\r\n");
     }
+}
+
+void PbxSimulator::pong(Client &client, const QByteArray &actionId)
+{
+    if (m_old)
+        return reply(client, actionId, "Response: Pong\r\n");
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    reply(client, actionId,
+          "Response: Success\r\nPing: Pong\r\nTimestamp: " + QByteArray::number(ms / 1000) + '.' +
+              QByteArray::number((ms % 1000) * 1000).rightJustified(6, '0') + "\r\n");
 }
 
 // Plain ("Secret") or MD5 ("AuthType: MD5", "Key": the lower-case hex MD5 of the challenge and
@@ -342,8 +351,14 @@ QByteArray PbxSimulator::dialEvent(const QString &number, const QString &name,
                         {"SrcUniqueID", uniqueId(caller)},
                         {"DestUniqueID", uniqueId(callee)}});
     }
-    // Asterisk 22: the calling channel's fields, then the same fields of the dialled one
-    // with "Dest" in front, as in a captured "Event: DialBegin".
+    return dialBegin(num, nam, ext);
+}
+
+// Asterisk 22: the calling channel's fields, then the same fields of the dialled one with
+// "Dest" in front, as in a captured "Event: DialBegin".
+QByteArray PbxSimulator::dialBegin(const QByteArray &num, const QByteArray &nam,
+                                   const QByteArray &ext) const
+{
     return message({{"Event", "DialBegin"},
                     {"Privilege", "call,all"},
                     {"Channel", m_last.channel},

@@ -78,6 +78,9 @@ private:
     void accept();
     void receive(Client &client);
     void handle(Client &client, const QByteArray &message);
+    void print(const Client &client, const QByteArray &message);
+    QByteArray dialBegin(const QByteArray &num, const QByteArray &nam, const QByteArray &ext) const;
+    void pong(Client &client, const QByteArray &actionId);
     void login(Client &client, const QByteArray &actionId, const QByteArray &message);
     void reply(Client &client, const QByteArray &actionId, const QByteArray &lines);
     void originate(Client &client, const QByteArray &actionId, const QByteArray &channel,

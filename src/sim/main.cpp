@@ -103,6 +103,74 @@ int runYac(const QStringList &arguments)
                          words[1], words[2]);
 }
 
+// The options of "pbx".
+struct PbxOptions
+{
+    const QCommandLineOption listen{
+        QStringLiteral("listen"),
+        QStringLiteral("Address and port to listen on (default 127.0.0.1:5038)."),
+        QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5038")};
+    const QCommandLineOption user{
+        QStringLiteral("user"), QStringLiteral("Manager user name that logs in (AsteriskManager)."),
+        QStringLiteral("U")};
+    const QCommandLineOption secret{QStringLiteral("secret"),
+                                    QStringLiteral("Its secret (AsteriskPassword)."),
+                                    QStringLiteral("S")};
+    const QCommandLineOption old{QStringLiteral("old"),
+                                 QStringLiteral("Speak as Asterisk 1.4: \"Event: Dial\" instead "
+                                                "of DialBegin.")};
+    const QCommandLineOption refuseOriginate{
+        QStringLiteral("refuse-originate"),
+        QStringLiteral("Answer every Originate as a call that failed (OriginateResponse "
+                       "Failure), as when the desk phone cannot be reached.")};
+    const QCommandLineOption md5{QStringLiteral("md5"),
+                                 QStringLiteral("Take only the MD5 challenge login: refuse a "
+                                                "login that sends the secret in clear.")};
+    const QCommandLineOption tls{QStringLiteral("tls"),
+                                 QStringLiteral("Serve TLS (1.2 or later) with the certificate "
+                                                "CERT; its private key is the file that follows "
+                                                "(both PEM): --tls CERT KEY."),
+                                 QStringLiteral("CERT")};
+    const QCommandLineOption outcome{
+        QStringLiteral("outcome"),
+        QStringLiteral("End each call sent, 2 seconds later, as Asterisk 22 does when it was "
+                       "answered, not answered, given up by the caller (cancel), answered by "
+                       "another phone (elsewhere) or found the desk busy."),
+        PbxSimulator::outcomes().join(u'|')};
+};
+
+// Ends the program with a usage error where the options of "pbx" do not go together.
+void checkPbxOptions(const QCommandLineParser &parser, const PbxOptions &o)
+{
+    if (parser.isSet(o.outcome) && !PbxSimulator::outcomes().contains(parser.value(o.outcome)))
+        usageError(QStringLiteral("--outcome: give one of ") +
+                   PbxSimulator::outcomes().join(QStringLiteral(", ")));
+    if (parser.isSet(o.outcome) && parser.isSet(o.old))
+        usageError(QStringLiteral("--outcome speaks as Asterisk 22: leave out --old"));
+    if (!parser.isSet(o.user) || !parser.isSet(o.secret))
+        usageError(QStringLiteral("give --user and --secret"));
+    // "--tls CERT KEY": the key is the one positional argument that may follow.
+    if (parser.positionalArguments().size() - 1 != int(parser.isSet(o.tls)))
+        usageError(parser.isSet(o.tls)
+                       ? QStringLiteral("--tls takes CERT and KEY")
+                       : QStringLiteral("pbx takes no arguments besides its options"));
+}
+
+// "127.0.0.1:5038", "[::1]:5038": the address, and where the port starts.
+std::pair<QHostAddress, qsizetype> listenAddress(const QString &where)
+{
+    const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
+    QString hostText = where.left(colon);
+    if (hostText.startsWith(QLatin1Char('[')) && hostText.endsWith(QLatin1Char(']')))
+        hostText = hostText.mid(1, hostText.size() - 2);
+    const QHostAddress address(hostText);
+    if (colon < 0 || address.isNull())
+        usageError(QStringLiteral("--listen: \"%1\" is not HOST:PORT with an IP "
+                                  "address, e.g. 127.0.0.1:5038")
+                       .arg(where));
+    return {address, colon};
+}
+
 int runPbx(QCoreApplication &app, const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -113,71 +181,21 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
                             "logged-in client. Prints what the clients send, the secret masked, "
                             "and answers an Originate (a call dialled through the PBX) as placed. "
                             "Ends at the end of the input (Ctrl+D)."));
-    const QCommandLineOption listen(
-        QStringLiteral("listen"),
-        QStringLiteral("Address and port to listen on (default 127.0.0.1:5038)."),
-        QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5038"));
-    const QCommandLineOption user(
-        QStringLiteral("user"), QStringLiteral("Manager user name that logs in (AsteriskManager)."),
-        QStringLiteral("U"));
-    const QCommandLineOption secret(QStringLiteral("secret"),
-                                    QStringLiteral("Its secret (AsteriskPassword)."),
-                                    QStringLiteral("S"));
-    const QCommandLineOption old(QStringLiteral("old"),
-                                 QStringLiteral("Speak as Asterisk 1.4: \"Event: Dial\" instead "
-                                                "of DialBegin."));
-    const QCommandLineOption refuseOriginate(
-        QStringLiteral("refuse-originate"),
-        QStringLiteral("Answer every Originate as a call that failed (OriginateResponse "
-                       "Failure), as when the desk phone cannot be reached."));
-    const QCommandLineOption md5(QStringLiteral("md5"),
-                                 QStringLiteral("Take only the MD5 challenge login: refuse a "
-                                                "login that sends the secret in clear."));
-    const QCommandLineOption tls(QStringLiteral("tls"),
-                                 QStringLiteral("Serve TLS (1.2 or later) with the certificate "
-                                                "CERT; its private key is the file that follows "
-                                                "(both PEM): --tls CERT KEY."),
-                                 QStringLiteral("CERT"));
-    const QCommandLineOption outcome(
-        QStringLiteral("outcome"),
-        QStringLiteral("End each call sent, 2 seconds later, as Asterisk 22 does when it was "
-                       "answered, not answered, given up by the caller (cancel), answered by "
-                       "another phone (elsewhere) or found the desk busy."),
-        PbxSimulator::outcomes().join(u'|'));
-    parser.addOptions({listen, user, secret, old, refuseOriginate, md5, tls, outcome});
+    const PbxOptions o;
+    parser.addOptions(
+        {o.listen, o.user, o.secret, o.old, o.refuseOriginate, o.md5, o.tls, o.outcome});
     process(parser, arguments);
-    if (parser.isSet(outcome) && !PbxSimulator::outcomes().contains(parser.value(outcome)))
-        usageError(QStringLiteral("--outcome: give one of ") +
-                   PbxSimulator::outcomes().join(QStringLiteral(", ")));
-    if (parser.isSet(outcome) && parser.isSet(old))
-        usageError(QStringLiteral("--outcome speaks as Asterisk 22: leave out --old"));
-    if (!parser.isSet(user) || !parser.isSet(secret))
-        usageError(QStringLiteral("give --user and --secret"));
-    // "--tls CERT KEY": the key is the one positional argument that may follow.
-    const QStringList extra = parser.positionalArguments().mid(1);
-    if (extra.size() != int(parser.isSet(tls)))
-        usageError(parser.isSet(tls)
-                       ? QStringLiteral("--tls takes CERT and KEY")
-                       : QStringLiteral("pbx takes no arguments besides its options"));
+    checkPbxOptions(parser, o);
+    const QString where = parser.value(o.listen);
+    const auto [address, colon] = listenAddress(where);
 
-    // "127.0.0.1:5038", "[::1]:5038"
-    const QString where = parser.value(listen);
-    const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
-    QString hostText = where.left(colon);
-    if (hostText.startsWith(QLatin1Char('[')) && hostText.endsWith(QLatin1Char(']')))
-        hostText = hostText.mid(1, hostText.size() - 2);
-    const QHostAddress address(hostText);
-    if (colon < 0 || address.isNull())
-        usageError(QStringLiteral("--listen: \"%1\" is not HOST:PORT with an IP "
-                                  "address, e.g. 127.0.0.1:5038")
-                       .arg(where));
-
-    PbxSimulator pbx(parser.value(user), parser.value(secret), parser.isSet(old));
-    pbx.setRefuseOriginate(parser.isSet(refuseOriginate));
-    pbx.setRequireMd5(parser.isSet(md5));
-    pbx.setOutcome(parser.value(outcome), kOutcomeAfterMs);
+    PbxSimulator pbx(parser.value(o.user), parser.value(o.secret), parser.isSet(o.old));
+    pbx.setRefuseOriginate(parser.isSet(o.refuseOriginate));
+    pbx.setRequireMd5(parser.isSet(o.md5));
+    pbx.setOutcome(parser.value(o.outcome), kOutcomeAfterMs);
     QString error;
-    if (parser.isSet(tls) && !pbx.setTls(parser.value(tls), extra.value(0), &error)) {
+    if (parser.isSet(o.tls) &&
+        !pbx.setTls(parser.value(o.tls), parser.positionalArguments().value(1), &error)) {
         Console::complain(QStringLiteral("ringscout-sim pbx: --tls: %1").arg(error));
         return 1;
     }
@@ -186,11 +204,11 @@ int runPbx(QCoreApplication &app, const QStringList &arguments)
             QStringLiteral("ringscout-sim pbx: cannot listen on %1: %2").arg(where, error));
         return 1;
     }
-    Console::say(
-        QStringLiteral("Listening on %1%3 as %2. Type NUMBER NAME EXTENSION for a call.")
-            .arg(pbx.address(),
-                 parser.isSet(old) ? QStringLiteral("Asterisk 1.4") : QStringLiteral("Asterisk 22"),
-                 parser.isSet(tls) ? QStringLiteral(" over TLS") : QString()));
+    Console::say(QStringLiteral("Listening on %1%3 as %2. Type NUMBER NAME EXTENSION for a call.")
+                     .arg(pbx.address(),
+                          parser.isSet(o.old) ? QStringLiteral("Asterisk 1.4")
+                                              : QStringLiteral("Asterisk 22"),
+                          parser.isSet(o.tls) ? QStringLiteral(" over TLS") : QString()));
     ConsoleInput input;
     QObject::connect(&input, &ConsoleInput::lineRead, &pbx, [&pbx](const QString &line) {
         QString error;
