@@ -266,9 +266,15 @@ void tst_MainProgram::browser()
         // A page takes clicks a moment after it has loaded; the first may still meet the page
         // before, with its tel: link.
         QMessageBox *box = nullptr;
+        const QString shown = "\n\n" + QUrl(link).toString(QUrl::FullyEncoded) + "\n\n";
         const auto answered = [&] {
-            return dialled.contains(answer) || (box = window.findChild<QMessageBox *>()) ||
-                   !opened.urls.isEmpty();
+            box = window.findChild<QMessageBox *>();
+            // A late box of the link before (a click the loaded page took twice) is refused.
+            if (box && !box->text().contains(shown) && box->isVisible()) {
+                box->button(QMessageBox::No)->click();
+                box = nullptr;
+            }
+            return dialled.contains(answer) || (box && box->isVisible()) || !opened.urls.isEmpty();
         };
         for (int click = 0; click < 20 && !answered(); ++click) {
             QTest::mouseClick(engine.pane()->focusProxy(), Qt::LeftButton, {},
@@ -277,12 +283,11 @@ void tst_MainProgram::browser()
                 break;
         }
         if (answer != "Yes" && answer != "No") {
-            QVERIFY(dialled.contains(answer) && !box);
+            QVERIFY(dialled.contains(answer) && !(box && box->isVisible()));
             continue;
         }
         QVERIFY(box);
-        QVERIFY2(box->text().contains("\n\n" + QUrl(link).toString(QUrl::FullyEncoded) + "\n\n"),
-                 qPrintable(box->text()));
+        QVERIFY2(box->text().contains(shown), qPrintable(box->text()));
         QVERIFY(opened.urls.isEmpty());
         box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
         QTRY_VERIFY(!window.findChild<QMessageBox *>());
