@@ -48,8 +48,8 @@ template <typename Action> QString failureOf(Action &&action)
     return {};
 }
 
-// The lines logged while it lives, of the categories `rules` turns on; `after` is the rules it
-// leaves behind.
+// The lines logged while it lives, as standard error shows them ("category: message"), of the
+// categories `rules` turns on; `after` is the rules it leaves behind.
 struct LogLines : QStringList
 {
     static inline LogLines *current = nullptr;
@@ -57,8 +57,10 @@ struct LogLines : QStringList
     const QString after;
     explicit LogLines(const QString &rules = QStringLiteral("ringscout.*=true"),
                       const QString &after = {})
-        : previous(qInstallMessageHandler([](QtMsgType, const QMessageLogContext &,
-                                             const QString &line) { *current << line; })),
+        : previous(qInstallMessageHandler(
+              [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                  *current << QString::fromLatin1(context.category) + QStringLiteral(": ") + text;
+              })),
           after(after)
     {
         current = this;
