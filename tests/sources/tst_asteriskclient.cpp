@@ -135,7 +135,6 @@ QByteArray ended(const char *response, const char *reason, const char *event = "
 const QString kDesk = QStringLiteral("PJSIP/101"), kContext = QStringLiteral("from-internal");
 const QByteArray kQueued = answer("Response: Success\r\nMessage: Originate successfully queued");
 enum Then { Nothing, HangUp, DialAgain };
-const QByteArray kOriginate = TestSupport::fixture(QStringLiteral("ami/outcome-originate.bin"));
 } // namespace
 
 using Spoil = std::function<void(Settings &)>;
