@@ -9,7 +9,6 @@
 
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -206,6 +205,7 @@ private slots:
         listOn.CallList = true;
         CallRecorder recorder(listOn, home.filePath(QStringLiteral("calls.sqlite")));
         m_pop.list = &recorder;
+        QSignalSpy written(&recorder, &CallRecorder::callRecorded);
         // Nothing runs the listener meanwhile, so all wait in the system.
         QTcpSocket servers[30];
         Calls expected;
@@ -218,14 +218,7 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_pop.shown(), expected, 10000);
         m_pop.list = nullptr;
-        recorder.flush();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-        db.setDatabaseName(recorder.path());
-        QVERIFY(db.open());
-        QSqlQuery rows(db);
-        QVERIFY(rows.exec(QStringLiteral("SELECT count(DISTINCT number) FROM calls")));
-        QVERIFY(rows.next());
-        QCOMPARE(rows.value(0).toInt(), 30);
+        QTRY_COMPARE(written.size(), 30);
     }
 
     // Another handler takes the connection request first, so the listener's Accept fails.
