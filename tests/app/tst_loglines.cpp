@@ -4,6 +4,7 @@
 #include "fakes/FakeMainWindow.h"
 #include "fakes/RecordingCallSink.h"
 #include "fakes/ScriptedAmiServer.h"
+#include "fakes/TestSupport.h"
 #include "platform/TcpSocketControl.h"
 #include "platform/TimerControl.h"
 #include "pop/CallerPop.h"
@@ -16,13 +17,6 @@
 #include <thread>
 
 namespace {
-
-// As standard error shows them: "category: message".
-QStringList g_lines;
-void keep(QtMsgType, const QMessageLogContext &context, const QString &text)
-{
-    g_lines << QString::fromLatin1(context.category) + QStringLiteral(": ") + text;
-}
 
 const QString kLong(60000, u'A');
 
@@ -37,12 +31,6 @@ class tst_LogLines : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("ringscout.*=true"));
-        qInstallMessageHandler(keep);
-    }
-
     void line_data()
     {
         QTest::addColumn<Cause>("cause");
@@ -102,9 +90,9 @@ private slots:
     {
         QFETCH(Cause, cause);
         QFETCH(QString, line);
-        g_lines.clear();
+        const TestSupport::LogLines lines;
         cause();
-        QVERIFY2(g_lines.contains(line), qPrintable(g_lines.join(u'\n').left(2000)));
+        QVERIFY2(lines.contains(line), qPrintable(lines.join(u'\n').left(2000)));
     }
 };
 

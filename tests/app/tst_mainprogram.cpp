@@ -296,18 +296,13 @@ void tst_MainProgram::browser()
     }
     for (const char *scheme : {"mailto", "sip", "x-made-up"})
         QDesktopServices::unsetUrlHandler(scheme);
-    QLoggingCategory::setFilterRules("ringscout.page=true");
-    static QStringList pageLines;
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &context, const QString &text) {
-            if (QLatin1String(context.category) == "ringscout.page")
-                pageLines << text;
-        });
+    std::optional<TestSupport::LogLines> lines(QStringLiteral("ringscout.page=true"));
     engine.pane()->page()->runJavaScript("console.error('a\\nringscout.ami: FORGED\\u001b[2J')");
-    QTRY_COMPARE(pageLines.size(), 1);
-    qInstallMessageHandler(previous);
-    QVERIFY2(pageLines[0].startsWith(R"(error "a\nringscout.ami: FORGED\u001B[2J" at )"),
-             qPrintable(pageLines[0]));
+    QTRY_COMPARE(lines->filter("FORGED").size(), 1);
+    const QString line = lines->filter("FORGED")[0];
+    lines.reset();
+    QVERIFY2(line.startsWith(R"(ringscout.page: error "a\nringscout.ami: FORGED\u001B[2J" at )"),
+             qPrintable(line));
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
     const QString target = QStringLiteral("CallerID");

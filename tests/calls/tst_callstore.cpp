@@ -45,7 +45,7 @@ QList<QVariantList> rows(const QString &path, const QString &sql)
 
 qint64 count(const QString &path)
 {
-    return rows(path, QStringLiteral("SELECT count(*) FROM calls")).value(0).value(0).toLongLong();
+    return rows(path, QStringLiteral("SELECT count(*) FROM calls"))[0][0].toLongLong();
 }
 
 Call call(const QString &number, const QString &name = {}, qint64 daysAgo = 0)
@@ -179,9 +179,8 @@ private slots:
     void text_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("HTML") << QStringLiteral("<b>Bob</b><script>alert(1)</script>&amp;");
+        QTest::newRow("SQL and HTML") << QStringLiteral("<b>'); DROP TABLE calls; --&amp;");
         QTest::newRow("CR LF and NUL") << QStringLiteral("A\r\nB\r\n\r\nAction: x") + QChar(0);
-        QTest::newRow("SQL") << QStringLiteral("'); DROP TABLE calls; --");
         QTest::newRow("invalid UTF-8") << WireText::decode("REN\xc3\x89 \xff\xfe\xc3");
         QTest::newRow("a million") << QString(1000000, u'9');
         QTest::newRow("pair at the cut")

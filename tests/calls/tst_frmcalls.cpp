@@ -51,6 +51,19 @@ private:
         return numbers.join(',');
     }
     QTemporaryDir m_home;
+    // The window over the list file, with fakes around it.
+    struct Rig
+    {
+        Settings settings;
+        FakeBrowser browser;
+        FakeMainWindow window;
+        FakeDialer dialer;
+        FakeMessageBox box;
+        CallerPop pop{settings, browser, window};
+        DialerOpener opener{window, dialer, box};
+        CallList list{CallStore::defaultPath()};
+        frmCalls calls{list, pop, opener};
+    };
 };
 
 void tst_frmCalls::init()
@@ -88,34 +101,23 @@ void tst_frmCalls::actions_data()
     QTest::addColumn<QString>("numbers");
     QTest::addColumn<QString>("title");
     const QString all = "5550105,5550104,5550103,*+15550102,*5550101,5550100";
-    QTest::newRow("all, newest first") << "" << all << "Calls (2 missed)";
-    QTest::newRow("missed") << "missed"
-                            << "5550105,*+15550102,*5550101"
-                            << "Calls";
-    QTest::newRow("number on its index") << "search 555010"
-                                         << "5550105,5550104,5550103,*5550101,5550100"
-                                         << "Calls (2 missed)";
-    QTest::newRow("number with +") << "search +1555"
-                                   << "*+15550102"
-                                   << "Calls (2 missed)";
-    QTest::newRow("name, any case") << "search bOB"
-                                    << "*+15550102"
-                                    << "Calls (2 missed)";
-    QTest::newRow("LIKE's characters are text") << "search %_"
-                                                << "5550103"
-                                                << "Calls (2 missed)";
-    QTest::newRow("wildcard alone finds none") << "search b_b"
-                                               << ""
-                                               << "Calls (2 missed)";
-    QTest::newRow("shown: seen, bold until read again") << "show" << all << "Calls";
-    QTest::newRow("read again") << "show reload" << all.split('*').join("") << "Calls";
-    QTest::newRow("delete the selected") << "delete 0 4"
-                                         << "5550104,5550103,*+15550102,5550100"
-                                         << "Calls (1 missed)";
-    QTest::newRow("clear, confirmed") << "clear yes"
-                                      << ""
-                                      << "Calls";
-    QTest::newRow("clear, refused") << "clear no" << all << "Calls (2 missed)";
+    const auto row = [](const char *name, const char *action, const QString &numbers,
+                        const char *title = "Calls (2 missed)") {
+        QTest::newRow(name) << QString(action) << numbers << QString(title);
+    };
+    row("all, newest first", "", all);
+    row("missed", "missed", "5550105,*+15550102,*5550101", "Calls");
+    row("number on its index", "search 555010", "5550105,5550104,5550103,*5550101,5550100");
+    row("number with +", "search +1555", "*+15550102");
+    row("name, any case", "search bOB", "*+15550102");
+    row("LIKE's characters are text", "search %_", "5550103");
+    row("wildcard alone finds none", "search b_b", "");
+    row("shown: seen, bold until read again", "show", all, "Calls");
+    row("read again", "show reload", all.split('*').join(""), "Calls");
+    row("delete the selected", "delete 0 4", "5550104,5550103,*+15550102,5550100",
+        "Calls (1 missed)");
+    row("clear, confirmed", "clear yes", "", "Calls");
+    row("clear, refused", "clear no", all);
 }
 
 void tst_frmCalls::actions()
@@ -123,15 +125,8 @@ void tst_frmCalls::actions()
     QFETCH(QString, action);
     QFETCH(QString, numbers);
     QFETCH(QString, title);
-    Settings settings;
-    FakeBrowser browser;
-    FakeMainWindow window;
-    FakeDialer dialer;
-    FakeMessageBox box;
-    CallerPop pop(settings, browser, window);
-    DialerOpener opener(window, dialer, box);
-    CallList list(CallStore::defaultPath());
-    frmCalls calls(list, pop, opener);
+    Rig rig;
+    frmCalls &calls = rig.calls;
     const QStringList words = action.split(' ');
     if (words[0] == "missed") {
         calls.setFilter(CallList::Filter::Missed);
@@ -161,15 +156,8 @@ void tst_frmCalls::actions()
 // Text that a spreadsheet would run, quotes and line ends in a name, all in one cell each.
 void tst_frmCalls::exportCsv()
 {
-    Settings settings;
-    FakeBrowser browser;
-    FakeMainWindow window;
-    FakeDialer dialer;
-    FakeMessageBox box;
-    CallerPop pop(settings, browser, window);
-    DialerOpener opener(window, dialer, box);
-    CallList list(CallStore::defaultPath());
-    frmCalls calls(list, pop, opener);
+    Rig rig;
+    frmCalls &calls = rig.calls;
     calls.setFilter(CallList::Filter::Missed);
     QVERIFY(calls.exportTo(m_home.filePath("calls.csv")));
     QFile file(m_home.filePath("calls.csv"));

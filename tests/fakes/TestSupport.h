@@ -4,6 +4,8 @@
 #include "base/Failure.h"
 
 #include <QFile>
+#include <QLoggingCategory>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
 
@@ -44,6 +46,40 @@ template <typename Action> QString failureOf(Action &&action)
         return failure.text();
     }
     return {};
+}
+
+// The lines logged while it lives, as standard error shows them ("category: message"), of the
+// categories `rules` turns on; `after` is the rules it leaves behind.
+struct LogLines : QStringList
+{
+    static inline LogLines *current = nullptr;
+    const QtMessageHandler previous;
+    const QString after;
+    explicit LogLines(const QString &rules = QStringLiteral("ringscout.*=true"),
+                      const QString &after = {})
+        : previous(qInstallMessageHandler(
+              [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                  *current << QString::fromLatin1(context.category) + QStringLiteral(": ") + text;
+              })),
+          after(after)
+    {
+        current = this;
+        QLoggingCategory::setFilterRules(rules);
+    }
+    ~LogLines()
+    {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(after);
+    }
+};
+
+// Runs openssl in `dir`; its output, or "" when it failed.
+inline QString openssl(const QString &dir, const QString &arguments)
+{
+    QProcess run;
+    run.setWorkingDirectory(dir);
+    run.start(QStringLiteral("openssl"), arguments.split(u' '));
+    return run.waitForFinished(30000) && run.exitCode() == 0 ? run.readAll() + ' ' : QString();
 }
 
 } // namespace TestSupport
