@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <variant>
 
 namespace {
 
@@ -96,6 +97,24 @@ QByteArray dialBeginFrom(const QString &number)
     return {};
 }
 
+// One YAC call to the program's listener: the milliseconds from the message's last byte to the
+// search page's request, or a reason it failed.
+std::variant<double, QString> yacCall(HttpRecorder &web, quint16 yacPort, const QString &number)
+{
+    QTcpSocket yac;
+    yac.connectToHost(QHostAddress::LocalHost, yacPort);
+    if (!yac.waitForConnected(5000))
+        return QStringLiteral("the YAC listener did not accept");
+    QElapsedTimer clock;
+    clock.start();
+    yac.write(QStringLiteral("@CALLJOHN SMITH~%1").arg(number).toLatin1());
+    yac.flush();
+    yac.disconnectFromHost();
+    if (!requested(web, QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number), 10000))
+        return QStringLiteral("no search request within 10 s");
+    return elapsedMs(clock);
+}
+
 // YAC calls to a program started afresh for each block of 50, the call list on and off in
 // turn, so that both series see the same machine and the same moments.
 int listOnAndOff(HttpRecorder &web, int calls, int gapMs, QTextStream &out)
@@ -116,19 +135,12 @@ int listOnAndOff(HttpRecorder &web, int calls, int gapMs, QTextStream &out)
             pause(gapMs);
             const QString number =
                 QStringLiteral("66%1%2").arg(block, 3, 10, QChar(u'0')).arg(i, 2, 10, QChar(u'0'));
-            QTcpSocket yac;
-            yac.connectToHost(QHostAddress::LocalHost, yacPort);
-            if (!yac.waitForConnected(5000))
+            const auto ms = yacCall(web, yacPort, number);
+            if (!std::holds_alternative<double>(ms)) {
+                out << "YAC call " << number << ": " << std::get<QString>(ms) << '\n';
                 return 1;
-            QElapsedTimer clock;
-            clock.start();
-            yac.write(QStringLiteral("@CALLJOHN SMITH~%1").arg(number).toLatin1());
-            yac.flush();
-            yac.disconnectFromHost();
-            if (!requested(web, QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number),
-                           10000))
-                return 1;
-            series[on].ms.push_back(elapsedMs(clock));
+            }
+            series[on].ms.push_back(std::get<double>(ms));
         }
     }
     out << series[0].line(QStringLiteral("YAC message to search page request, call list off"))
@@ -212,23 +224,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < calls; ++i) {
         pause(gapMs);
         const QString number = QStringLiteral("555%1").arg(1000000 + i);
-        QTcpSocket yac;
-        yac.connectToHost(QHostAddress::LocalHost, yacPort);
-        if (!yac.waitForConnected(5000)) {
-            out << "call " << i << ": the YAC listener did not accept\n";
+        const auto ms = yacCall(web, yacPort, number);
+        if (!std::holds_alternative<double>(ms)) {
+            out << "YAC call " << i << ": " << std::get<QString>(ms) << '\n';
             return 1;
         }
-        QElapsedTimer clock;
-        clock.start();
-        yac.write(QStringLiteral("@CALLJOHN SMITH~%1").arg(number).toLatin1());
-        yac.flush();
-        yac.disconnectFromHost();
-        if (!requested(web, QStringLiteral("/search?phone=%1&name=JOHN+SMITH").arg(number),
-                       10000)) {
-            out << "YAC call " << i << ": no search request within 10 s\n";
-            return 1;
-        }
-        yacCalls.ms.push_back(elapsedMs(clock));
+        yacCalls.ms.push_back(std::get<double>(ms));
     }
 
     Summary amiCalls;
