@@ -8,7 +8,6 @@
 #include "fakes/FakeBrowser.h"
 #include "fakes/FakeMessageBox.h"
 #include "fakes/PtyModem.h"
-#include "fakes/ScriptedAmiServer.h"
 #include "fakes/TestSupport.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/NamedBrowserWindow.h"
@@ -66,7 +65,6 @@ private slots:
     void quitStoresNormalGeometry();
     void modem();
     void browser();
-    void pbx();
 
 private:
     void set(const QString &key, const QString &value) { m_store.WriteSetting(key, value); }
@@ -326,41 +324,6 @@ void tst_MainProgram::browser()
     first->close();
     QTRY_VERIFY(first.isNull() && !engine.namedWindow(target));
     QVERIFY(call("/named?phone=5551112222"));
-}
-
-// No modem, a desk phone: "&Dial" follows the manager login, and a page's number, confirmed in
-// the dialer, goes to the PBX; one that comes before the login waits for it in the dialer.
-void tst_MainProgram::pbx()
-{
-    ScriptedAmiServer server;
-    QVERIFY(server.Listen());
-    server.greeting = "Asterisk Call Manager/11.0.0\r\n";
-    frmMain &window = start({{"AsteriskServer", "127.0.0.1"},
-                             {"AsteriskPort", QString::number(server.port())},
-                             {"AsteriskPassword", "secret"},
-                             {"AsteriskChannel", "PJSIP/101"}});
-    m_program->answer(QStringLiteral("555-0100"));
-    frmDialer *dialer = m_program->dialer();
-    QVERIFY(dialer && dialer->isVisible() && !dialer->OKButton()->isEnabled());
-    QCOMPARE(dialer->windowTitle(), "Phone Dialer - connecting to the PBX…");
-    QTRY_COMPARE(server.received.size(), 1); // the MD5 challenge, then the login, answered now
-    server.client()->write("Response: Success\r\nChallenge: 1\r\n\r\n");
-    QTRY_COMPARE(server.received.size(), 2);
-    QVERIFY(!window.cmdDialer()->isEnabled());
-    server.client()->write("Response: Success\r\nMessage: Authentication accepted\r\n\r\n");
-    QTRY_VERIFY(window.cmdDialer()->isEnabled() && dialer->OKButton()->isEnabled());
-    QCOMPARE(dialer->windowTitle() + dialer->txtNumber()->text(), "Phone Dialer555-0100");
-    dialer->OKButton()->click();
-    QTRY_COMPARE(server.received.size(), 4); // and the main window is back
-    QVERIFY(window.isVisible() &&
-            server.received[3].startsWith("Action: Originate\r\nChannel: PJSIP/101\r\n"));
-    // The link drops while the call is unanswered: the user hears that it may have been placed.
-    const qsizetype boxes = m_box.shown.size();
-    server.client()->disconnectFromHost();
-    QTRY_VERIFY(!window.cmdDialer()->isEnabled());
-    QTRY_COMPARE(m_box.shown.size(), boxes + 1);
-    QVERIFY2(m_box.shown.last().text.startsWith("The call to 5550100 may or may not have been"),
-             qPrintable(m_box.shown.last().text));
 }
 
 int main(int argc, char *argv[])
