@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Breaks the code on purpose, one breakage at a time, and checks that the test suite notices.
-#   tools/mutants.sh [pattern]     only the breakages whose line matches the pattern
+#   tools/mutants.sh [pattern]     only the breakages whose line (its tests too) holds the pattern
 # The breakages are listed in tools/mutants.txt, one per line, fields separated by tabs:
 #   file <TAB> text to change <TAB> what it becomes <TAB> tests to run <TAB> what it breaks
 # "Tests to run" are test names joined by |: each is both a ctest name and a build target.
@@ -13,7 +13,9 @@ root=$(pwd)
 list=tools/mutants.txt
 pattern=${1:-}
 scratch=$root/build-mutants/tree
-build=$root/build-mutants/build
+# The build sits in the copy as build/ does in the checkout, so the compiler cache knows its
+# files again.
+build=$scratch/build
 
 mkdir -p "$scratch"
 # The tree as it is now, without build folders.
@@ -34,7 +36,7 @@ while IFS= read -r line; do
     # a separator that is not.
     IFS=$'\x1f' read -r file from to tests why <<< "${line//$'\t'/$'\x1f'}"
     [[ -z "$file" || "$file" == \#* ]] && continue
-    [[ -n "$pattern" && "$file $from $to $why" != *$pattern* ]] && continue
+    [[ -n "$pattern" && "$line" != *"$pattern"* ]] && continue
     tried=$((tried + 1))
     target="$scratch/$file"
     cp "$target" "$target.orig"
