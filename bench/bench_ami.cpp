@@ -4,7 +4,7 @@
 //   ClientReads, LoopbackClient   what AsteriskClient does: frame, pop at most one caller a read
 //   EveryMessage[Loopback]        frame, then judge every message as a dial
 //   FrameCount[Loopback]          frame and count the messages, nothing else
-//   FloorLoopback                 the socket floor: plain recv() of 16 KiB, bytes counted only
+//   FloorLoopback/16384|262144    the socket floor: plain recv()s of 16 or 256 KiB, bytes counted
 //
 //   bench_ami [STREAM.bin [CHUNKS.txt]] [--benchmark_...]
 //   bench_ami --serve COUNT [STREAM.bin [CHUNKS.txt]]   the server alone, for bench/node
@@ -444,10 +444,12 @@ void BM_FrameCountLoopback(benchmark::State &state)
 
 // The socket floor: a plain POSIX client, no Qt, against the same server. It reads the
 // greeting, logs in like the others, then takes the events with blocking recv() calls of at
-// most 16 KiB (TcpSocketControl's read size) into one buffer, and only counts the bytes: no
-// framing, nothing read from them. No reader of this stream can be quicker than this.
+// most the case's argument into one buffer, and only counts the bytes: no framing, nothing
+// read from them. At 16 KiB a call it is the floor the reader is held against; at 256 KiB,
+// the most TcpSocketControl asks for at once, no reader of this stream can be quicker.
 void BM_FloorLoopback(benchmark::State &state)
 {
+    std::vector<char> buffer(size_t(state.range(0)), '\0');
     qint64 received = 0;
     const double faults = minorFaults();
     for (auto _ : state) {
@@ -461,14 +463,13 @@ void BM_FloorLoopback(benchmark::State &state)
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = htons(uint16_t(server.port()));
-        static char buffer[16 * 1024];
         received = 0;
         Clock::rep done = 0;
         if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
             // The greeting and the login reply are counted too, as every reader reads them.
             bool sentLogin = false;
             for (ssize_t n; received < g_stream.bytes.size() &&
-                            (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+                            (n = ::recv(fd, buffer.data(), buffer.size(), 0)) > 0;) {
                 received += n;
                 if (!sentLogin && received >= g_stream.greetingSize) {
                     sentLogin = sendAll(fd, "Action: login\r\nUsername: bench\r\n"
@@ -624,7 +625,7 @@ int main(int argc, char **argv)
             ->ReportAggregatesOnly(true);
     };
     const auto loopback = [](const char *name, void (*run)(benchmark::State &)) {
-        benchmark::RegisterBenchmark(name, run)
+        return benchmark::RegisterBenchmark(name, run)
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()
             ->Iterations(1)
@@ -636,7 +637,7 @@ int main(int argc, char **argv)
     loopback("LoopbackClient", BM_LoopbackClient);
     loopback("EveryMessageLoopback", BM_EveryMessageLoopback);
     loopback("FrameCountLoopback", BM_FrameCountLoopback);
-    loopback("FloorLoopback", BM_FloorLoopback);
+    loopback("FloorLoopback", BM_FloorLoopback)->Arg(16 * 1024)->Arg(TcpSocketControl::kMaxHeld);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -334,20 +334,22 @@ void TcpSocketControl::takeBuffered()
 
 // Then what more has come, straight from the system into the same buffer: one copy instead of
 // two, and fewer turns of the event loop for a fast peer, bounded so that one cannot hold the
-// loop. An error or the end of the stream is left where it is, for Qt's own read to find and
-// report as it always does.
+// loop. Each call to the system asks for all the room left: a fast peer's megabyte costs four
+// of them, not sixty-four. An error or the end of the stream is left where it is, for Qt's own
+// read to find and report as it always does.
 void TcpSocketControl::takeDirect()
 {
     const qintptr fd = m_socket->socketDescriptor();
     if (fd < 0 || m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     while (m_held + kReadChunk <= kMaxHeld) {
-        m_readBuffer.resize(m_held + kReadChunk);
-        const ssize_t n =
-            ::recv(int(fd), m_readBuffer.data() + m_held, size_t(kReadChunk), MSG_DONTWAIT);
-        if (n <= 0)
+        const qsizetype room = qsizetype(kMaxHeld) - m_held;
+        m_readBuffer.resize(m_held + room);
+        const ssize_t n = ::recv(int(fd), m_readBuffer.data() + m_held, size_t(room), MSG_DONTWAIT);
+        if (n > 0)
+            m_held += n;
+        if (n < room) // drained, or an end or error left for Qt
             break;
-        m_held += n;
     }
     m_readBuffer.resize(m_held);
 }

@@ -22,8 +22,9 @@ public:
     // Clients that wait on a listener while a connection is served, in order; past this the
     // control takes no more from the system, whose own queue then holds them.
     static constexpr int kMaxWaiting = 32;
-    // The most bytes taken from the system in one read, and held for one DataArrival: a few
-    // turns of the event loop a megabyte when the peer sends faster than we read.
+    // Qt's own read chunk, and the least room worth a call to the system; at most kMaxHeld
+    // bytes are held for one DataArrival: a few turns of the event loop a megabyte when the
+    // peer sends faster than we read.
     static constexpr qint64 kReadChunk = qint64(16) * 1024;
     static constexpr qint64 kMaxHeld = 16 * kReadChunk;
 
