@@ -3,7 +3,8 @@
 # Sets everything up, builds Ringscout and runs the whole test suite: the format, include and
 # clang-tidy checks, every test in a virtual X display, then the Debian package (built by
 # dpkg-buildpackage in build/package/, unpacked and checked), then the logic tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for 20 seconds.
+# AddressSanitizer and UndefinedBehaviorSanitizer (the Phone Dialer's widgets with them, on the
+# offscreen platform), then each fuzz target for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
