@@ -5,6 +5,7 @@
 # The breakages are listed in tools/mutants.txt, one per line, fields separated by tabs:
 #   file <TAB> text to change <TAB> what it becomes <TAB> tests to run <TAB> what it breaks
 # "Tests to run" are test names joined by |: each is both a ctest name and a build target.
+# In the texts, <NL> stands for a line end.
 # Each text must occur exactly once in its file. The work happens in a scratch copy of the
 # tree (build-mutants/), never in the checkout. Not part of CI: it rebuilds once per breakage.
 set -euo pipefail
@@ -42,7 +43,7 @@ while IFS= read -r line; do
     cp "$target" "$target.orig"
     if ! python3 - "$target" "$from" "$to" <<'PY'
 import sys
-path, old, new = sys.argv[1:4]
+path, old, new = (arg.replace("<NL>", "\n") for arg in sys.argv[1:4])
 text = open(path, encoding="utf-8").read()
 if text.count(old) != 1:
     sys.exit(f"{path}: the text occurs {text.count(old)} times: {old!r}")

@@ -3,7 +3,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
+
+#include <vector>
 
 // Cuts the Manager Interface byte stream into whole messages, so that every message is judged
 // whole however the PBX's writes were cut. Messages are handed back as views: those inside
@@ -28,7 +29,8 @@ public:
         // The connection's first line, once it is complete; empty in every later read.
         QByteArrayView greeting;
         // Every message whose empty line has now arrived, each with its empty line, in order.
-        QList<QByteArrayView> messages;
+        // (A std::vector: its append is inlined, and a busy PBX sends 20,000 messages a second.)
+        std::vector<QByteArrayView> messages;
     };
     // The views point into `read` and the framer's buffers: they hold until the next feed() or
     // reset(), and while `read` lives.

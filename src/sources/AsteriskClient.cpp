@@ -202,6 +202,8 @@ void AsteriskClient::scanEvent(QByteArrayView message, Read &read)
 // placed. It pops in a read that popped none yet; the others are only handed on.
 std::optional<Call> AsteriskClient::dialCaller(QByteArrayView message, bool popped)
 {
+    if (!DialScan::mayBeDial(message))
+        return std::nullopt;
     DialScan::Verdict dial = DialScan::judge(message, m_settings.AsteriskExtension);
     if (dial.isDial && ownCall(dial)) {
         dial.caller.reset();

@@ -52,11 +52,6 @@ struct Fields
 
     explicit Fields(QByteArrayView message)
     {
-        // Nearly every message opens with an event that is no dial: its first bytes tell.
-        if (message.size() >= 11 && isName(message.first(5), "Event") && message[5] == ':' &&
-            message[6] == ' ' && !isName(message.sliced(7, 4), "Dial")) {
-            return;
-        }
         for (AmiField::Reader fields(message); fields.next();) {
             const bool hadEvent = event.has_value();
             take(fields.name(), fields.value());
@@ -130,65 +125,79 @@ private:
 // placed itself.
 void readIds(const Fields &f, DialScan::Verdict &verdict)
 {
-    for (const auto &id : {f.uniqueid, f.linkedid, f.destUniqueid, f.destLinkedid}) {
-        if (id && !id->isEmpty())
-            verdict.legs.append(AmiField::text(*id));
-    }
     if (f.channel)
         verdict.channel = DialScan::unescape(AmiField::text(*f.channel));
     if (f.uniqueid)
         verdict.uniqueid = AmiField::text(*f.uniqueid);
     if (f.linkedid)
         verdict.linkedid = AmiField::text(*f.linkedid);
+    // The calling channel's IDs are shared with the fields above, not decoded again.
+    verdict.legs.reserve(4);
+    for (const QString *id : {&verdict.uniqueid, &verdict.linkedid}) {
+        if (!id->isEmpty())
+            verdict.legs.append(*id);
+    }
+    for (const auto &id : {f.destUniqueid, f.destLinkedid}) {
+        if (id && !id->isEmpty())
+            verdict.legs.append(AmiField::text(*id));
+    }
 }
 
-DialScan::Verdict readDial(QByteArrayView message)
+// Asterisk 1.4 and 1.8 to 11: the number and name of "CallerID", or why there are none.
+const char *readOldDial(const Fields &f, DialScan::Verdict &verdict)
 {
-    DialScan::Verdict verdict;
-    const Fields f(message);
-    if (!f.event || !Fields::isDial(*f.event))
-        return verdict;
-    verdict.isDial = true;
-    const QByteArrayView event = trimBlanks(*f.event);
-    verdict.event = AmiField::text(event);
-    readIds(f, verdict);
-    const auto passOver = [&verdict](const char *reason) {
-        verdict.reason = reason;
-        return verdict;
-    };
+    verdict.destination = AmiField::text(*f.destination);
+    verdict.number = AmiField::text(trimBlanks(*f.callerId));
+    if (f.destination->isEmpty())
+        return "no destination";
+    if (f.callerId->isEmpty())
+        return "no caller number";
+    verdict.caller = Call::of(
+        verdict.number, f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString());
+    return nullptr;
+}
 
-    if (f.destination && f.callerId) {
-        verdict.destination = AmiField::text(*f.destination);
-        verdict.number = AmiField::text(trimBlanks(*f.callerId));
-        if (f.destination->isEmpty())
-            return passOver("no destination");
-        if (f.callerId->isEmpty())
-            return passOver("no caller number");
-        verdict.caller =
-            Call::of(verdict.number,
-                     f.callerIdName ? AmiField::text(trimBlanks(*f.callerIdName)) : QString());
-        return verdict;
-    }
-
+// The start of a dial in the newer forms: its caller, or why there is none.
+const char *readDialBegin(const Fields &f, QByteArrayView event, DialScan::Verdict &verdict)
+{
     const bool begins =
         sameName(event, "DialBegin") ||
         (sameName(event, "Dial") && f.subEvent && sameName(trimBlanks(*f.subEvent), "Begin"));
     if (!begins && sameName(event, "Dial") && !f.subEvent)
-        return passOver(f.destination ? "no caller number" : "no destination");
+        return f.destination ? "no caller number" : "no destination";
     if (!begins)
-        return passOver("not the start of a dial");
+        return "not the start of a dial";
     verdict.placed = !f.channel;
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
-        return passOver("no destination");
+        return "no destination";
     verdict.destination = DialScan::unescape(AmiField::text(*destination));
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
-        return passOver("no caller number: the PBX placed the call");
+        return "no caller number: the PBX placed the call";
     verdict.number = DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdNum)));
     verdict.caller =
         Call::of(verdict.number,
                  f.callerIdName ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
                                 : QString());
+    return nullptr;
+}
+
+// One verdict, returned from one place, so that it is built where the caller keeps it and
+// never moved.
+DialScan::Verdict readDial(QByteArrayView message)
+{
+    DialScan::Verdict verdict;
+    const Fields f(message);
+    if (f.event && Fields::isDial(*f.event)) {
+        verdict.isDial = true;
+        const QByteArrayView event = trimBlanks(*f.event);
+        // Nearly every dial is a DialBegin: its name needs no text of its own.
+        static const QString dialBegin = QStringLiteral("DialBegin");
+        verdict.event = event == "DialBegin" ? dialBegin : AmiField::text(event);
+        readIds(f, verdict);
+        verdict.reason = f.destination && f.callerId ? readOldDial(f, verdict)
+                                                     : readDialBegin(f, event, verdict);
+    }
     return verdict;
 }
 
@@ -196,14 +205,22 @@ DialScan::Verdict readDial(QByteArrayView message)
 
 namespace DialScan {
 
+bool mayBeDial(QByteArrayView message)
+{
+    return message.size() < 11 || !isName(message.first(5), "Event") || message[5] != ':' ||
+           message[6] != ' ' || isName(message.sliced(7, 4), "Dial");
+}
+
 std::optional<Call> callerOf(QByteArrayView message, const QString &extensions)
 {
+    if (!mayBeDial(message))
+        return std::nullopt;
     return judge(message, extensions).caller;
 }
 
 Verdict judge(QByteArrayView message, const QString &extensions)
 {
-    Verdict verdict = readDial(message);
+    Verdict verdict = mayBeDial(message) ? readDial(message) : Verdict();
     if (!verdict.caller)
         return verdict;
     if (verdict.caller->name == kUnknown)

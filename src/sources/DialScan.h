@@ -18,6 +18,10 @@ namespace DialScan {
 // "101,102" matched as substrings of the destination channel, letter case ignored.
 std::optional<Call> callerOf(QByteArrayView message, const QString &extensions);
 
+// False for a message that opens with an event that is no dial, as nearly every message does:
+// its first eleven bytes tell, and nothing more need be read of it.
+bool mayBeDial(QByteArrayView message);
+
 // What one message comes to, for the log as well: no dial at all, a caller to pop, or a dial
 // passed over and why.
 struct Verdict
