@@ -13,14 +13,11 @@
 
 #include <QtTest>
 
-#include <atomic>
-#include <thread>
+#include <future>
 
-namespace {
+using namespace std::chrono_literals;
 
 const QString kLong(60000, u'A');
-
-} // namespace
 
 using Cause = std::function<void()>;
 Q_DECLARE_METATYPE(Cause)
@@ -73,16 +70,13 @@ private slots:
             QTemporaryDir runtime;
             SingleInstance first(runtime.path(), runtime.path());
             QCOMPARE(first.claim(), SingleInstance::Claim::Ours);
-            std::atomic<bool> done = false;
-            std::thread second([&runtime, &done] {
+            const auto second = std::async(std::launch::async, [&runtime] {
                 SingleInstance later(runtime.path(), runtime.path());
                 if (later.claim() == SingleInstance::Claim::Another)
                     later.handOver(QStringLiteral("tel:5550100\rringscout.pop: FORGED"));
-                done = true;
             });
-            const bool handed = QTest::qWaitFor([&done] { return done.load(); }, 10000);
-            second.join();
-            QVERIFY(handed);
+            QVERIFY(QTest::qWaitFor(
+                [&] { return second.wait_for(0s) == std::future_status::ready; }, 10000));
         }) << "ringscout.app: another start asks for \"tel:5550100\\rringscout.pop: FORGED\"";
     }
 

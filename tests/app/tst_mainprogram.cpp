@@ -25,18 +25,6 @@
 #include <QWebEnginePage>
 #include <QtTest>
 
-// Stands in for the desktop's handler of other programs' addresses.
-class Opened : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls << url; }
-};
-
 // The main window wired to real sockets, a real serial port and a real settings file, and the
 // real browser engine against a web server on 127.0.0.1, under a window manager.
 class tst_MainProgram : public QObject
@@ -66,6 +54,10 @@ private slots:
     void modem();
     void browser();
 
+public slots:
+    // Stands in for the desktop's handler of other programs' addresses.
+    void open(const QUrl &url) { m_opened << url; }
+
 private:
     void set(const QString &key, const QString &value) { m_store.WriteSetting(key, value); }
     // No modem and no YAC listener unless `settings` say otherwise. Port 3 is polled every
@@ -90,6 +82,7 @@ private:
     QtSerialPort m_serial{m_dir.path()};
     std::unique_ptr<MainProgram> m_program;
     QProcess m_openbox;
+    QList<QUrl> m_opened;
 };
 
 // Quit from a maximised window, and from one minimised while maximised, stores where the
@@ -186,20 +179,17 @@ void tst_MainProgram::modem()
             QTest::mouseClick(window.cmdDialer(), Qt::LeftButton);
             dialer->txtNumber()->clear();
             QGuiApplication::clipboard()->setText(given.mid(6));
-            if (given.startsWith("paste "))
-                dialer->txtNumber()->paste();
-            else
-                QTest::keyClicks(dialer->txtNumber(), given);
+            given.startsWith("paste ") ? dialer->txtNumber()->paste()
+                                       : QTest::keyClicks(dialer->txtNumber(), given);
         }
         QCOMPARE(dialer->txtNumber()->text(), shown);
         QTest::keyClick(dialer->txtNumber(), Qt::Key_Return);
-        if (sent.isEmpty()) {
-            QTRY_COMPARE(m_box.shown.size(), boxes + 1);
-            QVERIFY(m_box.shown.last().text.startsWith("The number cannot be dialled through the "
-                                                       "modem: it holds \";\", a letter other"));
-            QVERIFY(m_program->modem().dialStep().number().isEmpty());
-        }
+        QTRY_COMPARE(m_box.shown.size(), boxes + sent.isEmpty());
         QTRY_COMPARE(far.received.mid(bytes), sent);
+        QVERIFY(!sent.isEmpty() || (m_program->modem().dialStep().number().isEmpty() &&
+                                    m_box.shown.last().text.startsWith(
+                                        "The number cannot be dialled through the modem: it holds "
+                                        "\";\", a letter other")));
     }
 
     // Unplugged, monitoring shows as off, with no box; plugged in again, it is back on.
@@ -241,21 +231,17 @@ void tst_MainProgram::browser()
     }
     // A click on a page's tel: or callto: link dials; another program opens any other address
     // only after a Yes in a box that names it. The page's console is logged quoted.
-    Opened opened;
     for (const char *scheme : {"mailto", "sip", "x-made-up"})
-        QDesktopServices::setUrlHandler(scheme, &opened, "open");
+        QDesktopServices::setUrlHandler(scheme, this, "open");
     QStringList dialled;
     connect(&engine, &IBrowser::dialRequested, this, [&](const QString &n) { dialled << n; });
     const QList<std::pair<QString, QString>> links{{"mailto:someone@example.com", "No"},
                                                    {"sip:101@pbx.example", "Yes"},
                                                    {"x-made-up:%E2%80%AEfdp.exe", "No"},
                                                    {"callto:+1-555-0100", "+1-555-0100"}};
-    QString page; // one band of the page for each link
-    for (int i = 0; i < links.size(); ++i)
-        page += QStringLiteral("<a href='%1' style='position:fixed;left:0;right:0;top:%2%;"
-                               "height:25%'>x</a>")
-                    .arg(links[i].first)
-                    .arg(i * 25);
+    QString page = "<body style='margin:0'>"; // one band of the page for each link
+    for (const auto &[link, answer] : links)
+        page += "<a href='" + link + "' style='display:block;height:25vh'>x</a>";
     QSignalSpy loaded(engine.pane(), &QWebEngineView::loadFinished);
     engine.pane()->setHtml(page, web.url("/"));
     QVERIFY(loaded.wait(20000));
@@ -272,7 +258,7 @@ void tst_MainProgram::browser()
                 box->button(QMessageBox::No)->click();
                 box = nullptr;
             }
-            return dialled.contains(answer) || (box && box->isVisible()) || !opened.urls.isEmpty();
+            return dialled.contains(answer) || (box && box->isVisible()) || !m_opened.isEmpty();
         };
         for (int click = 0; click < 20 && !answered(); ++click) {
             QTest::mouseClick(engine.pane()->focusProxy(), Qt::LeftButton, {},
@@ -286,21 +272,20 @@ void tst_MainProgram::browser()
         }
         QVERIFY(box);
         QVERIFY2(box->text().contains(shown), qPrintable(box->text()));
-        QVERIFY(opened.urls.isEmpty());
+        QVERIFY(m_opened.isEmpty());
         box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
         QTRY_VERIFY(!window.findChild<QMessageBox *>());
-        QCOMPARE(opened.urls, answer == "Yes" ? QList<QUrl>{QUrl(link)} : QList<QUrl>{});
-        opened.urls.clear();
+        QCOMPARE(m_opened, answer == "Yes" ? QList<QUrl>{QUrl(link)} : QList<QUrl>{});
+        m_opened.clear();
     }
     for (const char *scheme : {"mailto", "sip", "x-made-up"})
         QDesktopServices::unsetUrlHandler(scheme);
-    std::optional<TestSupport::LogLines> lines(QStringLiteral("ringscout.page=true"));
+    const TestSupport::LogLines lines(QStringLiteral("ringscout.page=true"));
     engine.pane()->page()->runJavaScript("console.error('a\\nringscout.ami: FORGED\\u001b[2J')");
-    QTRY_COMPARE(lines->filter("FORGED").size(), 1);
-    const QString line = lines->filter("FORGED")[0];
-    lines.reset();
-    QVERIFY2(line.startsWith(R"(ringscout.page: error "a\nringscout.ami: FORGED\u001B[2J" at )"),
-             qPrintable(line));
+    QTRY_COMPARE(lines.filter("FORGED").size(), 1);
+    QVERIFY2(lines.filter("FORGED")[0].startsWith(
+                 R"(ringscout.page: error "a\nringscout.ami: FORGED\u001B[2J" at )"),
+             qPrintable(lines.join('\n')));
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
     const QString target = QStringLiteral("CallerID");

@@ -81,55 +81,52 @@ void tst_IniSettingsStore::reads()
         put("; typed by hand\n[settings]\n" + lines + "\n[more]\nURL=other\n",
             QFile::ReadGroup | QFile::ReadOther);
     QCOMPARE(ownerOnly(), lines.isNull()); // a file the store makes is its owner's from the start
-    const QHash<QString, QString> stored = store.readSettings();
+    QCOMPARE(store.readSettings().value(key == "URLs" ? "URL" : key), loaded);
     QVERIFY(ownerOnly());
-    QCOMPARE(stored.value(key == "URLs" ? "URL" : key), loaded);
     if (key == "URL" && (lines.isNull() || !loaded.contains(',')))
         QCOMPARE(qsettingsUrl(), loaded);
 }
 
 void tst_IniSettingsStore::writes_data()
 {
+    QTest::addColumn<QString>("reason"); // why the write fails; empty: it does not
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<QString>("reason"); // why the write fails; empty: it does not
     // Each row writes startx=1920, URL=http://h/?a=*,b (which needs quotes) and Target=Café.
     const QByteArray added = "startx=1920\nURL=\"http://h/?a=*,b\"\nTarget=Caf\xc3\xa9";
     QTest::newRow("in place and added, CR LF, blanks and comments kept")
-        << QByteArray("[settings]\r\nstartx = 100 ; left\r\n\r\n[z]\r\nk=v")
+        << "" << QByteArray("[settings]\r\nstartx = 100 ; left\r\n\r\n[z]\r\nk=v")
         << QByteArray("[settings]\r\nstartx = 1920 ; left\r\nURL=\"http://h/?a=*,b\"\r\n"
-                      "Target=Caf\xc3\xa9\r\n\r\n[z]\r\nk=v")
-        << "";
+                      "Target=Caf\xc3\xa9\r\n\r\n[z]\r\nk=v");
     QTest::newRow("no section yet, no final line end")
-        << QByteArray("[z]\nk=v") << "[z]\nk=v\n\n[settings]\n" + added + "\n"
-        << "";
+        << "" << QByteArray("[z]\nk=v") << "[z]\nk=v\n\n[settings]\n" + added + "\n";
     // Text that reads as the value stays as typed: Windows-1252 is not rewritten as UTF-8.
     QTest::newRow("a last line ending in a backslash, which continues it")
-        << QByteArray("[settings]\nTarget=Caf\xe9\ninitString=ATZ\\")
+        << "" << QByteArray("[settings]\nTarget=Caf\xe9\ninitString=ATZ\\")
         << QByteArray("[settings]\nTarget=Caf\xe9\ninitString=ATZ\\\n\nstartx=1920\n"
-                      "URL=\"http://h/?a=*,b\"")
-        << "";
+                      "URL=\"http://h/?a=*,b\"");
     QTest::newRow("lone CR line ends, the last after a backslash")
-        << QByteArray("[settings]\rinitString=ATZ\\\r")
-        << "[settings]\rinitString=ATZ\\\r\r" + QByteArray(added).replace('\n', '\r') << "";
+        << "" << QByteArray("[settings]\rinitString=ATZ\\\r")
+        << "[settings]\rinitString=ATZ\\\r\r" + QByteArray(added).replace('\n', '\r');
+    const QByteArray open = "[settings]\nk=v\nAsteriskServer=\"pbx";
     QTest::newRow("an unclosed quote would take in what is added")
-        << QByteArray("[settings]\nk=v\nAsteriskServer=\"pbx")
-        << QByteArray("[settings]\nk=v\nAsteriskServer=\"pbx")
-        << "update %1: line 3 would not read back as it was (is a quote left open?)";
+        << "update %1: line 3 would not read back as it was (is a quote left open?)" << open
+        << open;
     // Root is stopped by none of the file modes, but by these.
-    QTest::newRow("a folder in its place") << QByteArray("(a folder)") << QByteArray("(unreadable)")
-                                           << "read %1: file to open is a directory";
+    QTest::newRow("a folder in its place")
+        << "read %1: file to open is a directory" << QByteArray("(a folder)")
+        << QByteArray("(unreadable)");
     const QByteArray large = "[settings]\nk=" + QByteArray(200, 'x') + "\n";
-    QTest::newRow("larger than the disk allows") << large << large << "write %1: File too large";
+    QTest::newRow("larger than the disk allows") << "write %1: File too large" << large << large;
 }
 
 // A write changes its own lines and nothing else, and replaces the file in one step: a
 // failure names the file and leaves it as it was, with no half-written copy beside it.
 void tst_IniSettingsStore::writes()
 {
+    QFETCH(QString, reason);
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
-    QFETCH(QString, reason);
     if (before == "(a folder)")
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Belvane.ini")));
     else

@@ -121,16 +121,14 @@ void tst_frmConfig::buttons()
     FakeMainWindow window;
     FakeMonitor monitor;
     monitor.startup = &startup;
-    if (!row.failWith.isEmpty())
-        monitor.failWith = row.failWith;
+    monitor.failWith = row.failWith.isEmpty() ? std::nullopt : std::optional(row.failWith);
     for (const auto &[key, text] : keyTexts(row.stored))
         memory.set(key, text);
     QTemporaryDir home; // the configuration folder, with the user's own autostart entry
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QFile entry(home.filePath("autostart/com.belvane.Ringscout.desktop"));
-    QFile blocker(home.filePath("autostart"));
     QVERIFY(row.entry == Entry::Blocked
-                ? blocker.open(QIODevice::WriteOnly)
+                ? QFile(home.filePath("autostart")).open(QIODevice::WriteOnly)
                 : QDir(home.path()).mkdir("autostart") && entry.open(QIODevice::WriteOnly) &&
                       entry.write(kUsers) > 0);
     entry.close();
@@ -193,14 +191,13 @@ void tst_frmConfig::buttons()
         if (press == "Reopen") {
             window.showAndActivate();
             opener.open();
-        } else if (press == "Close") {
+        } else if (press == "Close")
             dialog->close();
-        } else if (press == "Escape" || press == "Enter") {
+        else if (press == "Escape" || press == "Enter")
             QTest::keyClick(dialog->focusWidget(),
                             press == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
-        } else {
+        else
             (press == "Ok" ? dialog->cmdOK() : dialog->cmdCancel())->click();
-        }
         QTest::qWait(0);
     }
 
