@@ -121,18 +121,25 @@ private:
 // The newer forms pop only the start of a dial, never "DialEnd", "DialState" or
 // "SubEvent: End"; a dial without a calling channel (an originated call) has no
 // "CallerIDNum" of its own and so no caller.
+// A value as text with Asterisk's escapes undone; most values hold no backslash, and the
+// bytes say so before any text is made.
+QString unescapedText(QByteArrayView value)
+{
+    const QString text = AmiField::text(value);
+    return std::memchr(value.data(), '\\', size_t(value.size())) ? DialScan::unescape(text) : text;
+}
+
 // The calling channel and the channels' IDs, by which the client knows the legs of a call it
 // placed itself.
 void readIds(const Fields &f, DialScan::Verdict &verdict)
 {
     if (f.channel)
-        verdict.channel = DialScan::unescape(AmiField::text(*f.channel));
+        verdict.channel = unescapedText(*f.channel);
     if (f.uniqueid)
         verdict.uniqueid = AmiField::text(*f.uniqueid);
     if (f.linkedid)
         verdict.linkedid = AmiField::text(*f.linkedid);
     // The calling channel's IDs are shared with the fields above, not decoded again.
-    verdict.legs.reserve(4);
     for (const QString *id : {&verdict.uniqueid, &verdict.linkedid}) {
         if (!id->isEmpty())
             verdict.legs.append(*id);
@@ -171,14 +178,12 @@ const char *readDialBegin(const Fields &f, QByteArrayView event, DialScan::Verdi
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return "no destination";
-    verdict.destination = DialScan::unescape(AmiField::text(*destination));
+    verdict.destination = unescapedText(*destination);
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return "no caller number: the PBX placed the call";
-    verdict.number = DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdNum)));
-    verdict.caller =
-        Call::of(verdict.number,
-                 f.callerIdName ? DialScan::unescape(AmiField::text(trimBlanks(*f.callerIdName)))
-                                : QString());
+    verdict.number = unescapedText(trimBlanks(*f.callerIdNum));
+    verdict.caller = Call::of(
+        verdict.number, f.callerIdName ? unescapedText(trimBlanks(*f.callerIdName)) : QString());
     return nullptr;
 }
 

@@ -5,7 +5,7 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -43,8 +43,9 @@ struct Verdict
     // The start of a dial without a calling channel: the PBX itself rings the destination, as it
     // rings the desk phone for an Originate.
     bool placed = false;
-    // The Uniqueid and Linkedid values of the dial's channels: "1796701183.36".
-    QStringList legs;
+    // The Uniqueid and Linkedid values of the dial's channels: "1796701183.36". At most four,
+    // so they are kept without an allocation of their own.
+    QVarLengthArray<QString, 4> legs;
 };
 Verdict judge(QByteArrayView message, const QString &extensions);
 
