@@ -486,24 +486,27 @@ bool AsteriskClient::ownCall(const DialScan::Verdict &dial)
         });
         if (placing != m_placing.end()) {
             // Without a calling channel, the first leg is the desk phone's.
-            m_calls.deskRang(placing->first, dial.legs.value(0));
+            m_calls.deskRang(placing->first, AmiField::text(dial.legs.value(0)));
             m_placing.erase(placing);
-            for (const QString &leg : dial.legs)
-                rememberLeg(leg);
+            for (const QByteArrayView leg : dial.legs)
+                rememberLeg(AmiField::text(leg));
             return true;
         }
     }
-    return std::any_of(dial.legs.begin(), dial.legs.end(),
-                       [this](const QString &leg) { return m_ownLegs.contains(leg); });
+    // Text is made of the legs only when there are calls of ours to know them by.
+    return !m_ownLegs.isEmpty() &&
+           std::any_of(dial.legs.begin(), dial.legs.end(), [this](QByteArrayView leg) {
+               return m_ownLegs.contains(AmiField::text(leg));
+           });
 }
 
 Call AsteriskClient::callOf(const DialScan::Verdict &dial) const
 {
     Call call = *dial.caller;
-    call.channel = dial.channel;
+    call.channel = DialScan::valueText(dial.channel);
     call.destination = dial.destination;
-    call.uniqueid = call.id = dial.uniqueid;
-    call.linkedid = dial.linkedid;
+    call.uniqueid = call.id = AmiField::text(dial.uniqueid);
+    call.linkedid = AmiField::text(dial.linkedid);
     // "pbx.example:5038", "[2001:db8::5]:5038"
     const QString host = m_wsAst.RemoteHost();
     call.recognisedBy(Call::Source::Asterisk, (host.contains(u':') ? u'[' + host + u']' : host) +

@@ -121,32 +121,16 @@ private:
 // The newer forms pop only the start of a dial, never "DialEnd", "DialState" or
 // "SubEvent: End"; a dial without a calling channel (an originated call) has no
 // "CallerIDNum" of its own and so no caller.
-// A value as text with Asterisk's escapes undone; most values hold no backslash, and the
-// bytes say so before any text is made.
-QString unescapedText(QByteArrayView value)
-{
-    const QString text = AmiField::text(value);
-    return std::memchr(value.data(), '\\', size_t(value.size())) ? DialScan::unescape(text) : text;
-}
-
 // The calling channel and the channels' IDs, by which the client knows the legs of a call it
 // placed itself.
 void readIds(const Fields &f, DialScan::Verdict &verdict)
 {
-    if (f.channel)
-        verdict.channel = unescapedText(*f.channel);
-    if (f.uniqueid)
-        verdict.uniqueid = AmiField::text(*f.uniqueid);
-    if (f.linkedid)
-        verdict.linkedid = AmiField::text(*f.linkedid);
-    // The calling channel's IDs are shared with the fields above, not decoded again.
-    for (const QString *id : {&verdict.uniqueid, &verdict.linkedid}) {
-        if (!id->isEmpty())
-            verdict.legs.append(*id);
-    }
-    for (const auto &id : {f.destUniqueid, f.destLinkedid}) {
+    verdict.channel = f.channel.value_or(QByteArrayView());
+    verdict.uniqueid = f.uniqueid.value_or(QByteArrayView());
+    verdict.linkedid = f.linkedid.value_or(QByteArrayView());
+    for (const auto &id : {f.uniqueid, f.linkedid, f.destUniqueid, f.destLinkedid}) {
         if (id && !id->isEmpty())
-            verdict.legs.append(AmiField::text(*id));
+            verdict.legs.append(*id);
     }
 }
 
@@ -178,12 +162,13 @@ const char *readDialBegin(const Fields &f, QByteArrayView event, DialScan::Verdi
     const auto destination = f.destChannel ? f.destChannel : f.destination;
     if (!destination || destination->isEmpty())
         return "no destination";
-    verdict.destination = unescapedText(*destination);
+    verdict.destination = DialScan::valueText(*destination);
     if (!f.callerIdNum || f.callerIdNum->isEmpty())
         return "no caller number: the PBX placed the call";
-    verdict.number = unescapedText(trimBlanks(*f.callerIdNum));
-    verdict.caller = Call::of(
-        verdict.number, f.callerIdName ? unescapedText(trimBlanks(*f.callerIdName)) : QString());
+    verdict.number = DialScan::valueText(trimBlanks(*f.callerIdNum));
+    verdict.caller =
+        Call::of(verdict.number,
+                 f.callerIdName ? DialScan::valueText(trimBlanks(*f.callerIdName)) : QString());
     return nullptr;
 }
 
@@ -252,6 +237,13 @@ bool matchesExtension(const QString &destination, const QString &extensions)
             return true;
     }
     return false;
+}
+
+QString valueText(QByteArrayView value)
+{
+    // Most values hold no backslash, and the bytes say so before any text is made.
+    const QString text = AmiField::text(value);
+    return std::memchr(value.data(), '\\', size_t(value.size())) ? unescape(text) : text;
 }
 
 QString unescape(const QString &value)

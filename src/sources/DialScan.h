@@ -36,21 +36,26 @@ struct Verdict
     QString destination;
     QString number;
     // The calling channel and its IDs: "PJSIP/trunk-00000002", "1796701183.37",
-    // "1796701183.36"; empty where the event has none.
-    QString channel;
-    QString uniqueid;
-    QString linkedid;
+    // "1796701183.36"; empty where the event has none. Like `legs`, these are the message's
+    // own bytes, good while it lives: most dials pop nothing, and only a caller needs them as
+    // text (valueText).
+    QByteArrayView channel;
+    QByteArrayView uniqueid;
+    QByteArrayView linkedid;
     // The start of a dial without a calling channel: the PBX itself rings the destination, as it
     // rings the desk phone for an Originate.
     bool placed = false;
     // The Uniqueid and Linkedid values of the dial's channels: "1796701183.36". At most four,
     // so they are kept without an allocation of their own.
-    QVarLengthArray<QString, 4> legs;
+    QVarLengthArray<QByteArrayView, 4> legs;
 };
 Verdict judge(QByteArrayView message, const QString &extensions);
 
 // Whether a destination channel such as "SIP/101-0000002a" passes the extension filter.
 bool matchesExtension(const QString &destination, const QString &extensions);
+
+// A value of a dial as text, its escapes undone (see unescape).
+QString valueText(QByteArrayView value);
 
 // Undoes the backslash escapes that Asterisk 13.5 and later put in values:
 // "Mary O\'Brien" becomes "Mary O'Brien".
