@@ -6,9 +6,8 @@
 #include <QtTest>
 
 // Keeps each notice as "key: title / body".
-class FakeNotifier : public INotifier
+struct FakeNotifier : INotifier
 {
-public:
     void notify(const QString &key, const QString &title, const QString &body) override
     {
         shown.append(key + ": " + title + " / " + QString(body).replace('\n', " / "));
@@ -78,13 +77,10 @@ private slots:
                 call.recognised = start.addMSecs(step.mid(2).toInt());
                 notices.callRecognised(call);
             } else {
-                const QString how = step.mid(2);
-                notices.callEnded({id,
-                                   how == "missed"   ? CallOutcome::NotAnswered
-                                   : how == "gaveup" ? CallOutcome::CallerGaveUp
-                                                     : CallOutcome::AnsweredHere,
-                                   start,
-                                   {}});
+                const auto how = step.endsWith(":missed")   ? CallOutcome::NotAnswered
+                                 : step.endsWith(":gaveup") ? CallOutcome::CallerGaveUp
+                                                            : CallOutcome::AnsweredHere;
+                notices.callEnded({id, how, start, {}});
             }
         }
         QCOMPARE(notifier.shown, shown);

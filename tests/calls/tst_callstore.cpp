@@ -6,14 +6,10 @@
 #include "base/WireText.h"
 #include "settings/Settings.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <cstdio>
 #include <unistd.h>
@@ -66,10 +62,9 @@ int burst(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     CallStore store(QString::fromLocal8Bit(argv[2]));
-    for (int i = 0; i < 100000 && store.record(call(QString::number(i)), CallSchema::kRang); ++i) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    for (int i = 0; i < 100000 && store.record(call(QString::number(i)), CallSchema::kRang); ++i)
         std::fputs("+\n", stdout);
-        std::fflush(stdout);
-    }
     return 1;
 }
 
@@ -101,16 +96,13 @@ private slots:
         QTest::addColumn<Setup>("setup");
         QTest::addColumn<qint64>("rows"); // after the call; -1: the file untouched
         QTest::addColumn<bool>("aside");
-        const auto write = [](const QByteArray &bytes) {
-            return [bytes](const QString &path) {
-                QDir().mkpath(QFileInfo(path).path());
-                QFile file(path);
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-            };
-        };
         QTest::newRow("none yet") << Setup([](const QString &) {}) << 2LL << false;
         QTest::newRow("first layout") << Setup(listWithOne) << 3LL << false;
-        QTest::newRow("not a database") << Setup(write(QByteArray(8192, 'x'))) << 2LL << true;
+        QTest::newRow("not a database") << Setup([](const QString &path) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        }) << 2LL << true;
         QTest::newRow("integrity") << Setup([](const QString &path) {
             listWithOne(path);
             rows(path, QStringLiteral("PRAGMA journal_mode=DELETE"));
