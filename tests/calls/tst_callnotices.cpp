@@ -44,7 +44,7 @@ private slots:
             << QStringList{"A: Call not shown / Ann 100 / The page open in the "
                            "window kept it from showing."};
         QTest::newRow("notifications off") << "off A@0 B@10 A:missed kept" << QStringList{};
-        QTest::newRow("actions") << "off A@0 A>show A>callback X>show X>callback"
+        QTest::newRow("actions") << "off A@0 A>show A>callback A>other X>show X>callback"
                                  << QStringList{"show 100 Ann", "call back 100"};
     }
     void decide()
