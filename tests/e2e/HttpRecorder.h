@@ -10,8 +10,6 @@
 // see what the browser asked for, its own favicon look-ups too.
 class HttpRecorder : public QTcpServer
 {
-    Q_OBJECT
-
 public:
     bool start() { return listen(QHostAddress::LocalHost, 0); }
     QString url(const QString &path) const
@@ -19,9 +17,6 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     const QStringList &requests() const { return m_requests; }
-
-signals:
-    void requested(const QString &target);
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -40,7 +35,6 @@ protected:
                           "call</a></body></html>");
             socket->disconnectFromHost();
             m_requests.append(target);
-            emit requested(target);
         });
     }
 

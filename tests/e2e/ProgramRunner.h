@@ -11,7 +11,15 @@
 class ProgramRunner
 {
 public:
-    ~ProgramRunner() { stop(); }
+    // Ends the program this runner started, by its PID, and waits for it.
+    ~ProgramRunner()
+    {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
 
     QString configDir() const { return m_home.path() + QStringLiteral("/config"); }
     // Writes a setting the way the program itself stores it.
@@ -37,15 +45,6 @@ public:
         return program.waitForStarted(10000);
     }
     bool start() { return start(process); }
-    // Ends the program this runner started, by its PID, and waits for it.
-    void stop()
-    {
-        process.terminate();
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
 
     QProcess process;
 
