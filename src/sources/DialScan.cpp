@@ -243,7 +243,7 @@ QString valueText(QByteArrayView value)
 {
     // Most values hold no backslash, and the bytes say so before any text is made.
     const QString text = AmiField::text(value);
-    return std::memchr(value.data(), '\\', size_t(value.size())) ? unescape(text) : text;
+    return value.contains('\\') ? unescape(text) : text;
 }
 
 QString unescape(const QString &value)
