@@ -199,15 +199,8 @@ bool CallList::run(const QString &sql, const QVariantList &values)
 
 bool CallList::markSeen(const QList<qint64> &rows)
 {
-    // In bounded batches: SQLite takes a limited count of bound values per statement.
-    for (qsizetype at = 0; at < rows.size(); at += 500) {
-        const QList<qint64> batch = rows.mid(at, 500);
-        if (!run(QStringLiteral("UPDATE calls SET seen = 1 WHERE seen = 0 AND row IN (%1)")
-                     .arg(placeholders(batch.size())),
-                 {batch.begin(), batch.end()}))
-            return false;
-    }
-    return true;
+    return runOnRows(QStringLiteral("UPDATE calls SET seen = 1 WHERE seen = 0 AND row IN (%1)"),
+                     rows);
 }
 
 bool CallList::markAllMissedSeen()
@@ -218,11 +211,15 @@ bool CallList::markAllMissedSeen()
 
 bool CallList::remove(const QList<qint64> &rows)
 {
+    return runOnRows(QStringLiteral("DELETE FROM calls WHERE row IN (%1)"), rows);
+}
+
+// In bounded batches: SQLite takes a limited count of bound values per statement.
+bool CallList::runOnRows(const QString &sql, const QList<qint64> &rows)
+{
     for (qsizetype at = 0; at < rows.size(); at += 500) {
         const QList<qint64> batch = rows.mid(at, 500);
-        if (!run(QStringLiteral("DELETE FROM calls WHERE row IN (%1)")
-                     .arg(placeholders(batch.size())),
-                 {batch.begin(), batch.end()}))
+        if (!run(sql.arg(placeholders(batch.size())), {batch.begin(), batch.end()}))
             return false;
     }
     return true;

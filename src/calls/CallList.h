@@ -69,6 +69,8 @@ private:
     // The connection, opened when the file has become a list; nullptr otherwise.
     QSqlDatabase *database();
     bool run(const QString &sql, const QVariantList &values = {});
+    // `sql` with %1 where the rows' placeholders go, run for the rows.
+    bool runOnRows(const QString &sql, const QList<qint64> &rows);
     bool forEach(const Query &query, const std::function<void(const Entry &)> &each);
     bool fewNumbersBegin(QSqlDatabase &db, const QString &search);
 
